@@ -1,0 +1,52 @@
+// Dialog templates as data: one table per dialog, the same for every UI
+// adapter (the terminal UI draws it, the Windows adapter builds a
+// DLGTEMPLATE from it).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace tunora {
+
+enum class ControlKind : std::uint8_t {
+  kPushButton,
+  kDefPushButton,
+  kCheckBox,
+  kRadioButton,
+  kGroupBox,
+  kStatic,   // text
+  kPicture,  // bitmap or icon
+  kEdit,
+  kComboBox,
+  kTrackbar,
+  kProgress,
+};
+
+// Control styles that matter to the adapters.
+inline constexpr std::uint32_t kStyleCentered = 0x0001;
+inline constexpr std::uint32_t kStyleSunken = 0x0002;
+inline constexpr std::uint32_t kStyleMultiline = 0x0004;
+inline constexpr std::uint32_t kStyleDisabled = 0x0008;
+inline constexpr std::uint32_t kStyleHidden = 0x0010;
+inline constexpr std::uint32_t kStyleRight = 0x0020;
+inline constexpr std::uint32_t kStyleAutoCheck = 0x0040;
+
+inline constexpr int kNoControlId = -1;  // IDC_STATIC
+
+struct ControlTemplate {
+  int id;
+  ControlKind kind;
+  std::string_view text;  // bitmap/icon resources: "#131"
+  int x, y, width, height;  // dialog units
+  std::uint32_t style = 0;
+};
+
+struct DialogTemplate {
+  int id;
+  std::string_view title;
+  int width, height;  // dialog units
+  std::vector<ControlTemplate> controls;
+};
+
+}  // namespace tunora

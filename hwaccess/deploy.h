@@ -1,0 +1,79 @@
+// Deployment of the embedded low-level drivers: write the file out of the
+// program, register and start the service, open the device; and the ways
+// of taking a driver down again afterwards.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+#include "resources/embedded.h"
+
+namespace tunora {
+
+// The driver images a program carries (tunora and lockstep each have
+// their own copies under their own resource ids).
+struct DriverSet {
+  std::string_view hwgate2;  // empty in lockstep
+  std::string_view hwgate4;
+  std::string_view hwgt9x;
+};
+DriverSet TunoraDrivers();
+DriverSet LockstepDrivers();
+
+struct HwContext {
+  Platform& platform;
+  DriverSet drivers;
+};
+
+// "C:\WINNT" + "\System32\Drivers\hwgate4.sys" and the like.
+std::string DriverFilePath(Files& files, DriverKind kind);
+
+// hwgate4. The device open is retried with a fresh deployment a bounded
+// number of times (a driver that can never load must not hang the
+// program); nullopt when it never opened, with the driver file removed.
+inline constexpr int kHwgate4Attempts = 10;
+inline constexpr std::uint32_t kHwgate4RetryDelayMs = 100;
+std::optional<Handle> DeployHwgate4(HwContext& hw);
+// The same, ending the process with "Error Accessing HwGate!" (exit 1)
+// when the device never opens.
+Handle DeployHwgate4OrExit(HwContext& hw);
+
+enum class Hwgate4Cleanup {
+  kCloseDeviceDeleteFile,  // the service stays registered
+  kStopDeleteService,      // stop and delete the service, close, delete file
+};
+void ReleaseHwgate4(HwContext& hw, Handle device, Hwgate4Cleanup cleanup);
+
+// hwgate2, used by the start-up scan only. Ends the process with
+// "Error Accessing HwGate!" (exit 1) when the device does not open.
+struct Hwgate2Session {
+  Handle device = kInvalidHandleValue;
+  Handle event = kNullHandle;
+};
+Hwgate2Session DeployHwgate2(HwContext& hw);
+void RemoveHwgate2(HwContext& hw, Hwgate2Session& session);
+
+// Hwgt9x. Each caller has its own texts for the two failures; both end
+// the process with exit code 1.
+struct VxdMessages {
+  std::string_view cannot_open;
+  std::string_view wrong_version;
+};
+inline constexpr VxdMessages kVxdMessages{"Unable to Access VxD!", "Wrong VxD version!"};
+inline constexpr VxdMessages kVxdMessagesBiosClock{"Unable to Access VxD! #FF01",
+                                                   "Wrong VxD version! #FF00"};
+inline constexpr std::uint32_t kRequiredVxdVersion = 0x10004;
+Handle DeployHwgt9x(HwContext& hw, const VxdMessages& messages);
+void RemoveHwgt9x(HwContext& hw, Handle device);
+
+// The text between parentheses in the first 127 bytes of the video BIOS,
+// read through the road's driver.
+std::string ReadBiosVersionText(HwContext& hw, bool nt_road);
+// The walk itself: every byte inside parentheses, groups joined, at most
+// 126 characters.
+std::string ParenthesisedText(std::string_view bios_start);
+
+}  // namespace tunora

@@ -1,0 +1,20 @@
+// The NTSTATUS values the drivers complete their requests with.
+#pragma once
+
+#include <cstdint>
+
+namespace tunora::drivers {
+
+using NtStatus = std::uint32_t;
+
+inline constexpr NtStatus STATUS_SUCCESS = 0x00000000u;
+inline constexpr NtStatus STATUS_UNSUCCESSFUL = 0xC0000001u;
+inline constexpr NtStatus STATUS_INVALID_PARAMETER = 0xC000000Du;
+inline constexpr NtStatus STATUS_INVALID_DEVICE_REQUEST = 0xC0000010u;
+inline constexpr NtStatus STATUS_ACCESS_DENIED = 0xC0000022u;
+inline constexpr NtStatus STATUS_BUFFER_TOO_SMALL = 0xC0000023u;
+
+// NT_SUCCESS: success and informational codes have the top bit clear.
+inline constexpr bool NtSuccess(NtStatus status) { return (status & 0x80000000u) == 0; }
+
+}  // namespace tunora::drivers

@@ -1,0 +1,53 @@
+#include "hwaccess/scans.h"
+
+#include "hwaccess/config_access.h"
+
+namespace tunora {
+
+CardCode ScanForCard(HwContext& hw, bool nt_road, DetectedCard& card, AgpStatus& agp) {
+  if (!nt_road) {
+    PortConfigSpace config(hw.platform.ports);
+    return WalkForCard(config, card, agp);
+  }
+  Hwgate2Session session = DeployHwgate2(hw);
+  Hwgate2ConfigSpace config(hw.platform.devices, session.device, session.event);
+  const CardCode code = WalkForCard(config, card, agp);
+  RemoveHwgate2(hw, session);
+  return code;
+}
+
+AgpSlotResult FindAgpSlotDevice(HwContext& hw, bool nt_road) {
+  AgpSlotResult result;
+  if (!nt_road) {
+    PortConfigSpace config(hw.platform.ports);
+    result.found = WalkBusOne(config, result.device);
+    return result;
+  }
+  const Handle device = DeployHwgate4OrExit(hw);
+  Hwgate4ConfigSpace config(hw.platform.devices, device);
+  result.found = WalkBusOne(config, result.device);
+  if (result.found) {
+    result.kept_device = device;
+  } else {
+    ReleaseHwgate4(hw, device, Hwgate4Cleanup::kCloseDeviceDeleteFile);
+  }
+  return result;
+}
+
+std::vector<CardListEntry> CountBoards(HwContext& hw, bool nt_road) {
+  if (!nt_road) {
+    // The driver is loaded though the walk itself uses the ports.
+    const Handle vxd = DeployHwgt9x(hw, kVxdMessages);
+    PortConfigSpace config(hw.platform.ports);
+    std::vector<CardListEntry> list = WalkBoards(config);
+    RemoveHwgt9x(hw, vxd);
+    return list;
+  }
+  const Handle device = DeployHwgate4OrExit(hw);
+  Hwgate4ConfigSpace config(hw.platform.devices, device);
+  std::vector<CardListEntry> list = WalkBoards(config);
+  ReleaseHwgate4(hw, device, Hwgate4Cleanup::kStopDeleteService);
+  return list;
+}
+
+}  // namespace tunora

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/dialog_template.h"
+#include "platform/ui.h"
 
 namespace tunora {
 

@@ -1,0 +1,37 @@
+// The main window, the about box and the no-card window.
+#pragma once
+
+#include <string>
+
+#include "app/run_state.h"
+#include "platform/ui.h"
+
+namespace tunora {
+
+class MainWindow : public DialogHandler {
+ public:
+  MainWindow(App& app, std::string platform_text)
+      : app_(app), platform_text_(std::move(platform_text)) {}
+  void OnInit(DialogWindow& window) override;
+  void OnCommand(DialogWindow& window, int id, int notification) override;
+  void OnSysCommand(DialogWindow& window, std::uint32_t command) override;
+
+ private:
+  App& app_;
+  std::string platform_text_;
+};
+
+class AboutBox : public DialogHandler {
+ public:
+  void OnCommand(DialogWindow& window, int id, int notification) override;
+};
+
+class NoCardWindow : public DialogHandler {
+ public:
+  void OnCommand(DialogWindow& window, int id, int notification) override;
+};
+
+// Shows the main window modally and returns its result.
+int ShowMainWindow(App& app);
+
+}  // namespace tunora

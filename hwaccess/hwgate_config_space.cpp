@@ -1,0 +1,66 @@
+// Configuration access through the NT drivers. The programs never look at
+// a request's success flag: a failed request leaves the record as it was
+// filled in, which is why reads pre-fill the value halves.
+#include "hwaccess/config_access.h"
+#include "hwaccess/protocol.h"
+
+namespace tunora {
+namespace {
+
+PciConfigRecord ReadRecord(std::uint8_t bus, std::uint8_t device, std::uint8_t reg,
+                           std::uint32_t filler) {
+  return PackPciConfigRequest({bus, device, reg, kPciWidth32, filler, filler});
+}
+
+PciConfigRecord WriteRecord(std::uint8_t bus, std::uint8_t device, std::uint8_t reg,
+                            std::uint32_t value) {
+  return PackPciConfigRequest({bus, device, reg, kPciWidth32, value & 0xFFFFu, value >> 16});
+}
+
+std::uint32_t ValueOf(const PciConfigRecord& record) {
+  const PciConfigRequest reply = UnpackPciConfigRequest(record);
+  return reply.low + (reply.high << 16);
+}
+
+constexpr auto kRecordSize = static_cast<std::uint32_t>(kPciConfigRequestSize);
+
+}  // namespace
+
+std::uint32_t Hwgate4ConfigSpace::Read32(std::uint8_t bus, std::uint8_t device, std::uint8_t reg) {
+  PciConfigRecord record = ReadRecord(bus, device, reg, filler_);
+  std::uint32_t returned = 0;
+  devices_.DeviceIoControl(device_, kIoctlPciConfigRead, record.data(), kRecordSize,
+                           record.data(), kRecordSize, &returned, nullptr);
+  return ValueOf(record);
+}
+
+void Hwgate4ConfigSpace::Write32(std::uint8_t bus, std::uint8_t device, std::uint8_t reg,
+                                 std::uint32_t value) {
+  PciConfigRecord record = WriteRecord(bus, device, reg, value);
+  std::uint32_t returned = 0;
+  devices_.DeviceIoControl(device_, kIoctlPciConfigWrite, record.data(), kRecordSize,
+                           record.data(), kRecordSize, &returned, nullptr);
+}
+
+void Hwgate2ConfigSpace::Send(std::uint32_t code, std::uint8_t* record) {
+  Overlapped overlapped;
+  overlapped.event = event_;
+  std::uint32_t returned = 0;
+  devices_.DeviceIoControl(device_, code, record, kRecordSize, record, kRecordSize, &returned,
+                           &overlapped);
+  devices_.GetOverlappedResult(device_, &overlapped, &returned, true);
+}
+
+std::uint32_t Hwgate2ConfigSpace::Read32(std::uint8_t bus, std::uint8_t device, std::uint8_t reg) {
+  PciConfigRecord record = ReadRecord(bus, device, reg, kConfigReadFiller);
+  Send(kIoctlPciConfigRead, record.data());
+  return ValueOf(record);
+}
+
+void Hwgate2ConfigSpace::Write32(std::uint8_t bus, std::uint8_t device, std::uint8_t reg,
+                                 std::uint32_t value) {
+  PciConfigRecord record = WriteRecord(bus, device, reg, value);
+  Send(kIoctlPciConfigWrite, record.data());
+}
+
+}  // namespace tunora

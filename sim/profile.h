@@ -1,0 +1,77 @@
+// A machine profile: everything a simulated PC is made of before it first
+// boots. Profiles are JSON (see docs/simulator.md); the built-in ones are
+// generated here so every road and the interesting boards are covered.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/system.h"
+
+namespace tunora::sim {
+
+struct CardSpec {
+  std::uint8_t pll_m = 0, pll_n = 0, pll_p = 0;  // system PLL dividers
+  std::map<std::uint8_t, std::uint8_t> dac;      // other DAC indexed registers
+  bool pll_never_locks = false;
+};
+
+struct PciDeviceSpec {
+  std::string name;  // for people reading the profile
+  std::uint8_t bus = 0;
+  std::uint8_t device = 0;
+  std::uint16_t vendor_id = 0;
+  std::uint16_t device_id = 0;
+  std::uint16_t subsystem_vendor = 0;
+  std::uint16_t subsystem_id = 0;
+  std::uint32_t class_code = 0;  // class, subclass, programming interface
+  std::map<std::uint8_t, std::uint32_t> registers;  // further dwords
+  std::optional<CardSpec> card;  // a board of the maker, with its register window
+};
+
+struct BiosSpec {
+  std::string version_text;  // the parenthesised text near the start of the ROM
+  std::uint16_t parameter_block_offset = 0x7C00;
+  std::vector<std::uint8_t> parameter_block;
+};
+
+struct Faults {
+  std::set<std::string> driver_never_loads;  // "hwgate2", "hwgate4", "hwgt9x"
+  std::set<std::string> device_open_fails;
+  std::optional<std::uint32_t> vxd_version;  // the 9x driver reports this
+};
+
+struct Profile {
+  std::string name;
+  std::string description;
+  OsVersion version;
+  std::string windows_directory;  // "C:\WINNT"
+  int clean_boot = 0;             // SM_CLEANBOOT
+  bool administrator = true;
+  std::vector<PciDeviceSpec> pci;
+  BiosSpec bios;
+  Faults faults;
+  std::string registry;  // HKEY_LOCAL_MACHINE as REGEDIT4 text
+  nlohmann::json wmi = nlohmann::json::object();
+};
+
+class ProfileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+Profile ProfileFromJson(const nlohmann::json& json);  // throws ProfileError
+nlohmann::json ProfileToJson(const Profile& profile);
+
+inline constexpr const char* kDefaultProfile = "win2000-qx2max";
+std::vector<std::string> BuiltinProfileNames();
+std::optional<Profile> BuiltinProfile(const std::string& name);
+
+}  // namespace tunora::sim

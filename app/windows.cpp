@@ -1,0 +1,52 @@
+#include "app/windows.h"
+
+#include "hwaccess/board_tables.h"
+#include "resources/dialogs.h"
+#include "resources/strings.h"
+
+namespace tunora {
+
+void MainWindow::OnInit(DialogWindow& window) {
+  window.SetText(kIdcPlatform, platform_text_);
+  window.Enable(kIdcTweak, false);
+  if (!kAboutMenuText.empty()) window.AppendSystemMenu(kIdmAboutBox, kAboutMenuText);
+
+  window.SetText(kIdcCardName, "Unknown Card");
+  const CardName card = NameCard(app_.state.card.card_code);
+  if (card.name != "Unknown Card") window.SetText(kIdcCardName, card.name);
+  if (card.family != kFamilyUnknown) app_.state.chip_family = card.family;
+
+  window.Enable(kIdcTweak, true);
+  window.SetDefaultButton(kIdcTweak);
+  window.SetFocus(kIdcTweak);
+}
+
+void MainWindow::OnCommand(DialogWindow& window, int id, int notification) {
+  (void)window;
+  if (notification != kBnClicked) return;
+  if (id == kIdcExit) EndProcess(0);
+}
+
+void MainWindow::OnSysCommand(DialogWindow& window, std::uint32_t command) {
+  (void)window;
+  if ((command & 0xFFF0) == kIdmAboutBox) {
+    AboutBox about;
+    app_.platform.ui.DialogBox(AboutDialog(), about);
+  }
+}
+
+void AboutBox::OnCommand(DialogWindow& window, int id, int notification) {
+  if (id == kIdOk && notification == kBnClicked) window.EndDialog(kIdOk);
+}
+
+void NoCardWindow::OnCommand(DialogWindow& window, int id, int notification) {
+  (void)window;
+  if (id == kIdcNoCardCancel && notification == kBnClicked) EndProcess(0);
+}
+
+int ShowMainWindow(App& app) {
+  MainWindow main_window(app, app.state.platform_name);
+  return app.platform.ui.DialogBox(MainDialog(), main_window);
+}
+
+}  // namespace tunora

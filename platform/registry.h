@@ -21,6 +21,8 @@ inline constexpr std::int32_t kErrorInvalidParameter = 87;
 inline constexpr std::int32_t kErrorMoreData = 234;
 inline constexpr std::int32_t kErrorNoMoreItems = 259;
 inline constexpr std::int32_t kErrorBadPathname = 161;
+inline constexpr std::int32_t kErrorRegistryIoFailed = 1016;
+inline constexpr std::int32_t kErrorKeyDeleted = 1018;
 
 // Value types.
 inline constexpr std::uint32_t kRegNone = 0;

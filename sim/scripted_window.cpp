@@ -109,7 +109,7 @@ std::string WindowLine(const WindowModel& window) {
 void RunScriptedWindow(ScriptedUi& ui, ScriptedWindow& window) {
   while (!window.Ended()) {
     const ScriptStep* step = ui.Peek();
-    if (!step) ui.FailAtEnd("the program waits for the user in " + window.Describe());
+    if (!step) ui.FailAtEnd("waits for the user in " + window.Describe());
     if (IsExpectStep(*step)) {
       ui.Mismatch(*step, "waits for the user in " + window.Describe());
     }

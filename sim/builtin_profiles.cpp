@@ -41,7 +41,6 @@ std::vector<PciDeviceSpec> Chipset(PciDeviceSpec host_bridge) {
   return {std::move(host_bridge),
           Plain("AGP bridge", 0, 1, 0x8086, 0x7191, 0x060400),
           Plain("ISA bridge", 0, 7, 0x8086, 0x7110, 0x060100),
-          Plain("IDE controller", 0, 7, 0x8086, 0x7111, 0x010180),
           Plain("network adapter", 0, 10, 0x10EC, 0x8139, 0x020000),
           Plain("sound card", 0, 12, 0x1274, 0x5880, 0x040100)};
 }

@@ -1,0 +1,28 @@
+// Running a program (tunora or lockstep) as a process on a simulated
+// machine: which machine (TUNORA_MACHINE, else the default one under the
+// user's data directory), which UI (TUNORA_UI_SCRIPT, else the terminal),
+// and what the run leaves behind (the machine's volatile state, a reboot).
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <iosfwd>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace tunora::sim {
+
+// $XDG_DATA_HOME/tunora/machine, else ~/.local/share/tunora/machine.
+std::filesystem::path DefaultMachineDir();
+
+using ProgramMain = std::function<int(Platform&)>;
+
+// Exit codes of the host itself (the programs use 0 and 1).
+inline constexpr int kHostMachineError = 2;
+inline constexpr int kHostProgramCrashed = 3;
+
+int RunProgramOnMachine(const std::string& program_name, const ProgramMain& main,
+                        std::ostream& out, std::ostream& err);
+
+}  // namespace tunora::sim

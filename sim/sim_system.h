@@ -1,0 +1,49 @@
+// System port of the simulated PC: its Windows version and boot mode, a
+// clock that is virtual by default (Sleep advances it at no cost) or real
+// for the terminal UI, and the effects people would notice (sound, shell,
+// restart) reported to the UI as events.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/system.h"
+#include "platform/ui.h"
+
+namespace tunora::sim {
+
+struct SystemSetup {
+  OsVersion version;
+  int clean_boot = 0;
+  bool real_time = false;
+};
+
+class SimSystem : public System {
+ public:
+  // `virtual_ms` is the machine's clock; it outlives this object.
+  SimSystem(SystemSetup setup, std::uint64_t& virtual_ms, Ui& ui)
+      : setup_(std::move(setup)), virtual_ms_(virtual_ms), ui_(ui) {}
+
+  OsVersion GetVersion() override { return setup_.version; }
+  int GetSystemMetrics(int index) override;
+  void Sleep(std::uint32_t milliseconds) override;
+  std::uint32_t GetTickCount() override { return static_cast<std::uint32_t>(virtual_ms_); }
+  bool Beep(std::uint32_t frequency, std::uint32_t duration_ms) override;
+  bool PlaySoundFile(std::string_view path) override;
+  bool ShellOpen(std::string_view file, std::string_view parameters) override;
+  bool EnableShutdownPrivilege() override;
+  bool ExitWindows(std::uint32_t flags) override;
+
+  bool reboot_requested() const { return reboot_requested_; }
+  std::uint64_t sleep_calls() const { return sleep_calls_; }
+
+ private:
+  SystemSetup setup_;
+  std::uint64_t& virtual_ms_;
+  Ui& ui_;
+  bool shutdown_privilege_ = false;
+  bool reboot_requested_ = false;
+  std::uint64_t sleep_calls_ = 0;
+};
+
+}  // namespace tunora::sim

@@ -40,12 +40,14 @@ bool IsValidValueName(std::string_view name) { return name.find('\n') == std::st
 
 std::int32_t SplitKeyPath(std::string_view path, std::vector<std::string_view>* components) {
   components->clear();
+  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
   if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
   if (path.empty()) return kErrorSuccess;
   std::size_t start = 0;
   while (true) {
     std::size_t end = path.find('\\', start);
-    std::string_view part = path.substr(start, end == std::string_view::npos ? path.npos : end - start);
+    std::string_view part =
+        path.substr(start, end == std::string_view::npos ? path.npos : end - start);
     if (part.empty()) return kErrorBadPathname;
     if (!IsValidKeyName(part)) return kErrorInvalidParameter;
     components->push_back(part);

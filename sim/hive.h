@@ -26,9 +26,7 @@ struct HiveValue {
 // Compares two names the way the registry does: upper-case ASCII folding,
 // so "a" sorts before "_" as it does on NT. Returns <0, 0 or >0.
 int CompareNames(std::string_view a, std::string_view b);
-inline bool NamesEqual(std::string_view a, std::string_view b) {
-  return CompareNames(a, b) == 0;
-}
+inline bool NamesEqual(std::string_view a, std::string_view b) { return CompareNames(a, b) == 0; }
 
 // A key name component: 1..255 characters, no backslash, no line feed
 // (the hive file could not carry it).

@@ -115,8 +115,7 @@ void AppendKey(std::string& out, const HiveKey& key, std::string& path) {
 
 }  // namespace
 
-RegistryFileError::RegistryFileError(std::string_view file_name, int line,
-                                     std::string_view message)
+RegistryFileError::RegistryFileError(std::string_view file_name, int line, std::string_view message)
     : std::runtime_error(LineMessage(file_name, line, message)), line_(line) {}
 
 RegistryFileError::RegistryFileError(std::string_view file_name, std::string_view message)

@@ -47,8 +47,7 @@ std::optional<std::uint32_t> HexNumber(std::string_view text, std::size_t max_di
 
 class Parser {
  public:
-  Parser(std::string_view text, std::string_view file_name)
-      : text_(text), file_name_(file_name) {}
+  Parser(std::string_view text, std::string_view file_name) : text_(text), file_name_(file_name) {}
 
   Hive Parse() {
     std::string_view line;

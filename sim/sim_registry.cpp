@@ -21,9 +21,8 @@ constexpr std::uint32_t kWriteRights =
 
 // Generic rights mapped to key rights, as the registry's generic mapping does.
 std::uint32_t MapGenericRights(std::uint32_t access) {
-  std::uint32_t mapped =
-      access & ~(kGenericAll | kGenericExecute | kGenericWrite | kGenericRead | kMaximumAllowed |
-                 kWow64Views);
+  std::uint32_t mapped = access & ~(kGenericAll | kGenericExecute | kGenericWrite | kGenericRead |
+                                    kMaximumAllowed | kWow64Views);
   if (access & (kGenericRead | kGenericExecute)) mapped |= kKeyRead;
   if (access & kGenericWrite) mapped |= kKeyWrite;
   if (access & kGenericAll) mapped |= kKeyAllAccess;

@@ -29,8 +29,8 @@ class SimRegistry : public Registry {
                          RegKey* out) override;
   std::int32_t EnumKey(RegKey key, std::uint32_t index, std::string* name,
                        std::uint32_t buffer_chars = 260) override;
-  std::int32_t EnumValue(RegKey key, std::uint32_t index, std::string* name,
-                         std::uint32_t* type, std::string* data) override;
+  std::int32_t EnumValue(RegKey key, std::uint32_t index, std::string* name, std::uint32_t* type,
+                         std::string* data) override;
   std::int32_t QueryValue(RegKey key, std::string_view name, std::uint32_t* type,
                           std::uint8_t* data, std::uint32_t* size) override;
   std::int32_t SetValue(RegKey key, std::string_view name, std::uint32_t type,

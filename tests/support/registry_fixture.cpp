@@ -4,8 +4,7 @@
 
 namespace tunora {
 
-std::unique_ptr<sim::SimRegistry> MakeRegistry(std::string_view regedit4_text,
-                                               bool administrator) {
+std::unique_ptr<sim::SimRegistry> MakeRegistry(std::string_view regedit4_text, bool administrator) {
   return std::make_unique<sim::SimRegistry>(sim::ParseRegedit4(regedit4_text, "fixture"),
                                             administrator);
 }

@@ -1,7 +1,8 @@
 // Small registries for tests: load a REGEDIT4 fixture, run the code under
 // test, then compare a subtree with the expected REGEDIT4 text, e.g.
 //
-//   auto registry = MakeRegistry("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\X]\n\"A\"=dword:00000001\n");
+//   auto registry =
+//   MakeRegistry("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\X]\n\"A\"=dword:00000001\n");
 //   ... code under test writes through *registry ...
 //   EXPECT_EQ(ExportKey(*registry, "Software\\X"),
 //             "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\X]\n\"A\"=dword:00000002\n\n");

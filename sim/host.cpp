@@ -41,13 +41,12 @@ fs::path DefaultMachineDir() {
   return fs::path(home.empty() ? "." : home) / ".local" / "share" / "tunora" / "machine";
 }
 
-int RunProgramOnMachine(const std::string& program_name, const ProgramMain& main,
-                        std::ostream& out, std::ostream& err) {
-  const std::string named = Env("TUNORA_MACHINE");
-  const fs::path dir = named.empty() ? DefaultMachineDir() : fs::path(named);
+int RunHosted(const std::string& program_name, const ProgramMain& main,
+              const HostRequest& request, std::ostream& out, std::ostream& err) {
+  const fs::path& dir = request.machine_dir;
   std::unique_ptr<Machine> machine;
   try {
-    if (named.empty() && !fs::exists(dir / "machine.json")) {
+    if (request.create_default && !fs::exists(dir / "machine.json")) {
       Machine::Create(dir, *BuiltinProfile(kDefaultProfile));
       err << program_name << ": created the default simulated PC (" << kDefaultProfile << ") in "
           << dir.string() << '\n';
@@ -55,7 +54,7 @@ int RunProgramOnMachine(const std::string& program_name, const ProgramMain& main
     machine = std::make_unique<Machine>(dir);
   } catch (const std::exception& error) {
     err << program_name << ": " << error.what() << '\n';
-    if (!named.empty() && !fs::exists(dir / "machine.json")) {
+    if (!fs::exists(dir / "machine.json")) {
       err << program_name << ": create one with: tunora-sim new " << dir.string() << '\n';
     }
     return kHostMachineError;
@@ -70,9 +69,18 @@ int RunProgramOnMachine(const std::string& program_name, const ProgramMain& main
   };
 
   int code = 0;
-  const std::string script = Env("TUNORA_UI_SCRIPT");
-  if (!script.empty()) {
-    code = RunScriptedProgram(fs::path(script), out, err, [&](Ui& ui) { return run(ui, false); });
+  if (!request.script_file.empty()) {
+    code = RunScriptedProgram(request.script_file, out, err, [&](Ui& ui) { return run(ui, false); });
+  } else if (!request.script_text.empty()) {
+    UiScript script;
+    try {
+      script = ParseUiScript(request.script_text, "script");
+    } catch (const ScriptParseError& error) {
+      err << error.what() << '\n';
+      WriteExit(out, kScriptFailureExitCode);
+      return kScriptFailureExitCode;
+    }
+    code = RunScriptedProgram(std::move(script), out, err, [&](Ui& ui) { return run(ui, false); });
   } else {
     err << program_name << ": the terminal UI is not built yet; set TUNORA_UI_SCRIPT=FILE\n";
     return kHostMachineError;
@@ -89,6 +97,16 @@ int RunProgramOnMachine(const std::string& program_name, const ProgramMain& main
     return kHostMachineError;
   }
   return code;
+}
+
+int RunProgramOnMachine(const std::string& program_name, const ProgramMain& main,
+                        std::ostream& out, std::ostream& err) {
+  HostRequest request;
+  const std::string named = Env("TUNORA_MACHINE");
+  request.machine_dir = named.empty() ? DefaultMachineDir() : fs::path(named);
+  request.create_default = named.empty();
+  request.script_file = Env("TUNORA_UI_SCRIPT");
+  return RunHosted(program_name, main, request, out, err);
 }
 
 }  // namespace tunora::sim

@@ -22,6 +22,19 @@ using ProgramMain = std::function<int(Platform&)>;
 inline constexpr int kHostMachineError = 2;
 inline constexpr int kHostProgramCrashed = 3;
 
+struct HostRequest {
+  std::filesystem::path machine_dir;
+  bool create_default = false;  // make the default machine there when missing
+  // The scripted UI reads this script (a file, or the text itself);
+  // without either the terminal UI runs.
+  std::filesystem::path script_file;
+  std::string script_text;
+};
+
+int RunHosted(const std::string& program_name, const ProgramMain& main,
+              const HostRequest& request, std::ostream& out, std::ostream& err);
+
+// The same, told by the environment: TUNORA_MACHINE and TUNORA_UI_SCRIPT.
 int RunProgramOnMachine(const std::string& program_name, const ProgramMain& main,
                         std::ostream& out, std::ostream& err);
 

@@ -1,0 +1,55 @@
+// Simulated machines for tests: a fresh machine directory per test, and
+// whole runs of tunora on it through the scripted UI, in-process.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "sim/machine.h"
+#include "sim/profile.h"
+
+namespace tunora::testing {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+struct ProgramRun {
+  int exit_code = 0;
+  std::string transcript;
+  std::string errors;
+};
+
+class TestMachine {
+ public:
+  explicit TestMachine(const std::string& builtin_profile);
+  explicit TestMachine(const sim::Profile& profile);
+
+  const std::filesystem::path& dir() const { return dir_; }
+  // Runs tunora with the script; the machine's state is saved afterwards
+  // as the real host does.
+  ProgramRun RunTunora(std::string_view script) const;
+  // Opens the machine to look at what a run left.
+  std::unique_ptr<sim::Machine> Open() const { return std::make_unique<sim::Machine>(dir_); }
+  // HKEY_LOCAL_MACHINE below `key` as REGEDIT4.
+  std::string Registry(std::string_view key = "") const;
+  bool FileExists(std::string_view windows_path) const;
+
+ private:
+  TempDir temp_;
+  std::filesystem::path dir_;
+};
+
+sim::Profile Builtin(const std::string& name);
+
+}  // namespace tunora::testing

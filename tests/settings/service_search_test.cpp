@@ -1,0 +1,243 @@
+// The searches S1 to S7 by chip family, and the two OpenGL key rules.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "settings/driver_keys.h"
+#include "tests/settings/recording_registry.h"
+#include "tests/settings/settings_test_machine.h"
+
+namespace tunora {
+namespace {
+
+// Every service installed, each with one device key.
+constexpr const char* kAllServices = R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX1\Device0]
+
+[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
+
+[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2DUO\Device0]
+
+[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX3DUO\Device0]
+
+[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\qxg64\Device0]
+
+)";
+
+// The services whose device keys a search visits, in order.
+std::vector<std::string> Services(TestMachine& machine, ServiceSearch search, ChipFamily family,
+                                  DeviceKeyMode mode = DeviceKeyMode::kRead) {
+  std::vector<std::string> services;
+  RunServiceSearch(machine.registry(), search, family, "Device", mode,
+                   [&](RegKey, const DriverKey& where) {
+                     const std::string prefix = "System\\CurrentControlSet\\Services\\";
+                     const std::string rest = where.path.substr(prefix.size());
+                     services.push_back(rest.substr(0, rest.find('\\')));
+                   });
+  return services;
+}
+
+using Names = std::vector<std::string>;
+
+struct SearchCase {
+  ServiceSearch search;
+  ChipFamily family;
+  Names expected;
+};
+
+TEST(ServiceSearch, PicksServicesByFamilyWhenAllAreInstalled) {
+  const Names qx2_pair = {"QX2DUO", "QX2"};
+  const Names all = {"QX1", "QX2", "QX2DUO", "QX3DUO", "qxg64"};
+  const std::vector<SearchCase> cases = {
+      {ServiceSearch::kS1, 200, {"QX1"}},        {ServiceSearch::kS1, 204, {"QX1"}},
+      {ServiceSearch::kS1, 400, qx2_pair},       {ServiceSearch::kS1, 450, qx2_pair},
+      {ServiceSearch::kS1, 451, qx2_pair},       {ServiceSearch::kS1, 452, {}},
+      {ServiceSearch::kS1, 550, {"QX3DUO"}},     {ServiceSearch::kS1, kFamilyUnknown, {}},
+      {ServiceSearch::kS2, 201, {"QX1"}},        {ServiceSearch::kS2, 400, {"QX2"}},
+      {ServiceSearch::kS2, 451, {"QX2"}},        {ServiceSearch::kS2, 452, {}},
+      {ServiceSearch::kS2, 550, {"QX3DUO"}},     {ServiceSearch::kS3, 202, {"QX1"}},
+      {ServiceSearch::kS3, 400, {"QX2DUO"}},     {ServiceSearch::kS3, 450, {"QX2DUO"}},
+      {ServiceSearch::kS3, 451, {}},             {ServiceSearch::kS3, 452, {}},
+      {ServiceSearch::kS3, 550, {"QX3DUO"}},     {ServiceSearch::kS4, 203, {"QX1"}},
+      {ServiceSearch::kS4, 450, {"QX2"}},        {ServiceSearch::kS4, 451, {}},
+      {ServiceSearch::kS4, 452, {}},             {ServiceSearch::kS4, 550, {"QX3DUO"}},
+      {ServiceSearch::kS5, 200, {"QX1", "qxg64"}},
+      {ServiceSearch::kS5, 451, {"QX2", "QX2DUO", "qxg64"}},
+      {ServiceSearch::kS5, 452, {"qxg64"}},      {ServiceSearch::kS5, 550, {"qxg64"}},
+      {ServiceSearch::kS5, kFamilyUnknown, {"qxg64"}},
+      {ServiceSearch::kS6, 200, all},            {ServiceSearch::kS6, 452, all},
+      {ServiceSearch::kS7, 200, {"qxg64"}},      {ServiceSearch::kS7, 400, {"qxg64"}},
+  };
+  TestMachine machine(kAllServices);
+  for (const SearchCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << "S" << static_cast<int>(c.search) + 1 << " family "
+                                    << c.family);
+    EXPECT_EQ(Services(machine, c.search, c.family), c.expected);
+  }
+}
+
+// Which QX2 service the searches take when only one of the pair is there.
+TEST(ServiceSearch, FallsBackToTheOtherQx2Service) {
+  TestMachine single(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
+
+)");
+  TestMachine dual(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2DUO\Device0]
+
+)");
+  for (ServiceSearch search : {ServiceSearch::kS1, ServiceSearch::kS2, ServiceSearch::kS3,
+                               ServiceSearch::kS4}) {
+    SCOPED_TRACE(static_cast<int>(search) + 1);
+    EXPECT_EQ(Services(single, search, 400), Names{"QX2"});
+    EXPECT_EQ(Services(dual, search, 400), Names{"QX2DUO"});
+  }
+}
+
+// A QX2E board with both drivers installed: S1 writes both, S2 only the
+// single driver, S3 reads the dual one.
+TEST(ServiceSearch, Qx2eWithBothServices) {
+  TestMachine machine(kAllServices, {.family = kFamilyQx2e});
+  EXPECT_EQ(Services(machine, ServiceSearch::kS1, kFamilyQx2e, DeviceKeyMode::kWrite),
+            (Names{"QX2DUO", "QX2"}));
+  EXPECT_EQ(Services(machine, ServiceSearch::kS2, kFamilyQx2e, DeviceKeyMode::kWrite),
+            Names{"QX2"});
+  EXPECT_EQ(Services(machine, ServiceSearch::kS3, kFamilyQx2e), Names{"QX2DUO"});
+}
+
+TEST(ServiceSearch, FarviewBoardReachesOnlyQxg64ThroughS5) {
+  TestMachine machine(kAllServices);
+  for (ServiceSearch search : {ServiceSearch::kS1, ServiceSearch::kS2, ServiceSearch::kS3,
+                               ServiceSearch::kS4}) {
+    SCOPED_TRACE(static_cast<int>(search) + 1);
+    for (DeviceKeyMode mode : {DeviceKeyMode::kRead, DeviceKeyMode::kWrite}) {
+      EXPECT_TRUE(Services(machine, search, kFamilyFarview, mode).empty());
+    }
+  }
+  EXPECT_EQ(Services(machine, ServiceSearch::kS5, kFamilyFarview), Names{"qxg64"});
+}
+
+TEST(ServiceSearch, OutcomeCountsServicesAndDeviceKeys) {
+  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2]
+
+[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\qxg64\Device0]
+
+[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\qxg64\Device1]
+
+)");
+  const auto none = [](RegKey, const DriverKey&) {};
+  const SearchOutcome empty_service = RunServiceSearch(
+      machine.registry(), ServiceSearch::kS2, 400, "Device", DeviceKeyMode::kWrite, none);
+  EXPECT_TRUE(empty_service.any_service_opened);
+  EXPECT_EQ(empty_service.device_keys_visited, 0);
+  const SearchOutcome nothing = RunServiceSearch(machine.registry(), ServiceSearch::kS1, 550,
+                                                 "Device", DeviceKeyMode::kWrite, none);
+  EXPECT_FALSE(nothing.any_service_opened);
+  const SearchOutcome two = RunServiceSearch(machine.registry(), ServiceSearch::kS7, 400,
+                                             "Device", DeviceKeyMode::kRead, none);
+  EXPECT_EQ(two.device_keys_visited, 2);
+}
+
+std::vector<std::string> OpenGlWriteKeys(Registry& registry, PlatformKind platform) {
+  std::vector<std::string> paths;
+  ForEachOpenGlWriteKey(registry, platform,
+                        [&](RegKey, const DriverKey& where) { paths.push_back(where.path); });
+  return paths;
+}
+
+TEST(OpenGlWriteKeys, CreatesTheDeviceKeysOf2000AndNt4) {
+  TestMachine machine(R"([HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\Tcpip]
+
+)");
+  EXPECT_EQ(OpenGlWriteKeys(machine.registry(), kPlatformNt4),
+            Names{"SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0"});
+  EXPECT_EQ(OpenGlWriteKeys(machine.registry(), kPlatformWin2kXp),
+            (Names{"SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0",
+                   "SYSTEM\\CurrentControlSet\\Services\\QX1\\Device0",
+                   "SYSTEM\\CurrentControlSet\\Services\\QX2\\Device0"}));
+  EXPECT_EQ(machine.Export("SYSTEM\\CurrentControlSet\\Services"),
+            Reg(R"([HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services]
+
+[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX1]
+
+[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX1\Device0]
+
+[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX2]
+
+[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX2\Device0]
+
+[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\qxg64]
+
+[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\qxg64\Device0]
+
+[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\Tcpip]
+
+)"));
+}
+
+// Parents are created before their device keys.
+TEST(OpenGlWriteKeys, CreatesEachParentFirst) {
+  TestMachine machine("");
+  RecordingRegistry recording(machine.registry());
+  OpenGlWriteKeys(recording, kPlatformNt4);
+  EXPECT_EQ(recording.log, (Names{"create SYSTEM\\CurrentControlSet\\Services\\qxg64\\",
+                                  "create SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0"}));
+}
+
+TEST(OpenGlWriteKeys, UsesTheDualDriverOnlyWhenQx2CannotBeCreated) {
+  TestMachine machine("");
+  RecordingRegistry recording(machine.registry());
+  recording.refused_paths = {"SYSTEM\\CurrentControlSet\\Services\\QX2\\"};
+  EXPECT_EQ(OpenGlWriteKeys(recording, kPlatformWin2kXp),
+            (Names{"SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0",
+                   "SYSTEM\\CurrentControlSet\\Services\\QX1\\Device0",
+                   "SYSTEM\\CurrentControlSet\\Services\\QX2DUO\\Device0"}));
+}
+
+TEST(OpenGlWriteKeys, ProfileKeysOn9x) {
+  TestMachine machine("");
+  RecordingRegistry recording(machine.registry());
+  EXPECT_EQ(OpenGlWriteKeys(recording, kPlatform9x),
+            (Names{"Software\\Quillex\\Panelix\\Current Settings",
+                   "Software\\Quillex\\Panelix\\Version5\\CurrentSettings",
+                   "Software\\Quillex\\Panelix\\Version6\\CurrentSettings"}));
+  EXPECT_EQ(recording.log,
+            (Names{"create Software\\Quillex\\Panelix\\",
+                   "create Software\\Quillex\\Panelix\\Current Settings",
+                   "create Software\\Quillex\\Panelix\\Version5\\",
+                   "create Software\\Quillex\\Panelix\\Version5\\CurrentSettings",
+                   "create Software\\Quillex\\Panelix\\Version6\\",
+                   "create Software\\Quillex\\Panelix\\Version6\\CurrentSettings"}));
+}
+
+TEST(OpenGlReadKey, ByPlatformAndFamily) {
+  TestMachine with_dual(R"([HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX2DUO]
+
+)");
+  TestMachine without_dual("");
+  struct Case {
+    TestMachine* machine;
+    PlatformKind platform;
+    ChipFamily family;
+    std::optional<std::string> expected;
+  };
+  const std::string qx1 = "SYSTEM\\CurrentControlSet\\Services\\QX1\\Device0";
+  const std::string qx2 = "SYSTEM\\CurrentControlSet\\Services\\QX2\\Device0";
+  const std::string dual = "SYSTEM\\CurrentControlSet\\Services\\QX2DUO\\Device0";
+  const std::string qxg64 = "SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0";
+  const std::vector<Case> cases = {
+      {&without_dual, kPlatformWin2kXp, 200, qx1},  {&without_dual, kPlatformWin2kXp, 299, qx1},
+      {&with_dual, kPlatformWin2kXp, 450, dual},    {&without_dual, kPlatformWin2kXp, 450, qx2},
+      {&without_dual, kPlatformWin2kXp, 499, qx2},  {&with_dual, kPlatformWin2kXp, 550, {}},
+      {&with_dual, kPlatformNt4, 200, qxg64},       {&with_dual, kPlatformNt4, 400, qxg64},
+      {&with_dual, kPlatformNt4, 201, {}},          {&with_dual, kPlatformNt4, 450, {}},
+      {&with_dual, kPlatform9x, 400, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "platform " << int{c.platform} << " family " << c.family);
+    EXPECT_EQ(ReadOnly(*c.machine,
+                       [&] { return OpenGlReadKeyPath(c.machine->registry(), c.platform, c.family); }),
+              c.expected);
+  }
+}
+
+}  // namespace
+}  // namespace tunora

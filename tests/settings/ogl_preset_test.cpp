@@ -232,10 +232,7 @@ TEST(WriteOglPreset, FailsQuietlyWhenNoKeyCanBeCreated) {
   RecordingRegistry recording(machine.registry());
   recording.refused_paths = {"Software\\Quillex\\Panelix\\", "Software\\Quillex\\Panelix\\Version5\\",
                              "Software\\Quillex\\Panelix\\Version6\\"};
-  SettingsContext context = machine.context;
-  // A context over the refusing registry.
-  SettingsContext refusing{recording, machine.ui, context.platform_kind, context.chip_family,
-                           context.device_id, context.subsystem_id, context.driver_version};
+  const SettingsContext refusing = machine.ContextOver(recording);
   EXPECT_EQ(WriteOglPreset(refusing, {kOglSpeed, 1, 3, 0}), kWriteFailed);
   EXPECT_TRUE(machine.ui.messages.empty());
 }

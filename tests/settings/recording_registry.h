@@ -16,9 +16,11 @@ class RecordingRegistry : public Registry {
  public:
   explicit RecordingRegistry(Registry& inner) : inner_(inner) {}
 
-  // "set <name>", "delete <name>", "create <path>", plus whatever tests add.
+  // "set <name>", "delete <name>", "create <path>", "query <name>" (when
+  // log_queries is on), plus whatever tests add.
   std::vector<std::string> log;
   std::vector<std::string> refused_paths;
+  bool log_queries = false;
 
   std::int32_t OpenKey(RegKey parent, std::string_view path, std::uint32_t access,
                        RegKey* out) override {
@@ -41,6 +43,7 @@ class RecordingRegistry : public Registry {
   }
   std::int32_t QueryValue(RegKey key, std::string_view name, std::uint32_t* type,
                           std::uint8_t* data, std::uint32_t* size) override {
+    if (log_queries) log.push_back("query " + std::string(name));
     return inner_.QueryValue(key, name, type, data, size);
   }
   std::int32_t SetValue(RegKey key, std::string_view name, std::uint32_t type,

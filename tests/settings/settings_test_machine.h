@@ -40,6 +40,13 @@ class TestMachine {
   ~TestMachine() { EXPECT_EQ(registry_->open_handle_count(), 0u) << "a registry handle leaked"; }
 
   sim::SimRegistry& registry() { return *registry_; }
+  // The same run over another registry (one that records or refuses).
+  SettingsContext ContextOver(Registry& registry) {
+    return {registry,          ui,
+            context.platform_kind, context.chip_family,
+            context.device_id, context.subsystem_id,
+            context.driver_version};
+  }
   // REGEDIT4 text of a subtree ("" for the whole hive).
   std::string Export(std::string_view path = "") { return ExportKey(*registry_, path); }
   // The stored bytes of one value, or "<absent>".

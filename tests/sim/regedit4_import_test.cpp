@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -186,6 +189,25 @@ TEST(Regedit4Import, ErrorsNameTheGivenFile) {
   } catch (const RegistryFileError& error) {
     EXPECT_STREQ(error.what(), "machines/w2k/registry.reg:3: unrecognised line");
   }
+}
+
+// The fuzzer's seeds are meant to be valid files; keep them so.
+TEST(Regedit4Import, FuzzSeedsParseAndRoundTrip) {
+  const std::filesystem::path seeds =
+      std::filesystem::path(TUNORA_SOURCE_DIR) / "tests/fuzz/corpus/fuzz_regedit4";
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(seeds)) {
+    SCOPED_TRACE(entry.path().string());
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    Hive hive;
+    ASSERT_NO_THROW(hive = ParseRegedit4(text.str(), entry.path().filename().string()));
+    EXPECT_NE(hive, Hive());
+    EXPECT_EQ(ParseRegedit4(ExportRegedit4(hive)), hive);
+    ++count;
+  }
+  EXPECT_GE(count, 3);
 }
 
 }  // namespace

@@ -12,13 +12,12 @@
 #include "hwaccess/pci_scan.h"
 #include "hwaccess/platform_kind.h"
 #include "platform/platform.h"
+#include "settings/setting_state.h"
+#include "settings/settings_context.h"
 
 namespace tunora {
 
-struct DriverPackageVersion {
-  int major = 0;
-  int minor = 0;
-};
+using DriverPackageVersion = DriverVersion;
 
 struct RunState {
   PlatformKind platform_kind = kPlatformUnclassified;
@@ -29,8 +28,17 @@ struct RunState {
   // hwgate4 as the bus-1 search left it (NT road, card found).
   Handle kept_hwgate4 = kInvalidHandleValue;
   ChipFamily chip_family = kFamilyUnknown;
-  DriverPackageVersion driver_version;
+  DriverVersion driver_version;
   std::vector<CardListEntry> card_list;
+  // Starts with the OpenGL preset at 1 (driver defaults) and every
+  // changed marker at kUnchanged.
+  SettingState settings;
+
+  // What the settings engine needs to find the driver's keys.
+  SettingsContext Settings(Registry& registry, Ui& ui) const {
+    return {registry, ui, platform_kind, chip_family, card.device_id, card.subsystem_id,
+            driver_version};
+  }
 };
 
 // What the program's windows and operations work with.

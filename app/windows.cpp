@@ -10,6 +10,8 @@ void MainWindow::OnInit(DialogWindow& window) {
   window.SetText(kIdcPlatform, platform_text_);
   window.Enable(kIdcTweak, false);
   if (!kAboutMenuText.empty()) window.AppendSystemMenu(kIdmAboutBox, kAboutMenuText);
+  // Nothing is pending when a main window comes up.
+  app_.state.settings.changed = ChangedMarkers{};
 
   window.SetText(kIdcCardName, "Unknown Card");
   const CardName card = NameCard(app_.state.card.card_code);

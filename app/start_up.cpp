@@ -3,6 +3,7 @@
 #include "app/driver_version.h"
 #include "app/platform_gate.h"
 #include "app/run_state.h"
+#include "app/start_up.h"
 #include "app/windows.h"
 #include "hwaccess/scans.h"
 #include "resources/dialogs.h"
@@ -59,7 +60,9 @@ void FindCard(App& app) {
   state.kept_hwgate4 = slot.kept_device;
 }
 
-void RunStartUp(App& app) {
+}  // namespace
+
+void IdentifyMachine(App& app) {
   ClassifyOrRefuse(app);
   const bool nt_road = IsNtRoad(app.state.platform_kind);
   if (nt_road) {
@@ -73,6 +76,12 @@ void RunStartUp(App& app) {
     EndProcess(0);
   }
   if (nt_road) app.state.driver_version = ReadDriverVersion(app.platform);
+}
+
+namespace {
+
+void RunStartUp(App& app) {
+  IdentifyMachine(app);
   if (ShowMainWindow(app) == kIdCancel) EndProcess(0);
 }
 

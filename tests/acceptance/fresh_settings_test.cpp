@@ -1,0 +1,68 @@
+// Every built-in machine carries the registry a freshly installed display
+// driver leaves, so reading all settings there gives the driver's own
+// defaults: AGP Default, bus mastering and bitmap caching on, the OpenGL
+// driver-defaults preset, a 512 KB sub-image cache.
+#include <gtest/gtest.h>
+
+#include "app/start_up.h"
+#include "hwaccess/board_tables.h"
+#include "settings/setting_state.h"
+#include "sim/sim_process.h"
+#include "tests/support/fake_ui.h"
+#include "tests/support/sim_harness.h"
+
+namespace tunora::testing {
+namespace {
+
+struct FreshCase {
+  const char* profile;
+  PlatformKind road;
+  ChipFamily family;
+  int driver_major, driver_minor;
+  std::int32_t flip_on_vblank;  // kUnchanged where the road has no such setting
+};
+
+class FreshDriverSettings : public ::testing::TestWithParam<FreshCase> {};
+
+TEST_P(FreshDriverSettings, ReadAsTheDriversDefaults) {
+  const FreshCase& c = GetParam();
+  TestMachine test_machine(c.profile);
+  auto machine = test_machine.Open();
+  FakeUi ui;
+  sim::SimProcess process(*machine, ui);
+  App app(process.platform());
+  IdentifyMachine(app);
+  app.state.chip_family = NameCard(app.state.card.card_code).family;
+
+  EXPECT_EQ(app.state.platform_kind, c.road);
+  EXPECT_EQ(app.state.chip_family, c.family);
+  EXPECT_EQ(app.state.driver_version.major, c.driver_major);
+  EXPECT_EQ(app.state.driver_version.minor, c.driver_minor);
+
+  const SettingState state = ReadAllSettings(app.state.Settings(machine->registry(), ui));
+  const SettingValues& v = state.current;
+  EXPECT_EQ(v.agp_mode, 0) << "Default";
+  EXPECT_EQ(v.flip_on_vblank, c.flip_on_vblank);
+  EXPECT_EQ(v.bus_mastering, 1);
+  EXPECT_EQ(v.bitmap_caching, 1);
+  EXPECT_EQ(v.ogl.preset, 1) << "driver defaults";
+  EXPECT_EQ(v.subimage_cache_kb, 512);
+  EXPECT_EQ(state.at_opening, state.current);
+  EXPECT_TRUE(ui.messages.empty()) << ui.messages.front().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Profiles, FreshDriverSettings,
+    ::testing::Values(FreshCase{"win2000-qx2max", kPlatformWin2kXp, 400, 5, 82, 0},
+                      FreshCase{"win98-qx1", kPlatform9x, 200, 0, 0, 1},
+                      FreshCase{"winme-qx2e-qtv", kPlatform9x, 450, 0, 0, 1},
+                      FreshCase{"nt4-qx2", kPlatformNt4, 400, 4, 51, kUnchanged},
+                      FreshCase{"winxp-qx3", kPlatformWin2kXp, 550, 5, 91, 0}),
+    [](const ::testing::TestParamInfo<FreshCase>& param_info) {
+      std::string name = param_info.param.profile;
+      for (char& ch : name) ch = ch == '-' ? '_' : ch;
+      return name;
+    });
+
+}  // namespace
+}  // namespace tunora::testing

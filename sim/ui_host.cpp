@@ -1,0 +1,28 @@
+#include "sim/ui_host.h"
+
+#include <optional>
+
+#include "platform/platform.h"
+#include "sim/scripted_ui.h"
+#include "sim/terminal_ui.h"
+
+namespace tunora::sim {
+
+int RunOnUserInterface(const char* script, std::ostream& out, std::ostream& err,
+                       const std::function<int(Ui&)>& program) {
+  if (script && *script) return RunScriptedProgram(script, out, err, program);
+  std::optional<TerminalUi> ui;
+  try {
+    ui.emplace();
+  } catch (const TerminalUnavailable& error) {
+    err << error.what() << '\n';
+    return kNoTerminalExitCode;
+  }
+  try {
+    return program(*ui);
+  } catch (const ProcessExit& exit) {
+    return exit.code;
+  }
+}
+
+}  // namespace tunora::sim

@@ -1,0 +1,24 @@
+// How the host mains put a program on the simulated machine's user
+// interface: the scripted UI when TUNORA_UI_SCRIPT names a script, the
+// terminal UI otherwise.
+#pragma once
+
+#include <functional>
+#include <ostream>
+
+#include "platform/ui.h"
+
+namespace tunora::sim {
+
+// Exit code when no script is given and there is no terminal to draw on.
+inline constexpr int kNoTerminalExitCode = 2;
+
+// `script` is the value of TUNORA_UI_SCRIPT (null or empty: the terminal).
+// Scripted: the transcript goes to `out` and ends with `exit N`; script
+// faults go to `err` with exit code 99. Terminal: a ProcessExit becomes the
+// exit code once the terminal is restored; without a terminal the reason
+// goes to `err`.
+int RunOnUserInterface(const char* script, std::ostream& out, std::ostream& err,
+                       const std::function<int(Ui&)>& program);
+
+}  // namespace tunora::sim

@@ -8,9 +8,7 @@
 
 namespace tunora::sim {
 
-int RunOnUserInterface(const char* script, std::ostream& out, std::ostream& err,
-                       const std::function<int(Ui&)>& program) {
-  if (script && *script) return RunScriptedProgram(script, out, err, program);
+int RunOnTerminal(std::ostream& err, const std::function<int(Ui&)>& program) {
   std::optional<TerminalUi> ui;
   try {
     ui.emplace();
@@ -23,6 +21,12 @@ int RunOnUserInterface(const char* script, std::ostream& out, std::ostream& err,
   } catch (const ProcessExit& exit) {
     return exit.code;
   }
+}
+
+int RunOnUserInterface(const char* script, std::ostream& out, std::ostream& err,
+                       const std::function<int(Ui&)>& program) {
+  if (script && *script) return RunScriptedProgram(script, out, err, program);
+  return RunOnTerminal(err, program);
 }
 
 }  // namespace tunora::sim

@@ -13,6 +13,11 @@ namespace tunora::sim {
 // Exit code when no script is given and there is no terminal to draw on.
 inline constexpr int kNoTerminalExitCode = 2;
 
+// Runs the program on a TerminalUi; a ProcessExit becomes the exit code
+// once the terminal is restored. Without a terminal the reason goes to
+// `err` and the result is kNoTerminalExitCode.
+int RunOnTerminal(std::ostream& err, const std::function<int(Ui&)>& program);
+
 // `script` is the value of TUNORA_UI_SCRIPT (null or empty: the terminal).
 // Scripted: the transcript goes to `out` and ends with `exit N`; script
 // faults go to `err` with exit code 99. Terminal: a ProcessExit becomes the

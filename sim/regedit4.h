@@ -10,12 +10,19 @@
 //   "Other"=hex(7):61,00,00
 //
 // Export is deterministic: keys in the hive's order (parents first, empty
-// keys too), a blank line after each key, "\n" line ends, long hex data
-// wrapped after a comma with ",\" and a two-space indent as regedit does.
-// Data the quoted or dword forms cannot reproduce byte for byte is written
-// as hex(1) / hex(4). Import accepts what export writes plus CRLF line ends,
-// ";" comment lines, any hex wrapping and 1..8 digit dwords; anything else
-// is an error, never a partial hive.
+// keys too, the root included), a blank line after each key, "\n" line
+// ends, lower-case hex, the type in hex(N) written in hex as regedit does.
+// Hex data wraps as regedit wraps it: once a line has reached 77
+// characters after a comma, it ends in "\" and continues on a line
+// indented by two spaces. Data the quoted or dword forms cannot reproduce
+// byte for byte (REG_SZ without exactly one zero, at the end, or with
+// control characters other than tab; REG_DWORD not of four bytes) is
+// written as hex(1) / hex(4).
+//
+// Import accepts what export writes plus CRLF line ends, ";" comment
+// lines, blanks around "=" and hex bytes, any hex wrapping, 1..8 digit
+// dwords and repeated key sections (merged); anything else is an error,
+// never a partial hive.
 #pragma once
 
 #include <stdexcept>

@@ -21,9 +21,12 @@ constexpr int kIdIgnore = 5;
 // What the step waits for, in the words of "expected ..., but".
 std::string Expected(const ScriptStep& step) {
   switch (step.kind) {
-    case StepKind::kExpectWindow: return "window " + std::to_string(step.id);
-    case StepKind::kExpectMessage: return "message " + QuoteScriptString(step.text);
-    default: return FormatStep(step);
+    case StepKind::kExpectWindow:
+      return "window " + std::to_string(step.id);
+    case StepKind::kExpectMessage:
+      return "message " + QuoteScriptString(step.text);
+    default:
+      return FormatStep(step);
   }
 }
 
@@ -37,12 +40,18 @@ std::string ButtonList(const std::vector<int>& buttons) {
 
 std::vector<int> MessageBoxButtons(std::uint32_t type) {
   switch (type & kMbTypeMask) {
-    case kMbOkCancel: return {kIdOk, kIdCancel};
-    case kMbAbortRetryIgnore: return {kIdAbort, kIdRetry, kIdIgnore};
-    case kMbYesNoCancel: return {kIdYes, kIdNo, kIdCancel};
-    case kMbYesNo: return {kIdYes, kIdNo};
-    case kMbRetryCancel: return {kIdRetry, kIdCancel};
-    default: return {kIdOk};
+    case kMbOkCancel:
+      return {kIdOk, kIdCancel};
+    case kMbAbortRetryIgnore:
+      return {kIdAbort, kIdRetry, kIdIgnore};
+    case kMbYesNoCancel:
+      return {kIdYes, kIdNo, kIdCancel};
+    case kMbYesNo:
+      return {kIdYes, kIdNo};
+    case kMbRetryCancel:
+      return {kIdRetry, kIdCancel};
+    default:
+      return {kIdOk};
   }
 }
 
@@ -65,9 +74,9 @@ ScriptedUi::ScriptedUi(UiScript script, std::ostream& transcript)
     : script_(std::move(script)), transcript_(transcript) {}
 
 void ScriptedUi::Fail(const ScriptStep& step, const std::string& what) const {
-  throw ScriptError(script_.file_name + ":" + std::to_string(step.line) + ": " +
-                        FormatStep(step) + ": " + what,
-                    step.line);
+  throw ScriptError(
+      script_.file_name + ":" + std::to_string(step.line) + ": " + FormatStep(step) + ": " + what,
+      step.line);
 }
 
 void ScriptedUi::Mismatch(const ScriptStep& step, const std::string& what) const {
@@ -78,9 +87,9 @@ void ScriptedUi::Mismatch(const ScriptStep& step, const std::string& what) const
 
 void ScriptedUi::FailAtEnd(const std::string& what) const {
   const int line = std::max(1, script_.line_count);
-  throw ScriptError(
-      script_.file_name + ":" + std::to_string(line) + ": the script ended, but the program " + what,
-      line);
+  throw ScriptError(script_.file_name + ":" + std::to_string(line) +
+                        ": the script ended, but the program " + what,
+                    line);
 }
 
 const ScriptStep* ScriptedUi::Peek() const {
@@ -96,8 +105,8 @@ void ScriptedUi::Echo(const ScriptStep& step) {
 void ScriptedUi::Event(std::string_view line) { transcript_ << line << '\n'; }
 
 int ScriptedUi::MessageBox(std::string_view text, std::string_view caption, std::uint32_t type) {
-  transcript_ << "message " << QuoteScriptString(text) << " caption "
-              << QuoteScriptString(caption) << '\n';
+  transcript_ << "message " << QuoteScriptString(text) << " caption " << QuoteScriptString(caption)
+              << '\n';
   const std::string shown = "showed message " + QuoteScriptString(text);
   const ScriptStep* expect = Peek();
   if (!expect) FailAtEnd(shown);
@@ -105,9 +114,9 @@ int ScriptedUi::MessageBox(std::string_view text, std::string_view caption, std:
   Take();
 
   const ScriptStep* answer = Peek();
-  const bool answered = answer && (answer->kind == StepKind::kPress ||
-                                   answer->kind == StepKind::kKeyEnter ||
-                                   answer->kind == StepKind::kKeyEscape);
+  const bool answered =
+      answer && (answer->kind == StepKind::kPress || answer->kind == StepKind::kKeyEnter ||
+                 answer->kind == StepKind::kKeyEscape);
   if (!answered) return MessageBoxDefault(type);
   Take();
   Echo(*answer);

@@ -16,8 +16,7 @@ ControlState& Target(ScriptedUi& ui, const ScriptStep& step, WindowModel& window
   if (!control) ui.Fail(step, where + " has no control " + std::to_string(step.id));
   if (!fits(control->kind)) {
     ui.Fail(step, "control " + std::to_string(step.id) + " of " + where + " is a " +
-                      std::string(ControlKindName(control->kind)) + ", not " +
-                      std::string(wanted));
+                      std::string(ControlKindName(control->kind)) + ", not " + std::string(wanted));
   }
   if (!control->visible) ui.Fail(step, ControlName(*control) + " of " + where + " is hidden");
   if (!control->enabled) ui.Fail(step, ControlName(*control) + " of " + where + " is disabled");
@@ -25,8 +24,7 @@ ControlState& Target(ScriptedUi& ui, const ScriptStep& step, WindowModel& window
 }
 
 bool Clickable(ControlKind kind) {
-  return IsPushButton(kind) || kind == ControlKind::kCheckBox ||
-         kind == ControlKind::kRadioButton;
+  return IsPushButton(kind) || kind == ControlKind::kCheckBox || kind == ControlKind::kRadioButton;
 }
 bool Checkable(ControlKind kind) {
   return kind == ControlKind::kCheckBox || kind == ControlKind::kRadioButton;
@@ -43,8 +41,7 @@ void Click(ScriptedUi& ui, const ScriptStep& step, WindowModel& window, DialogHa
   handler.OnCommand(window, step.id, kBnClicked);
 }
 
-void SetCheck(ScriptedUi& ui, const ScriptStep& step, WindowModel& window,
-              DialogHandler& handler) {
+void SetCheck(ScriptedUi& ui, const ScriptStep& step, WindowModel& window, DialogHandler& handler) {
   Target(ui, step, window, Checkable, "a check box or radio button");
   window.SetFocus(step.id);
   window.UserSetCheck(step.id, step.kind == StepKind::kCheck);
@@ -93,8 +90,8 @@ void SystemCommand(ScriptedUi& ui, const ScriptStep& step, WindowModel& window,
                    DialogHandler& handler) {
   const auto command = static_cast<std::uint32_t>(step.id);
   if (step.id < 0 || !window.HasSystemCommand(command)) {
-    ui.Fail(step, "window " + std::to_string(window.dialog_id()) +
-                      " has no system-menu command " + std::to_string(step.id));
+    ui.Fail(step, "window " + std::to_string(window.dialog_id()) + " has no system-menu command " +
+                      std::to_string(step.id));
   }
   handler.OnSysCommand(window, command);
 }
@@ -102,8 +99,7 @@ void SystemCommand(ScriptedUi& ui, const ScriptStep& step, WindowModel& window,
 }  // namespace
 
 std::string WindowLine(const WindowModel& window) {
-  return "window " + std::to_string(window.dialog_id()) + " " +
-         QuoteScriptString(window.title());
+  return "window " + std::to_string(window.dialog_id()) + " " + QuoteScriptString(window.title());
 }
 
 void RunScriptedWindow(ScriptedUi& ui, ScriptedWindow& window) {
@@ -129,13 +125,27 @@ void PerformControlStep(ScriptedUi& ui, const ScriptStep& step, WindowModel& win
       Click(ui, step, window, handler, IsPushButton, "a push button");
       break;
     case StepKind::kCheck:
-    case StepKind::kUncheck: SetCheck(ui, step, window, handler); break;
-    case StepKind::kSelect: Select(ui, step, window, handler); break;
-    case StepKind::kType: Type(ui, step, window, handler); break;
-    case StepKind::kSlider: Slide(ui, step, window, handler); break;
-    case StepKind::kKeyEnter: Enter(window, handler); break;
-    case StepKind::kKeyEscape: handler.OnCancel(window); break;
-    case StepKind::kSysMenu: SystemCommand(ui, step, window, handler); break;
+    case StepKind::kUncheck:
+      SetCheck(ui, step, window, handler);
+      break;
+    case StepKind::kSelect:
+      Select(ui, step, window, handler);
+      break;
+    case StepKind::kType:
+      Type(ui, step, window, handler);
+      break;
+    case StepKind::kSlider:
+      Slide(ui, step, window, handler);
+      break;
+    case StepKind::kKeyEnter:
+      Enter(window, handler);
+      break;
+    case StepKind::kKeyEscape:
+      handler.OnCancel(window);
+      break;
+    case StepKind::kSysMenu:
+      SystemCommand(ui, step, window, handler);
+      break;
     case StepKind::kDump:
       for (const std::string& line : window.Dump()) ui.transcript() << line << '\n';
       break;

@@ -63,19 +63,17 @@ Align AlignOf(const ControlState& control) {
   return Align::kLeft;
 }
 
-void DrawStatic(const CellRect& clip, const ControlState& control, const CellRect& r,
-                chtype attr) {
+void DrawStatic(const CellRect& clip, const ControlState& control, const CellRect& r, chtype attr) {
   if (control.style & kStyleSunken) attr |= A_UNDERLINE;
   const std::vector<std::string> lines = WrapText(control.text, r.width);
   const int shown = std::min(r.height, static_cast<int>(lines.size()));
   for (int i = 0; i < shown; ++i) {
-    Put(clip, r.y + i, r.x, AlignText(lines[static_cast<std::size_t>(i)], r.width, AlignOf(control)),
-        attr);
+    Put(clip, r.y + i, r.x,
+        AlignText(lines[static_cast<std::size_t>(i)], r.width, AlignOf(control)), attr);
   }
 }
 
-void DrawGroup(const CellRect& clip, const ControlState& control, const CellRect& r,
-               chtype attr) {
+void DrawGroup(const CellRect& clip, const ControlState& control, const CellRect& r, chtype attr) {
   Border(clip, r, attr);
   if (!control.text.empty() && r.width > 4) {
     // The caption stops short of the right corner.
@@ -100,8 +98,8 @@ void DrawCombo(const CellRect& clip, const ControlState& control, const CellRect
   Put(clip, r.y, r.x, line, attr | (focused ? A_REVERSE : A_NORMAL));
 }
 
-void DrawTrackbar(const CellRect& clip, const ControlState& control, const CellRect& r,
-                  chtype attr, bool focused) {
+void DrawTrackbar(const CellRect& clip, const ControlState& control, const CellRect& r, chtype attr,
+                  bool focused) {
   for (int x = 0; x < r.width; ++x) PutChar(clip, r.y, r.x + x, ACS_HLINE | attr);
   const int thumb = ThumbColumn(control.low, control.high, control.position, r.width);
   PutChar(clip, r.y, r.x + thumb, ACS_BLOCK | attr | (focused ? A_REVERSE : A_BOLD));
@@ -133,19 +131,33 @@ void DrawControl(const CellRect& client, const WindowModel& window, const Contro
     case ControlKind::kCheckBox:
     case ControlKind::kRadioButton: {
       const bool radio = control.kind == ControlKind::kRadioButton;
-      const std::string mark = radio ? (control.checked ? "(o) " : "( ) ")
-                                     : (control.checked ? "[x] " : "[ ] ");
+      const std::string mark =
+          radio ? (control.checked ? "(o) " : "( ) ") : (control.checked ? "[x] " : "[ ] ");
       Put(client, r.y, r.x, AlignText(mark + text, r.width, Align::kLeft),
           attr | (focused ? A_REVERSE : A_NORMAL));
       break;
     }
-    case ControlKind::kGroupBox: DrawGroup(client, control, r, attr); break;
-    case ControlKind::kStatic: DrawStatic(client, control, r, attr); break;
-    case ControlKind::kPicture: Fill(client, r, ACS_CKBOARD | A_DIM); break;
-    case ControlKind::kEdit: DrawField(client, control, r, attr, focused); break;
-    case ControlKind::kComboBox: DrawCombo(client, control, r, attr, focused); break;
-    case ControlKind::kTrackbar: DrawTrackbar(client, control, r, attr, focused); break;
-    case ControlKind::kProgress: DrawProgress(client, control, r, attr); break;
+    case ControlKind::kGroupBox:
+      DrawGroup(client, control, r, attr);
+      break;
+    case ControlKind::kStatic:
+      DrawStatic(client, control, r, attr);
+      break;
+    case ControlKind::kPicture:
+      Fill(client, r, ACS_CKBOARD | A_DIM);
+      break;
+    case ControlKind::kEdit:
+      DrawField(client, control, r, attr, focused);
+      break;
+    case ControlKind::kComboBox:
+      DrawCombo(client, control, r, attr, focused);
+      break;
+    case ControlKind::kTrackbar:
+      DrawTrackbar(client, control, r, attr, focused);
+      break;
+    case ControlKind::kProgress:
+      DrawProgress(client, control, r, attr);
+      break;
   }
 }
 
@@ -193,7 +205,8 @@ void DrawMenu(const std::vector<std::string>& entries, int selected, const CellR
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const int y = frame.y + 1 + static_cast<int>(i);
     if (entries[i].empty()) {  // separator
-      for (int x = frame.x + 1; x < frame.x + frame.width - 1; ++x) PutChar(screen, y, x, ACS_HLINE);
+      for (int x = frame.x + 1; x < frame.x + frame.width - 1; ++x)
+        PutChar(screen, y, x, ACS_HLINE);
       continue;
     }
     const bool chosen = static_cast<int>(i) == selected;

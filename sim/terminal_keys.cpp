@@ -29,13 +29,26 @@ KeyOutcome TrackbarKey(WindowModel& window, DialogHandler& handler, const Contro
                        KeyCode code) {
   const int page = std::max(1, (bar.high - bar.low) / 5);
   switch (code) {
-    case KeyCode::kLeft: Slide(window, handler, bar, bar.position - 1); break;
-    case KeyCode::kRight: Slide(window, handler, bar, bar.position + 1); break;
-    case KeyCode::kPageUp: Slide(window, handler, bar, bar.position - page); break;
-    case KeyCode::kPageDown: Slide(window, handler, bar, bar.position + page); break;
-    case KeyCode::kHome: Slide(window, handler, bar, bar.low); break;
-    case KeyCode::kEnd: Slide(window, handler, bar, bar.high); break;
-    default: return KeyOutcome::kIgnored;
+    case KeyCode::kLeft:
+      Slide(window, handler, bar, bar.position - 1);
+      break;
+    case KeyCode::kRight:
+      Slide(window, handler, bar, bar.position + 1);
+      break;
+    case KeyCode::kPageUp:
+      Slide(window, handler, bar, bar.position - page);
+      break;
+    case KeyCode::kPageDown:
+      Slide(window, handler, bar, bar.position + page);
+      break;
+    case KeyCode::kHome:
+      Slide(window, handler, bar, bar.low);
+      break;
+    case KeyCode::kEnd:
+      Slide(window, handler, bar, bar.high);
+      break;
+    default:
+      return KeyOutcome::kIgnored;
   }
   return KeyOutcome::kHandled;
 }
@@ -44,11 +57,16 @@ KeyOutcome ComboKey(WindowModel& window, DialogHandler& handler, const ControlSt
                     KeyCode code) {
   const int last = static_cast<int>(combo.items.size()) - 1;
   int index = combo.selection;
-  if (code == KeyCode::kLeft) index = std::max(0, index - 1);
-  else if (code == KeyCode::kRight) index = std::min(last, index + 1);
-  else if (code == KeyCode::kHome) index = 0;
-  else if (code == KeyCode::kEnd) index = last;
-  else return KeyOutcome::kIgnored;
+  if (code == KeyCode::kLeft)
+    index = std::max(0, index - 1);
+  else if (code == KeyCode::kRight)
+    index = std::min(last, index + 1);
+  else if (code == KeyCode::kHome)
+    index = 0;
+  else if (code == KeyCode::kEnd)
+    index = last;
+  else
+    return KeyOutcome::kIgnored;
   if (last < 0 || index == combo.selection) return KeyOutcome::kHandled;
   window.ComboSetSelection(combo.id, index);
   handler.OnCommand(window, combo.id, kCbnSelChange);
@@ -76,8 +94,9 @@ KeyOutcome EditKey(WindowModel& window, DialogHandler& handler, const ControlSta
 KeyOutcome MnemonicKey(WindowModel& window, DialogHandler& handler, char letter) {
   const int wanted = std::tolower(static_cast<unsigned char>(letter));
   for (const ControlState& control : window.controls()) {
-    if (!CanFocus(control) || !(IsPushButton(control.kind) || control.kind == ControlKind::kCheckBox ||
-                                control.kind == ControlKind::kRadioButton)) {
+    if (!CanFocus(control) ||
+        !(IsPushButton(control.kind) || control.kind == ControlKind::kCheckBox ||
+          control.kind == ControlKind::kRadioButton)) {
       continue;
     }
     const std::size_t amp = control.text.find('&');
@@ -95,10 +114,14 @@ KeyOutcome FocusedKey(WindowModel& window, DialogHandler& handler, const KeyPres
   const ControlState* focused = window.Find(window.focus());
   if (!focused || !CanFocus(*focused)) return KeyOutcome::kIgnored;
   switch (focused->kind) {
-    case ControlKind::kEdit: return EditKey(window, handler, *focused, key);
-    case ControlKind::kComboBox: return ComboKey(window, handler, *focused, key.code);
-    case ControlKind::kTrackbar: return TrackbarKey(window, handler, *focused, key.code);
-    default: break;
+    case ControlKind::kEdit:
+      return EditKey(window, handler, *focused, key);
+    case ControlKind::kComboBox:
+      return ComboKey(window, handler, *focused, key.code);
+    case ControlKind::kTrackbar:
+      return TrackbarKey(window, handler, *focused, key.code);
+    default:
+      break;
   }
   if (key.code == KeyCode::kChar && key.character == ' ') {
     Click(window, handler, focused->id);
@@ -119,7 +142,8 @@ int NextFocus(const WindowModel& window, int from, int step) {
   if (at < 0) at = step > 0 ? -1 : count;
   for (int n = 1; n <= count; ++n) {
     const int i = ((at + step * n) % count + count) % count;
-    if (CanFocus(controls[static_cast<std::size_t>(i)])) return controls[static_cast<std::size_t>(i)].id;
+    if (CanFocus(controls[static_cast<std::size_t>(i)]))
+      return controls[static_cast<std::size_t>(i)].id;
   }
   return kNoControlId;
 }
@@ -151,9 +175,12 @@ KeyOutcome HandleDialogKey(WindowModel& window, DialogHandler& handler, const Ke
     case KeyCode::kEscape:
       handler.OnCancel(window);
       return KeyOutcome::kHandled;
-    case KeyCode::kMenu: return KeyOutcome::kOpenSystemMenu;
-    case KeyCode::kChar: return MnemonicKey(window, handler, key.character);
-    default: return KeyOutcome::kIgnored;
+    case KeyCode::kMenu:
+      return KeyOutcome::kOpenSystemMenu;
+    case KeyCode::kChar:
+      return MnemonicKey(window, handler, key.character);
+    default:
+      return KeyOutcome::kIgnored;
   }
 }
 

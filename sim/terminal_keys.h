@@ -24,7 +24,7 @@ enum class KeyCode {
   kEnter,
   kBackspace,
   kEscape,
-  kMenu,    // F10, Alt+Space, Esc then space
+  kMenu,  // F10, Alt+Space, Esc then space
   kResize,
 };
 

@@ -16,11 +16,16 @@ int Length(std::string_view text) { return static_cast<int>(text.size()); }
 
 std::string_view MessageIcon(std::uint32_t type) {
   switch (type & kMbIconMask) {
-    case kMbIconError: return "(x)";
-    case kMbIconQuestion: return "(?)";
-    case kMbIconWarning: return "(!)";
-    case kMbIconInformation: return "(i)";
-    default: return "";
+    case kMbIconError:
+      return "(x)";
+    case kMbIconQuestion:
+      return "(?)";
+    case kMbIconWarning:
+      return "(!)";
+    case kMbIconInformation:
+      return "(i)";
+    default:
+      return "";
   }
 }
 
@@ -51,8 +56,8 @@ CellRect DialogUnitsToCells(int x, int y, int width, int height) {
 CellRect CentredFrame(int columns, int rows, int screen_columns, int screen_rows) {
   const int width = columns + 2;
   const int height = rows + 2;
-  return CellRect{std::max(0, (screen_columns - width) / 2), std::max(0, (screen_rows - height) / 2),
-                  width, height};
+  return CellRect{std::max(0, (screen_columns - width) / 2),
+                  std::max(0, (screen_rows - height) / 2), width, height};
 }
 
 CellRect DialogFrame(int width_units, int height_units, int screen_columns, int screen_rows) {
@@ -66,9 +71,9 @@ std::vector<std::string> WrapText(std::string_view text, int width) {
   std::size_t start = 0;
   while (true) {
     const std::size_t end = text.find('\n', start);
-    WrapParagraph(text.substr(start, end == std::string_view::npos ? std::string_view::npos
-                                                                   : end - start),
-                  width, lines);
+    WrapParagraph(
+        text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start),
+        width, lines);
     if (end == std::string_view::npos) break;
     start = end + 1;
   }
@@ -107,14 +112,22 @@ int FilledCells(int low, int high, int position, int width) {
 
 std::string_view MessageBoxButtonText(int result) {
   switch (result) {
-    case kIdOk: return "OK";
-    case kIdCancel: return "Cancel";
-    case 3: return "Abort";
-    case 4: return "Retry";
-    case 5: return "Ignore";
-    case kIdYes: return "Yes";
-    case kIdNo: return "No";
-    default: return "?";
+    case kIdOk:
+      return "OK";
+    case kIdCancel:
+      return "Cancel";
+    case 3:
+      return "Abort";
+    case 4:
+      return "Retry";
+    case 5:
+      return "Ignore";
+    case kIdYes:
+      return "Yes";
+    case kIdNo:
+      return "No";
+    default:
+      return "?";
   }
 }
 

@@ -58,8 +58,8 @@ struct MessageBoxLayout {
   int icon_x = 0;                  // absolute columns and rows
   std::vector<std::string> lines;  // the wrapped text
   int text_x = 0, text_y = 0;
-  std::vector<int> buttons;        // result ids, left to right
-  std::vector<std::string> labels; // "[ OK ]"
+  std::vector<int> buttons;         // result ids, left to right
+  std::vector<std::string> labels;  // "[ OK ]"
   std::vector<int> button_x;
   int button_y = 0;
 };

@@ -91,7 +91,8 @@ void TerminalUi::Redraw(const std::vector<std::string>* menu, int menu_selection
       top = DialogFrame(layer->window->width(), layer->window->height(), COLS, rows);
       DrawDialog(*layer->window, top);
     } else {
-      const MessageBoxLayout box = LayoutMessageBox(layer->text, layer->caption, layer->type, COLS, rows);
+      const MessageBoxLayout box =
+          LayoutMessageBox(layer->text, layer->caption, layer->type, COLS, rows);
       DrawMessageBox(box, layer->caption, layer->focused_button);
       top = box.frame;
     }
@@ -105,25 +106,40 @@ KeyPress TerminalUi::ReadKey() {
   while (true) {
     const int ch = getch();
     switch (ch) {
-      case ERR: EndProcess(1);  // the terminal went away
-      case '\t': return {KeyCode::kTab};
-      case KEY_BTAB: return {KeyCode::kBackTab};
-      case KEY_UP: return {KeyCode::kUp};
-      case KEY_DOWN: return {KeyCode::kDown};
-      case KEY_LEFT: return {KeyCode::kLeft};
-      case KEY_RIGHT: return {KeyCode::kRight};
-      case KEY_HOME: return {KeyCode::kHome};
-      case KEY_END: return {KeyCode::kEnd};
-      case KEY_PPAGE: return {KeyCode::kPageUp};
-      case KEY_NPAGE: return {KeyCode::kPageDown};
+      case ERR:
+        EndProcess(1);  // the terminal went away
+      case '\t':
+        return {KeyCode::kTab};
+      case KEY_BTAB:
+        return {KeyCode::kBackTab};
+      case KEY_UP:
+        return {KeyCode::kUp};
+      case KEY_DOWN:
+        return {KeyCode::kDown};
+      case KEY_LEFT:
+        return {KeyCode::kLeft};
+      case KEY_RIGHT:
+        return {KeyCode::kRight};
+      case KEY_HOME:
+        return {KeyCode::kHome};
+      case KEY_END:
+        return {KeyCode::kEnd};
+      case KEY_PPAGE:
+        return {KeyCode::kPageUp};
+      case KEY_NPAGE:
+        return {KeyCode::kPageDown};
       case '\n':
       case '\r':
-      case KEY_ENTER: return {KeyCode::kEnter};
+      case KEY_ENTER:
+        return {KeyCode::kEnter};
       case KEY_BACKSPACE:
       case 8:
-      case 127: return {KeyCode::kBackspace};
-      case KEY_F(10): return {KeyCode::kMenu};
-      case KEY_RESIZE: return {KeyCode::kResize};
+      case 127:
+        return {KeyCode::kBackspace};
+      case KEY_F(10):
+        return {KeyCode::kMenu};
+      case KEY_RESIZE:
+        return {KeyCode::kResize};
       case 27: {
         // Alt+Space arrives as Esc then space; a lone Esc is Escape.
         timeout(kEscapeFollowMs);
@@ -213,11 +229,16 @@ int TerminalUi::RunMessageBox(Layer& layer) {
     switch (key.code) {
       case KeyCode::kLeft:
       case KeyCode::kUp:
-      case KeyCode::kBackTab: layer.focused_button = Wrap(layer.focused_button - 1, count); break;
+      case KeyCode::kBackTab:
+        layer.focused_button = Wrap(layer.focused_button - 1, count);
+        break;
       case KeyCode::kRight:
       case KeyCode::kDown:
-      case KeyCode::kTab: layer.focused_button = Wrap(layer.focused_button + 1, count); break;
-      case KeyCode::kEnter: return buttons[static_cast<std::size_t>(layer.focused_button)];
+      case KeyCode::kTab:
+        layer.focused_button = Wrap(layer.focused_button + 1, count);
+        break;
+      case KeyCode::kEnter:
+        return buttons[static_cast<std::size_t>(layer.focused_button)];
       case KeyCode::kEscape:
         if (const int result = MessageBoxEscape(layer.type); result != 0) return result;
         break;
@@ -227,7 +248,8 @@ int TerminalUi::RunMessageBox(Layer& layer) {
           if (Lower(MessageBoxButtonText(id)[0]) == Lower(key.character)) return id;
         }
         break;
-      default: break;
+      default:
+        break;
     }
   }
 }

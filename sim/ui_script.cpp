@@ -52,10 +52,17 @@ class LineParser {
       if (c == '\\') {
         if (++i == text.size()) break;
         switch (text[i]) {
-          case 'n': c = '\n'; break;
-          case '"': c = '"'; break;
-          case '\\': c = '\\'; break;
-          default: Fail(std::string("unknown escape \\") + text[i] + " in string");
+          case 'n':
+            c = '\n';
+            break;
+          case '"':
+            c = '"';
+            break;
+          case '\\':
+            c = '\\';
+            break;
+          default:
+            Fail(std::string("unknown escape \\") + text[i] + " in string");
         }
       }
       token.text += c;
@@ -219,20 +226,34 @@ std::string QuoteScriptString(std::string_view text) {
 std::string FormatStep(const ScriptStep& step) {
   const std::string id = std::to_string(step.id);
   switch (step.kind) {
-    case StepKind::kExpectMessage: return "expect message " + QuoteScriptString(step.text);
-    case StepKind::kExpectWindow: return "expect window " + id;
-    case StepKind::kClick: return "click " + id;
-    case StepKind::kCheck: return "check " + id;
-    case StepKind::kUncheck: return "uncheck " + id;
-    case StepKind::kSelect: return "select " + id + " " + std::to_string(step.value);
-    case StepKind::kType: return "type " + id + " " + QuoteScriptString(step.text);
-    case StepKind::kSlider: return "slider " + id + " " + std::to_string(step.value);
-    case StepKind::kTab: return "tab " + QuoteScriptString(step.text);
-    case StepKind::kPress: return "press " + id;
-    case StepKind::kKeyEscape: return "key escape";
-    case StepKind::kKeyEnter: return "key enter";
-    case StepKind::kSysMenu: return "sysmenu " + id;
-    case StepKind::kDump: return "dump";
+    case StepKind::kExpectMessage:
+      return "expect message " + QuoteScriptString(step.text);
+    case StepKind::kExpectWindow:
+      return "expect window " + id;
+    case StepKind::kClick:
+      return "click " + id;
+    case StepKind::kCheck:
+      return "check " + id;
+    case StepKind::kUncheck:
+      return "uncheck " + id;
+    case StepKind::kSelect:
+      return "select " + id + " " + std::to_string(step.value);
+    case StepKind::kType:
+      return "type " + id + " " + QuoteScriptString(step.text);
+    case StepKind::kSlider:
+      return "slider " + id + " " + std::to_string(step.value);
+    case StepKind::kTab:
+      return "tab " + QuoteScriptString(step.text);
+    case StepKind::kPress:
+      return "press " + id;
+    case StepKind::kKeyEscape:
+      return "key escape";
+    case StepKind::kKeyEnter:
+      return "key enter";
+    case StepKind::kSysMenu:
+      return "sysmenu " + id;
+    case StepKind::kDump:
+      return "dump";
   }
   return {};
 }

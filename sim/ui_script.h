@@ -32,7 +32,7 @@ enum class StepKind {
   kPress,          // id = button result id
   kKeyEscape,
   kKeyEnter,
-  kSysMenu,        // id = system command
+  kSysMenu,  // id = system command
   kDump,
 };
 

@@ -10,16 +10,26 @@ namespace tunora::sim {
 std::string_view ControlKindName(ControlKind kind) {
   switch (kind) {
     case ControlKind::kPushButton:
-    case ControlKind::kDefPushButton: return "button";
-    case ControlKind::kCheckBox: return "checkbox";
-    case ControlKind::kRadioButton: return "radio";
-    case ControlKind::kGroupBox: return "group";
-    case ControlKind::kStatic: return "static";
-    case ControlKind::kPicture: return "picture";
-    case ControlKind::kEdit: return "edit";
-    case ControlKind::kComboBox: return "combo";
-    case ControlKind::kTrackbar: return "trackbar";
-    case ControlKind::kProgress: return "progress";
+    case ControlKind::kDefPushButton:
+      return "button";
+    case ControlKind::kCheckBox:
+      return "checkbox";
+    case ControlKind::kRadioButton:
+      return "radio";
+    case ControlKind::kGroupBox:
+      return "group";
+    case ControlKind::kStatic:
+      return "static";
+    case ControlKind::kPicture:
+      return "picture";
+    case ControlKind::kEdit:
+      return "edit";
+    case ControlKind::kComboBox:
+      return "combo";
+    case ControlKind::kTrackbar:
+      return "trackbar";
+    case ControlKind::kProgress:
+      return "progress";
   }
   return "control";
 }
@@ -29,8 +39,10 @@ bool IsInteractive(ControlKind kind) {
     case ControlKind::kGroupBox:
     case ControlKind::kStatic:
     case ControlKind::kPicture:
-    case ControlKind::kProgress: return false;
-    default: return true;
+    case ControlKind::kProgress:
+      return false;
+    default:
+      return true;
   }
 }
 
@@ -182,8 +194,8 @@ void WindowModel::UncheckRadioGroup(const ControlState& chosen) {
   for (std::size_t i = at; i-- > 0 && controls_[i].kind == ControlKind::kRadioButton;) {
     controls_[i].checked = false;
   }
-  for (std::size_t i = at + 1; i < controls_.size() && controls_[i].kind == ControlKind::kRadioButton;
-       ++i) {
+  for (std::size_t i = at + 1;
+       i < controls_.size() && controls_[i].kind == ControlKind::kRadioButton; ++i) {
     controls_[i].checked = false;
   }
 }

@@ -19,7 +19,7 @@ struct ControlState {
   ControlKind kind = ControlKind::kStatic;
   std::uint32_t style = 0;
   int x = 0, y = 0, width = 0, height = 0;  // dialog units, from the template
-  std::string text;         // combos: the text of the edit field / selection
+  std::string text;                         // combos: the text of the edit field / selection
   bool checked = false;
   bool enabled = true;
   bool visible = true;

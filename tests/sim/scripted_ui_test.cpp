@@ -185,21 +185,20 @@ TEST_F(ScriptedUiTest, ActionsOnControlsThatCannotTakeThemAreRefused) {
       {"click 62", "s.txt:2: click 62: button 62 of window 500 is hidden"},
       {"click 99", "s.txt:2: click 99: window 500 has no control 99"},
       {"click 60", "s.txt:2: click 60: control 60 of window 500 is a static, not a button"},
-      {"press 10",
-       "s.txt:2: press 10: control 10 of window 500 is a checkbox, not a push button"},
+      {"press 10", "s.txt:2: press 10: control 10 of window 500 is a checkbox, not a push button"},
       {"check 1",
        "s.txt:2: check 1: control 1 of window 500 is a button, not a check box or radio button"},
       {"type 40 \"x\"", "s.txt:2: type 40 \"x\": control 40 of window 500 is a combo, not an edit"},
       {"select 40 3", "s.txt:2: select 40 3: combo 40 has 3 items, no item 3"},
       {"select 40 -1", "s.txt:2: select 40 -1: combo 40 has 3 items, no item -1"},
-      {"slider 51 5", "s.txt:2: slider 51 5: control 51 of window 500 is a progress, not a trackbar"},
+      {"slider 51 5",
+       "s.txt:2: slider 51 5: control 51 of window 500 is a progress, not a trackbar"},
       {"sysmenu 32", "s.txt:2: sysmenu 32: window 500 has no system-menu command 32"},
       {"tab \"AGP\"", "s.txt:2: tab \"AGP\": window 500 has no tabs"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.action);
-    EXPECT_EQ(DialogError("expect window 500\n" + std::string(c.action) + "\nkey escape"),
-              c.error);
+    EXPECT_EQ(DialogError("expect window 500\n" + std::string(c.action) + "\nkey escape"), c.error);
   }
 }
 
@@ -304,9 +303,9 @@ TEST_F(ScriptedUiTest, CheckBoxesAndRadioGroups) {
       "click 10\n"  // auto: toggles off
       "dump\n"
       "key escape\n");
-  const std::vector<std::string> first = {
-      "control 10 checkbox \"Auto\" checked", "control 21 radio \"B\" checked",
-      "control 23 radio \"D\" checked focus"};
+  const std::vector<std::string> first = {"control 10 checkbox \"Auto\" checked",
+                                          "control 21 radio \"B\" checked",
+                                          "control 23 radio \"D\" checked focus"};
   const std::vector<std::string> second = {"control 23 radio \"D\" checked"};
   std::vector<std::string> checked;
   for (const std::string& line : Lines(Transcript())) {
@@ -331,9 +330,8 @@ TEST_F(ScriptedUiTest, EnterRunsTheDefaultButtonAndEscapeCancels) {
       {"template default", nullptr, "key enter", kIdOk, "command 1 0"},
       {"moved default", [](DialogWindow& w) { w.SetDefaultButton(kIdCancel); }, "key enter",
        kIdCancel, "command 2 0"},
-      {"unusable default sends IDOK",
-       [](DialogWindow& w) { w.SetDefaultButton(ids::kOffButton); }, "key enter", kIdOk,
-       "command 1 0"},
+      {"unusable default sends IDOK", [](DialogWindow& w) { w.SetDefaultButton(ids::kOffButton); },
+       "key enter", kIdOk, "command 1 0"},
       {"escape", nullptr, "key escape", kIdCancel, "cancel"},
   };
   for (const Case& c : cases) {
@@ -391,10 +389,10 @@ TEST_F(ScriptedUiTest, NestedDialogTakesStepsUntilItEnds) {
   EXPECT_EQ(ui.DialogBox(FakeDialog(), outer), kIdOk);
   EXPECT_EQ(outer.inner_result, kIdCancel);
   EXPECT_TRUE(ui.finished());
-  EXPECT_EQ(Lines(Transcript()),
-            (std::vector<std::string>{"window 500 \"Fake \\\"Dialog\\\"\"", "click 70",
-                                      "window 500 \"Fake \\\"Dialog\\\"\"", "key escape",
-                                      "click 1"}));
+  EXPECT_EQ(
+      Lines(Transcript()),
+      (std::vector<std::string>{"window 500 \"Fake \\\"Dialog\\\"\"", "click 70",
+                                "window 500 \"Fake \\\"Dialog\\\"\"", "key escape", "click 1"}));
 }
 
 TEST_F(ScriptedUiTest, DialogEndedDuringInitTakesNoSteps) {

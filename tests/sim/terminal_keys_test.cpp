@@ -17,7 +17,8 @@ namespace ids = testing;
 // is answered by a script.
 class TerminalKeysTest : public ::testing::Test {
  protected:
-  TerminalKeysTest() : ui_(ParseUiScript("", "s"), out_), handler_(ui_), window_(ids::FakeDialog()) {
+  TerminalKeysTest()
+      : ui_(ParseUiScript("", "s"), out_), handler_(ui_), window_(ids::FakeDialog()) {
     handler_.OnInit(window_);
     window_.FocusFirstIfNone();
     handler_.log.clear();
@@ -42,10 +43,10 @@ TEST_F(TerminalKeysTest, TabVisitsUsableInteractiveControlsInOrder) {
   }
   // Statics, groups, pictures, the progress bar, disabled and hidden
   // controls are skipped; the round wraps to OK.
-  EXPECT_EQ(visited, (std::vector<int>{kIdCancel, ids::kAutoCheck, ids::kManualCheck, ids::kRadioA,
-                                       ids::kRadioB, ids::kRadioC, ids::kRadioD, ids::kRadioE,
-                                       ids::kEditId, ids::kComboId, ids::kSliderId,
-                                       ids::kAskButton, kIdOk, kIdCancel}));
+  EXPECT_EQ(visited,
+            (std::vector<int>{kIdCancel, ids::kAutoCheck, ids::kManualCheck, ids::kRadioA,
+                              ids::kRadioB, ids::kRadioC, ids::kRadioD, ids::kRadioE, ids::kEditId,
+                              ids::kComboId, ids::kSliderId, ids::kAskButton, kIdOk, kIdCancel}));
   Press(KeyCode::kBackTab);
   Press(KeyCode::kBackTab);
   EXPECT_EQ(window_.focus(), ids::kAskButton);
@@ -53,7 +54,8 @@ TEST_F(TerminalKeysTest, TabVisitsUsableInteractiveControlsInOrder) {
 }
 
 TEST_F(TerminalKeysTest, NextFocusWithNothingToFocus) {
-  const DialogTemplate statics{1, "S", 40, 40, {{kNoControlId, ControlKind::kStatic, "x", 0, 0, 4, 8}}};
+  const DialogTemplate statics{
+      1, "S", 40, 40, {{kNoControlId, ControlKind::kStatic, "x", 0, 0, 4, 8}}};
   const WindowModel window(statics);
   EXPECT_EQ(NextFocus(window, kNoControlId, 1), kNoControlId);
 }
@@ -106,11 +108,10 @@ TEST_F(TerminalKeysTest, LeftAndRightMoveTrackbarsAndCombos) {
   Press(KeyCode::kRight);  // stays at the end of the range
   Press(KeyCode::kPageUp);
   EXPECT_EQ(window_.Position(ids::kSliderId), 96);
-  EXPECT_EQ(handler_.log,
-            (std::vector<std::string>{"scroll 50 101", "scroll 50 101 released", "scroll 50 120",
-                                      "scroll 50 120 released", "scroll 50 120",
-                                      "scroll 50 120 released", "scroll 50 96",
-                                      "scroll 50 96 released"}));
+  EXPECT_EQ(handler_.log, (std::vector<std::string>{"scroll 50 101", "scroll 50 101 released",
+                                                    "scroll 50 120", "scroll 50 120 released",
+                                                    "scroll 50 120", "scroll 50 120 released",
+                                                    "scroll 50 96", "scroll 50 96 released"}));
   handler_.log.clear();
   Focus(ids::kComboId);
   Press(KeyCode::kRight);
@@ -132,7 +133,10 @@ TEST_F(TerminalKeysTest, EscapeCancelsAndMenuKeyAsksForTheSystemMenu) {
 }
 
 TEST_F(TerminalKeysTest, MnemonicLetterClicksItsButton) {
-  const DialogTemplate dialog{1, "M", 100, 40,
+  const DialogTemplate dialog{1,
+                              "M",
+                              100,
+                              40,
                               {{5, ControlKind::kPushButton, "&Tweak", 0, 0, 40, 14},
                                {6, ControlKind::kPushButton, "E&xit", 0, 16, 40, 14}}};
   WindowModel window(dialog);

@@ -13,12 +13,11 @@ TEST(TerminalLayout, DialogUnitsToCells) {
     CellRect cells;
   };
   const Case cases[] = {
-      {0, 0, 4, 8, {0, 0, 1, 1}},
-      {7, 7, 177, 102, {1, 0, 44, 12}},     // a picture
-      {191, 77, 62, 14, {47, 9, 15, 1}},    // a push button
-      {198, 18, 48, 36, {49, 2, 12, 4}},    // a centred static
-      {191, 59, 62, 10, {47, 7, 15, 1}},    // a sunken static
-      {8, 16, 3, 7, {2, 2, 1, 1}},          // smaller than a cell still takes one
+      {0, 0, 4, 8, {0, 0, 1, 1}},        {7, 7, 177, 102, {1, 0, 44, 12}},  // a picture
+      {191, 77, 62, 14, {47, 9, 15, 1}},                                    // a push button
+      {198, 18, 48, 36, {49, 2, 12, 4}},                                    // a centred static
+      {191, 59, 62, 10, {47, 7, 15, 1}},                                    // a sunken static
+      {8, 16, 3, 7, {2, 2, 1, 1}},  // smaller than a cell still takes one
       {3, 15, 0, 0, {0, 1, 1, 1}},
   };
   for (const Case& c : cases) {
@@ -92,8 +91,9 @@ TEST(TerminalLayout, MessageBoxLayout) {
       LayoutMessageBox("Reboot Aborted!\n\nERROR: Your driver may not be properly installed!",
                        "Tunora", kMbYesNo | kMbIconError, 80, 23);
   EXPECT_EQ(layout.icon, "(x)");
-  EXPECT_EQ(layout.lines, (std::vector<std::string>{
-                              "Reboot Aborted!", "", "ERROR: Your driver may not be properly installed!"}));
+  EXPECT_EQ(layout.lines,
+            (std::vector<std::string>{"Reboot Aborted!", "",
+                                      "ERROR: Your driver may not be properly installed!"}));
   EXPECT_EQ(layout.labels, (std::vector<std::string>{"[ Yes ]", "[ No ]"}));
   EXPECT_EQ(layout.buttons, (std::vector<int>{kIdYes, kIdNo}));
   // Icon "(x) " and the 49-column longest line; 2 cells of border and padding each side.

@@ -3,14 +3,13 @@
 #include "sim/terminal_ui.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -27,16 +26,16 @@ constexpr int kCheckId = 10;
 constexpr int kChildFailed = 101;
 
 const DialogTemplate& KeysDialog() {
-  static const DialogTemplate dialog{kKeysDialogId,
-                                     "Keys Test",
-                                     160,
-                                     64,
-                                     {
-                                         {kCheckId, ControlKind::kCheckBox, "&Ticked", 8, 8, 80, 10,
-                                          kStyleAutoCheck},
-                                         {kIdOk, ControlKind::kDefPushButton, "OK", 8, 40, 48, 14},
-                                         {kIdCancel, ControlKind::kPushButton, "Cancel", 64, 40, 48, 14},
-                                     }};
+  static const DialogTemplate dialog{
+      kKeysDialogId,
+      "Keys Test",
+      160,
+      64,
+      {
+          {kCheckId, ControlKind::kCheckBox, "&Ticked", 8, 8, 80, 10, kStyleAutoCheck},
+          {kIdOk, ControlKind::kDefPushButton, "OK", 8, 40, 48, 14},
+          {kIdCancel, ControlKind::kPushButton, "Cancel", 64, 40, 48, 14},
+      }};
   return dialog;
 }
 
@@ -55,7 +54,8 @@ class KeysHandler : public DialogHandler {
     if (id == kIdCancel) window.EndDialog(kIdCancel);
   }
   void OnSysCommand(DialogWindow&, std::uint32_t command) override {
-    if (command == kIdmAboutBox) about_seen_ = ui_.MessageBox("About text", "About", kMbOk) == kIdOk;
+    if (command == kIdmAboutBox)
+      about_seen_ = ui_.MessageBox("About text", "About", kMbOk) == kIdOk;
   }
   void OnCancel(DialogWindow& window) override { window.EndDialog(about_seen_ ? 7 : 8); }
 

@@ -1,10 +1,9 @@
 #include "sim/ui_host.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -44,8 +43,8 @@ TEST(UiHost, NoScriptAndNoTerminalIsRefused) {
       ran = true;
       return 0;
     });
-    const bool told = err.str() ==
-                      "tunora needs a terminal; set TUNORA_UI_SCRIPT=FILE to run a script\n";
+    const bool told =
+        err.str() == "tunora needs a terminal; set TUNORA_UI_SCRIPT=FILE to run a script\n";
     _exit(code == kNoTerminalExitCode && told && !ran && out.str().empty() ? 20 : 30);
   }
   int status = 0;

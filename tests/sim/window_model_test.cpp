@@ -81,14 +81,18 @@ TEST(WindowModel, TextLimitBindsTheUserOnly) {
 }
 
 TEST(WindowModel, RadioGroupsAreRunsOfRadioButtons) {
-  const DialogTemplate dialog{1, "Radios", 100, 100,
-                              {
-                                  {1, ControlKind::kRadioButton, "1", 0, 0, 10, 10, kStyleAutoCheck},
-                                  {2, ControlKind::kRadioButton, "2", 0, 0, 10, 10, kStyleAutoCheck},
-                                  {3, ControlKind::kCheckBox, "x", 0, 0, 10, 10, kStyleAutoCheck},
-                                  {4, ControlKind::kRadioButton, "4", 0, 0, 10, 10, kStyleAutoCheck},
-                                  {5, ControlKind::kRadioButton, "5", 0, 0, 10, 10},
-                              }};
+  const DialogTemplate dialog{
+      1,
+      "Radios",
+      100,
+      100,
+      {
+          {1, ControlKind::kRadioButton, "1", 0, 0, 10, 10, kStyleAutoCheck},
+          {2, ControlKind::kRadioButton, "2", 0, 0, 10, 10, kStyleAutoCheck},
+          {3, ControlKind::kCheckBox, "x", 0, 0, 10, 10, kStyleAutoCheck},
+          {4, ControlKind::kRadioButton, "4", 0, 0, 10, 10, kStyleAutoCheck},
+          {5, ControlKind::kRadioButton, "5", 0, 0, 10, 10},
+      }};
   WindowModel window(dialog);
   window.SetCheck(3, true);
   window.UserClick(1);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "settings/catalog.h"
+#include "tests/settings/recording_registry.h"
 #include "tests/settings/settings_test_machine.h"
 
 namespace tunora {
@@ -308,6 +309,23 @@ TEST(FlagSettings, On9xReadsTextsWithDefaults) {
     TestMachine machine(body + "\n", {kPlatform9x, kFamilyQx2, {}});
     EXPECT_EQ(ReadOnly(machine, [&] { return c.read(machine.context); }), c.expected);
   }
+}
+
+// "Settings" is created before the sub-key below it; existing keys are
+// only opened.
+TEST(FlagSettings, On9xCreatesSettingsThenItsSubKey) {
+  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000]
+"DriverDesc"="Quillex"
+
+)",
+                      {kPlatform9x, kFamilyQx2, {}});
+  RecordingRegistry recording(machine.registry());
+  const std::string instance = "System\\CurrentControlSet\\Services\\Class\\Display\\0000";
+  EXPECT_EQ(WriteBusMastering(machine.ContextOver(recording), 0), kWriteOk);
+  EXPECT_EQ(recording.log, (std::vector<std::string>{"create " + instance + "\\Settings",
+                                                     "create " + instance + "\\Settings\\Engine",
+                                                     "set BusMastering"}));
+  EXPECT_EQ(machine.Data(instance + "\\Settings\\Engine", "BusMastering"), std::string("0\0", 2));
 }
 
 // Bus mastering reads as on when the first instance forces it off and the

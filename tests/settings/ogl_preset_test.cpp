@@ -144,7 +144,11 @@ TEST(WriteOglPreset, CustomChoicesWriteAndReadBack) {
     TestMachine machine(kWin2kDriver, kWin2kQx2);
     EXPECT_EQ(WriteOglPreset(machine.context, c.choice), kWriteOk);
     EXPECT_EQ(machine.Export(kServices), Win2kKeysWith(c.lines, c.lines));
-    EXPECT_EQ(ReadOnly(machine, [&] { return ReadOglPreset(machine.context); }), c.read);
+    const OglPresetChoice read = ReadOnly(machine, [&] { return ReadOglPreset(machine.context); });
+    EXPECT_EQ(read, c.read);
+    // What was read, applied again, stores the same.
+    EXPECT_EQ(WriteOglPreset(machine.context, read), kWriteOk);
+    EXPECT_EQ(machine.Export(kServices), Win2kKeysWith(c.lines, c.lines));
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "settings/catalog.h"
 #include "settings/driver_keys.h"
+#include "tests/settings/recording_registry.h"
 #include "tests/settings/settings_test_machine.h"
 
 namespace tunora {
@@ -160,6 +161,25 @@ TEST(SubImageCache, On9xCreatesTheProfileKeys) {
 
 )"));
   EXPECT_EQ(ReadSubImageCache(machine.context), 2048);
+}
+
+TEST(SubImageCache, On9xCreatesParentsFirst) {
+  TestMachine machine("", {kPlatform9x, kFamilyQx2, {}});
+  RecordingRegistry recording(machine.registry());
+  EXPECT_EQ(WriteSubImageCache(machine.ContextOver(recording), 512), kWriteOk);
+  EXPECT_EQ(recording.log, (std::vector<std::string>{
+                               "create Software\\Quillex\\",
+                               "create Software\\Quillex\\Panelix\\",
+                               "create Software\\Quillex\\Panelix\\Version5\\",
+                               "create Software\\Quillex\\Panelix\\Version6\\",
+                               "create Software\\Quillex\\Panelix\\Current Settings",
+                               "create Software\\Quillex\\Panelix\\Version5\\CurrentSettings",
+                               "create Software\\Quillex\\Panelix\\Version6\\CurrentSettings",
+                               "create Software\\Quillex\\Panelix\\Current Settings",
+                               "set User3D.TexUpdateAreaSize",
+                               "set User3D.TexUpdateAreaSize",
+                               "set User3D.TexUpdateAreaSize",
+                           }));
 }
 
 // Version6, then Version5, then "Current Settings": the last one read wins.

@@ -150,7 +150,7 @@ struct BoardCountRow {
 };
 
 // The board count's table in its order, with the bus kind of each row.
-std::vector<BoardCountRow> BoardCountSpec() {
+std::vector<BoardCountRow> ExpectedBoardCountRows() {
   const std::uint16_t qx1_agp[] = {0xDBD8, 0xDBD9, 0xDBF8, 0xDBF4, 0xDBF9, 0xDBF5, 0xDBF3,
                                    0xDBE3, 0xDBF2, 0xDBE2, 0xDBBC, 0x4A64, 0x4A60, 0xCA6C,
                                    0xCA60, 0xC9B0, 0xC9BC, 0xC93C, 0x48F8, 0x48E9, 0xFF03,
@@ -454,20 +454,20 @@ TEST_F(BusOneSearch, NothingOnBusOne) {
 using BoardCount = PciWalk;
 
 TEST_F(BoardCount, TableHoldsTheFiftyFiveRowsInOrder) {
-  const std::vector<BoardCountRow> spec = BoardCountSpec();
+  const std::vector<BoardCountRow> expected = ExpectedBoardCountRows();
   const auto table = BoardCountTable();
-  ASSERT_EQ(spec.size(), 55u);
-  ASSERT_EQ(table.size(), spec.size());
-  for (std::size_t i = 0; i < spec.size(); ++i) {
+  ASSERT_EQ(expected.size(), 55u);
+  ASSERT_EQ(table.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(table[i].device_id, spec[i].device_id);
-    EXPECT_EQ(table[i].subsystem_id, spec[i].subsystem_id);
-    EXPECT_EQ(table[i].bus_kind, spec[i].bus_kind);
+    EXPECT_EQ(table[i].device_id, expected[i].device_id);
+    EXPECT_EQ(table[i].subsystem_id, expected[i].subsystem_id);
+    EXPECT_EQ(table[i].bus_kind, expected[i].bus_kind);
   }
 }
 
 TEST_F(BoardCount, EveryRowIsCounted) {
-  for (const BoardCountRow& row : BoardCountSpec()) {
+  for (const BoardCountRow& row : ExpectedBoardCountRows()) {
     SCOPED_TRACE("device " + Hex(row.device_id) + " subsystem " + Hex(row.subsystem_id));
     sim::PciBus board_bus;
     board_bus.Attach(0, 0, sim::MakeHostBridge({}));

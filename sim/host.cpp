@@ -7,6 +7,7 @@
 #include "sim/regedit4.h"
 #include "sim/scripted_ui.h"
 #include "sim/sim_process.h"
+#include "sim/ui_host.h"
 
 namespace tunora::sim {
 namespace {
@@ -82,8 +83,7 @@ int RunHosted(const std::string& program_name, const ProgramMain& main,
     }
     code = RunScriptedProgram(std::move(script), out, err, [&](Ui& ui) { return run(ui, false); });
   } else {
-    err << program_name << ": the terminal UI is not built yet; set TUNORA_UI_SCRIPT=FILE\n";
-    return kHostMachineError;
+    code = RunOnTerminal(err, [&](Ui& ui) { return run(ui, true); });
   }
 
   try {

@@ -270,9 +270,13 @@ TEST_F(SimRegistryTest, QueryValueFollowsTheBufferRules) {
         key, c.name, &type, c.with_data ? reinterpret_cast<std::uint8_t*>(buffer.data()) : nullptr,
         c.with_size ? &size : nullptr);
     EXPECT_EQ(result, c.expected);
-    if (c.with_size) EXPECT_EQ(size, c.size_after);
+    if (c.with_size) {
+      EXPECT_EQ(size, c.size_after);
+    }
     EXPECT_EQ(buffer, c.buffer_after);
-    if (result == kErrorSuccess || result == kErrorMoreData) EXPECT_EQ(type, kRegBinary);
+    if (result == kErrorSuccess || result == kErrorMoreData) {
+      EXPECT_EQ(type, kRegBinary);
+    }
   }
 }
 

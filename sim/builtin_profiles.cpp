@@ -213,7 +213,7 @@ Profile Win2000Qx2Max() {
   p.windows_directory = "C:\\WINNT";
   p.pci = Chipset(HostBridge(0x8086, 0x7190, 0x00100002, 0x00000302));
   p.pci.push_back(MakerBoard(0x0525, 0x217D, 0x00000302, {6, 51, 0, {{0x1A, 0x04}}, false}));
-  p.bios = Qx2Bios("QX2 DUO MAX VIDEO BIOS (V2.4.015)", 50);
+  p.bios = Qx2Bios("V2.4.015", 50);
   p.registry = Regedit4(CommonSoftware() + PanelixKeys() + NtServiceExtras() +
                         NtDisplayService("QX2", "qx2", "5.82.017", true, 0x0525, 0x217D, 2));
   return p;
@@ -227,7 +227,7 @@ Profile Win98Qx1() {
   p.windows_directory = "C:\\WINDOWS";
   p.pci = Chipset(HostBridge(0x8086, 0x7190, 0x00100002, 0x00000302));
   p.pci.push_back(MakerBoard(0x0521, 0xFF02, 0x00000302, {5, 36, 0, {{0x1A, 0x04}}, false}));
-  p.bios = Qx1Bios("QX1 VIDEO BIOS (V1.9.007)", 0x53);
+  p.bios = Qx1Bios("V1.9.007", 0x53);
   p.registry = Regedit4(CommonSoftware() + PanelixKeys() +
                         NinexClassKeys(NinexDisplayInstance("0000", "Quillex Vireo QX1", true)));
   return p;
@@ -241,7 +241,7 @@ Profile WinMeQx2eQtv() {
   p.windows_directory = "C:\\WINDOWS";
   p.pci = Chipset(HostBridge(0x10B9, 0x1647, 0x00200002, 0x00000304, true));
   p.pci.push_back(MakerBoard(0x0525, 0x0E01, 0x00000304, {6, 51, 0, {{0x1A, 0x04}}, false}));
-  p.bios = Qx2Bios("QX2E QTV VIDEO BIOS (V3.1.002)", 50);
+  p.bios = Qx2Bios("V3.1.002", 50);
   p.registry = Regedit4(
       CommonSoftware() + PanelixKeys() +
       NinexClassKeys(NinexDisplayInstance("0000", "Standard Display Adapter (VGA)", false) +
@@ -257,7 +257,7 @@ Profile Nt4Qx2() {
   p.windows_directory = "C:\\WINNT";
   p.pci = Chipset(HostBridge(0x8086, 0x7190, 0x00100002, 0x00000302));
   p.pci.push_back(MakerBoard(0x0525, 0x0378, 0x00000302, {7, 41, 0, {{0x1A, 0x04}}, false}));
-  p.bios = Qx2Bios("QX2 VIDEO BIOS (V2.2.009)", 38);
+  p.bios = Qx2Bios("V2.2.009", 38);
   p.registry = Regedit4(CommonSoftware() + NtServiceExtras() +
                         NtDisplayService("qxg64", "qxg64", "4.51.013", false, 0x0525, 0x0378, 1));
   return p;
@@ -271,7 +271,7 @@ Profile WinXpQx3() {
   p.windows_directory = "C:\\WINDOWS";
   p.pci = Chipset(HostBridge(0x8086, 0x2500, 0x00200002, 0x00000304));
   p.pci.push_back(MakerBoard(0x2527, 0x0F82, 0x00000304, {6, 51, 0, {{0x1A, 0x04}}, false}));
-  p.bios = Qx2Bios("QX3 VIDEO BIOS (V1.0.030)", 55);
+  p.bios = Qx2Bios("V1.0.030", 55);
   p.registry = Regedit4(CommonSoftware() + PanelixKeys() + NtServiceExtras() +
                         NtDisplayService("QX3DUO", "qx3", "5.91.012", true, 0x2527, 0x0F82, 2));
   return p;

@@ -5,11 +5,10 @@
 namespace tunora::sim {
 namespace {
 
-constexpr std::size_t kSlotsPerBus = 32;
 constexpr std::uint32_t kAllOnes = 0xFFFFFFFFu;
 
-std::size_t SlotIndex(std::uint8_t bus, std::uint8_t device) {
-  return bus * kSlotsPerBus + (device & 0x1F);
+std::uint16_t SlotKey(std::uint8_t bus, std::uint8_t device) {
+  return static_cast<std::uint16_t>(bus << 5 | (device & 0x1F));
 }
 
 }  // namespace
@@ -80,20 +79,22 @@ void PciDevice::SetClassCode(std::uint32_t class_code) {
   Set32(kRegClassRevision, (class_code & 0xFFFFFF) << 8 | revision);
 }
 
-PciBus::PciBus(MillisecondClock clock) : clock_(std::move(clock)), slots_(256 * kSlotsPerBus) {}
+PciBus::PciBus(MillisecondClock clock) : clock_(std::move(clock)) {}
 
 PciDevice& PciBus::Attach(std::uint8_t bus, std::uint8_t device, PciDevice config) {
-  auto& slot = slots_[SlotIndex(bus, device)];
+  auto& slot = slots_[SlotKey(bus, device)];
   slot = std::make_unique<PciDevice>(config);
   return *slot;
 }
 
 PciDevice* PciBus::Find(std::uint8_t bus, std::uint8_t device) {
-  return slots_[SlotIndex(bus, device)].get();
+  const auto found = slots_.find(SlotKey(bus, device));
+  return found == slots_.end() ? nullptr : found->second.get();
 }
 
 const PciDevice* PciBus::Find(std::uint8_t bus, std::uint8_t device) const {
-  return slots_[SlotIndex(bus, device)].get();
+  const auto found = slots_.find(SlotKey(bus, device));
+  return found == slots_.end() ? nullptr : found->second.get();
 }
 
 std::uint32_t PciBus::ConfigRead32(std::uint8_t bus, std::uint8_t device, std::uint8_t function,

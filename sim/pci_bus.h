@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -75,7 +76,7 @@ class PciBus {
   explicit PciBus(MillisecondClock clock = {});
 
   // Puts a device into a slot (replacing what was there) and returns the
-  // bus's own copy, which stays at the same address for the bus's life.
+  // bus's own copy, which stays put until the slot is filled again.
   PciDevice& Attach(std::uint8_t bus, std::uint8_t device, PciDevice config);
   PciDevice* Find(std::uint8_t bus, std::uint8_t device);
   const PciDevice* Find(std::uint8_t bus, std::uint8_t device) const;
@@ -109,7 +110,7 @@ class PciBus {
                 std::uint32_t value);
 
   MillisecondClock clock_;
-  std::vector<std::unique_ptr<PciDevice>> slots_;  // 256 buses x 32 devices
+  std::map<std::uint16_t, std::unique_ptr<PciDevice>> slots_;  // by bus << 5 | device
   std::uint32_t address_ = 0;                      // the 0xCF8 latch
   std::vector<ConfigWrite> writes_;
 };

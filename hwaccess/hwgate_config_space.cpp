@@ -29,8 +29,8 @@ constexpr auto kRecordSize = static_cast<std::uint32_t>(kPciConfigRequestSize);
 std::uint32_t Hwgate4ConfigSpace::Read32(std::uint8_t bus, std::uint8_t device, std::uint8_t reg) {
   PciConfigRecord record = ReadRecord(bus, device, reg, filler_);
   std::uint32_t returned = 0;
-  devices_.DeviceIoControl(device_, kIoctlPciConfigRead, record.data(), kRecordSize,
-                           record.data(), kRecordSize, &returned, nullptr);
+  devices_.DeviceIoControl(device_, kIoctlPciConfigRead, record.data(), kRecordSize, record.data(),
+                           kRecordSize, &returned, nullptr);
   return ValueOf(record);
 }
 
@@ -38,8 +38,8 @@ void Hwgate4ConfigSpace::Write32(std::uint8_t bus, std::uint8_t device, std::uin
                                  std::uint32_t value) {
   PciConfigRecord record = WriteRecord(bus, device, reg, value);
   std::uint32_t returned = 0;
-  devices_.DeviceIoControl(device_, kIoctlPciConfigWrite, record.data(), kRecordSize,
-                           record.data(), kRecordSize, &returned, nullptr);
+  devices_.DeviceIoControl(device_, kIoctlPciConfigWrite, record.data(), kRecordSize, record.data(),
+                           kRecordSize, &returned, nullptr);
 }
 
 void Hwgate2ConfigSpace::Send(std::uint32_t code, std::uint8_t* record) {

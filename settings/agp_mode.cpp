@@ -66,7 +66,7 @@ int WriteAgpNt4(const SettingsContext& context, const AgpBytes& bytes) {
   const auto outcome = RunServiceSearch(
       registry, ServiceSearch::kS7, context.chip_family, "Device", DeviceKeyMode::kWrite,
       [&](RegKey key, const DriverKey&) {
-        // Chipset-specific overrides of older drivers would beat the new value.
+        // Per-chipset copies left by older drivers go first.
         for (std::string_view stale : {"Qxg.AGPFlags.834", "Qxg.AGPFlags.837", "Qxg.AGPFlags.846",
                                        "Qxg.AGPFlags.856", "Qxg.AGPFlags.891", "Qxg.AGPFlags.906"}) {
           registry.DeleteValue(key, stale);

@@ -14,12 +14,12 @@
 namespace tunora::sim {
 
 // Configuration registers the machine's devices are built around.
-inline constexpr std::uint8_t kRegIds = 0x00;           // vendor low, device high
-inline constexpr std::uint8_t kRegCommand = 0x04;       // bit 1: memory decoding
+inline constexpr std::uint8_t kRegIds = 0x00;      // vendor low, device high
+inline constexpr std::uint8_t kRegCommand = 0x04;  // bit 1: memory decoding
 inline constexpr std::uint8_t kRegClassRevision = 0x08;
-inline constexpr std::uint8_t kRegWindowBase = 0x14;    // maker's boards: register window
-inline constexpr std::uint8_t kRegSubsystem = 0x2C;     // vendor low, id high
-inline constexpr std::uint8_t kRegOption = 0x40;        // maker's boards: clock source, stop
+inline constexpr std::uint8_t kRegWindowBase = 0x14;  // maker's boards: register window
+inline constexpr std::uint8_t kRegSubsystem = 0x2C;   // vendor low, id high
+inline constexpr std::uint8_t kRegOption = 0x40;      // maker's boards: clock source, stop
 inline constexpr std::uint8_t kRegDividerOverride = 0x50;
 inline constexpr std::uint8_t kRegDividerCode = 0x54;
 inline constexpr std::uint8_t kRegCardAgpCommand = 0xF8;
@@ -85,8 +85,8 @@ class PciBus {
   // them go nowhere.
   std::uint32_t ConfigRead32(std::uint8_t bus, std::uint8_t device, std::uint8_t function,
                              std::uint8_t reg) const;
-  void ConfigWrite32(std::uint8_t bus, std::uint8_t device, std::uint8_t function,
-                     std::uint8_t reg, std::uint32_t value);
+  void ConfigWrite32(std::uint8_t bus, std::uint8_t device, std::uint8_t function, std::uint8_t reg,
+                     std::uint32_t value);
 
   // Mechanism 1. Only a 32-bit access at 0xCF8 reaches the address
   // register; the data ports take 8, 16 and 32-bit accesses, each byte
@@ -111,7 +111,7 @@ class PciBus {
 
   MillisecondClock clock_;
   std::map<std::uint16_t, std::unique_ptr<PciDevice>> slots_;  // by bus << 5 | device
-  std::uint32_t address_ = 0;                      // the 0xCF8 latch
+  std::uint32_t address_ = 0;                                  // the 0xCF8 latch
   std::vector<ConfigWrite> writes_;
 };
 

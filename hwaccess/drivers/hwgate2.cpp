@@ -15,9 +15,9 @@ DispatchResult Hwgate2DeviceControl(KernelServices& kernel, std::uint32_t code,
   if (output_length < kConfigRecordSize) return {STATUS_BUFFER_TOO_SMALL, 0};
 
   // The width byte is ignored and bytes 0 to 3 are left as they came.
-  const std::uint32_t value = ReadConfig32(kernel, system_buffer[kConfigBusOffset],
-                                           system_buffer[kConfigDeviceOffset],
-                                           system_buffer[kConfigRegisterOffset]);
+  const std::uint32_t value =
+      ReadConfig32(kernel, system_buffer[kConfigBusOffset], system_buffer[kConfigDeviceOffset],
+                   system_buffer[kConfigRegisterOffset]);
   StoreLe32(system_buffer, kConfigLowOffset, value & 0xFFFFu);
   StoreLe32(system_buffer, kConfigHighOffset, value >> 16);
   return {STATUS_SUCCESS, output_length};

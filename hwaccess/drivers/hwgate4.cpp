@@ -24,9 +24,8 @@ void FillRecord(std::span<std::uint8_t> buffer, std::uint8_t marker) {
 DispatchResult ConfigRead(KernelServices& kernel, std::span<std::uint8_t> buffer,
                           std::uint32_t output_length) {
   if (output_length < kConfigRecordSize) return {STATUS_BUFFER_TOO_SMALL, 0};
-  const std::uint32_t value = ReadConfig32(kernel, buffer[kConfigBusOffset],
-                                           buffer[kConfigDeviceOffset],
-                                           buffer[kConfigRegisterOffset]);
+  const std::uint32_t value = ReadConfig32(
+      kernel, buffer[kConfigBusOffset], buffer[kConfigDeviceOffset], buffer[kConfigRegisterOffset]);
   switch (buffer[kConfigWidthOffset]) {
     case kWidth32:
       StoreLe32(buffer, kConfigLowOffset, value & 0xFFFFu);

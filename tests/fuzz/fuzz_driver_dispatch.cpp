@@ -23,9 +23,9 @@ namespace {
 using tunora::drivers::DispatchResult;
 
 constexpr std::uint32_t kKnownCodes[] = {
-    tunora::drivers::kIoctlConfigRead, tunora::drivers::kIoctlConfigWrite,
+    tunora::drivers::kIoctlConfigRead,  tunora::drivers::kIoctlConfigWrite,
     tunora::drivers::kIoctlMapPhysical, tunora::drivers::kDiocOpen,
-    tunora::drivers::kDiocClose,       tunora::drivers::kDiocVersion,
+    tunora::drivers::kDiocClose,        tunora::drivers::kDiocVersion,
     tunora::drivers::kDiocMapPhysical,
 };
 constexpr std::uint32_t kMaxLength = 512;
@@ -83,7 +83,8 @@ DispatchResult Dispatch(Machine& machine, std::uint8_t driver, std::uint32_t cod
 }
 
 std::uint32_t Le32(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
-  return static_cast<std::uint32_t>(bytes[offset]) | static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
+  return static_cast<std::uint32_t>(bytes[offset]) |
+         static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
          static_cast<std::uint32_t>(bytes[offset + 2]) << 16 |
          static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
 }
@@ -107,8 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Reader reader(data, size);
   const std::uint8_t driver = reader.Byte();
   const std::uint8_t selector = reader.Byte();
-  const std::uint32_t code = selector < 0xE0 ? kKnownCodes[selector % std::size(kKnownCodes)]
-                                             : reader.Le(4);
+  const std::uint32_t code =
+      selector < 0xE0 ? kKnownCodes[selector % std::size(kKnownCodes)] : reader.Le(4);
   const std::uint32_t in = reader.Le(2) % (kMaxLength + 1);
   const std::uint32_t out = reader.Le(2) % (kMaxLength + 1);
   const std::uint8_t switches = reader.Byte();

@@ -14,8 +14,10 @@ class YieldCounter : public System {
   OsVersion GetVersion() override { return {}; }
   int GetSystemMetrics(int) override { return 0; }
   void Sleep(std::uint32_t milliseconds) override {
-    if (milliseconds == 0) ++yields;
-    else slept_ms += milliseconds;
+    if (milliseconds == 0)
+      ++yields;
+    else
+      slept_ms += milliseconds;
   }
   std::uint32_t GetTickCount() override { return 0; }
   bool Beep(std::uint32_t, std::uint32_t) override { return false; }
@@ -62,7 +64,8 @@ TEST_F(CardWindow, IndexedAccessGoesThroughIndexAndData) {
 
 TEST_F(CardWindow, SequencerAccessBlanksTheScreen) {
   const std::uint32_t window = Map();
-  SequencerWrite(rig.process, window, 1, static_cast<std::uint8_t>(SequencerRead(rig.process, window, 1) | 0x20));
+  SequencerWrite(rig.process, window, 1,
+                 static_cast<std::uint8_t>(SequencerRead(rig.process, window, 1) | 0x20));
   EXPECT_TRUE(rig.card.ScreenBlanked());
   EXPECT_EQ(SequencerRead(rig.process, window, 1), 0x20);
 }

@@ -2,10 +2,10 @@
 // drivers' dispatch routines (and the ports) over one simulated bus: both
 // sides of the protocol must agree on every value.
 #include "hwaccess/config_access.h"
-#include "hwaccess/protocol.h"
 
 #include <gtest/gtest.h>
 
+#include "hwaccess/protocol.h"
 #include "sim/sim_port_io.h"
 #include "tests/hwaccess/dispatch_devices.h"
 #include "tests/hwaccess/hardware_rig.h"
@@ -28,7 +28,7 @@ TEST_F(ConfigAccess, EveryRoadReadsWhatTheBusHolds) {
     std::uint8_t bus, device, reg;
   };
   const Slot slots[] = {
-      {0, 0, 0x00}, {0, 0, 0xA0}, {1, 0, 0x00}, {1, 0, 0x2C}, {1, 0, 0x14}, {1, 0, 0x40},
+      {0, 0, 0x00}, {0, 0, 0xA0}, {1, 0, 0x00}, {1, 0, 0x2C}, {1, 0, 0x14},    {1, 0, 0x40},
       {2, 3, 0x00}, {2, 3, 0x2C}, {0, 7, 0x00}, {4, 4, 0x00}, {254, 31, 0x00}, {1, 0, 0xF8},
   };
   ConfigSpace* roads[] = {&port_config, &hwgate4_config, &hwgate2_config};
@@ -37,7 +37,7 @@ TEST_F(ConfigAccess, EveryRoadReadsWhatTheBusHolds) {
     const std::uint32_t expected = rig.bus.ConfigRead32(s.bus, s.device, 0, s.reg);
     for (int road = 0; road < 3; ++road) {
       SCOPED_TRACE(::testing::Message() << names[road] << " " << int{s.bus} << ":" << int{s.device}
-                                      << " register 0x" << std::hex << int{s.reg});
+                                        << " register 0x" << std::hex << int{s.reg});
       EXPECT_EQ(roads[road]->Read32(s.bus, s.device, s.reg), expected);
     }
   }

@@ -31,8 +31,7 @@ drivers::DispatchResult DispatchDevices::Dispatch(Handle device, std::uint32_t c
     case kHwgate4Device:
       return drivers::Hwgate4DeviceControl(kernel_, code, buffer, in_size, out_size);
     case kHwgt9xDevice:
-      return drivers::Hwgt9xDeviceControl(kernel_, code, buffer, in_size, out_size,
-                                          hwgt9x_version);
+      return drivers::Hwgt9xDeviceControl(kernel_, code, buffer, in_size, out_size, hwgt9x_version);
     default:
       return {drivers::STATUS_INVALID_DEVICE_REQUEST, 0};
   }
@@ -45,8 +44,7 @@ bool DispatchDevices::DeviceIoControl(Handle device, std::uint32_t code, const v
   if (in_size > 0) std::memcpy(buffer.data(), in, in_size);
   const drivers::DispatchResult result = Dispatch(device, code, buffer, in_size, out_size);
   requests.push_back({device, code, in_size, out_size, in == out && in != nullptr,
-                      overlapped != nullptr, overlapped ? overlapped->event : kNullHandle,
-                      result});
+                      overlapped != nullptr, overlapped ? overlapped->event : kNullHandle, result});
   if (device != kHwgate2Device && device != kHwgate4Device && device != kHwgt9xDevice) {
     last_error_ = kLastErrorInvalidHandle;
     return false;

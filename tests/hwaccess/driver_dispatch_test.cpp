@@ -1,13 +1,12 @@
 // The drivers' side of the protocol, request by request: what comes back
 // in the system buffer, with which status and how many bytes.
-#include "hwaccess/drivers/dispatch.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "hwaccess/drivers/dispatch.h"
 #include "tests/hwaccess/hardware_rig.h"
 
 namespace tunora::testing {
@@ -94,8 +93,8 @@ std::vector<Case> Cases() {
        kOk, 12, Record(5, 5, 0, 2, 0xFFFF, 0xFFFF)},
       {"hwgate2 refuses an 11-byte output", g2, kRead, Record(1, 0, 0, 2, kF, kF, 11), 11, 11,
        kTooSmall, 0, Record(1, 0, 0, 2, kF, kF, 11)},
-      {"hwgate2 reports the whole output length", g2, kRead, Record(1, 0, 0, 2, kF, kF, 16), 12,
-       16, kOk, 16, Record(1, 0, 0, 2, 0x102B, 0x0525, 16)},
+      {"hwgate2 reports the whole output length", g2, kRead, Record(1, 0, 0, 2, kF, kF, 16), 12, 16,
+       kOk, 16, Record(1, 0, 0, 2, 0x102B, 0x0525, 16)},
       {"hwgate2 knows no write", g2, kWrite, Record(1, 0, 0x40, 2, 5, 0), 12, 12, kBadRequest, 0,
        Record(1, 0, 0x40, 2, 5, 0)},
       {"hwgate2 knows no map", g2, kMap, Bytes(20, 0), 20, 4, kBadRequest, 0, Bytes(20, 0)},
@@ -112,20 +111,20 @@ std::vector<Case> Cases() {
        Record(0, 0, 0, 2, 0x8086, 0x7190)},
       {"an 11-byte output is refused", g4, kRead, Record(0, 0, 0, 2, 0, 0, 11), 11, 11, kTooSmall,
        0, Record(0, 0, 0, 2, 0, 0, 11)},
-      {"a served write comes back all 2s", g4, kWrite, Record(1, 0, 0x40, 2, 5, 0), 12, 12, kOk,
-       12, AllOf(2)},
-      {"a write of unknown width comes back all 0xFF", g4, kWrite, Record(1, 0, 0x40, 9, 5, 0),
-       12, 12, kOk, 12, AllOf(0xFF)},
-      {"a write with an 11-byte output is refused", g4, kWrite, Record(1, 0, 0x40, 2, 5, 0, 11),
-       11, 11, kTooSmall, 0, Record(1, 0, 0x40, 2, 5, 0, 11)},
+      {"a served write comes back all 2s", g4, kWrite, Record(1, 0, 0x40, 2, 5, 0), 12, 12, kOk, 12,
+       AllOf(2)},
+      {"a write of unknown width comes back all 0xFF", g4, kWrite, Record(1, 0, 0x40, 9, 5, 0), 12,
+       12, kOk, 12, AllOf(0xFF)},
+      {"a write with an 11-byte output is refused", g4, kWrite, Record(1, 0, 0x40, 2, 5, 0, 11), 11,
+       11, kTooSmall, 0, Record(1, 0, 0x40, 2, 5, 0, 11)},
       {"a write to the host bridge is refused", g4, kWrite, Record(0, 0, 0x40, 2, 5, 0), 12, 12,
        kDenied, 0, Record(0, 0, 0x40, 2, 5, 0)},
       {"a map with a 16-byte input is refused", g4, kMap, Bytes(16, 0), 16, 4, kBadParameter, 0,
        Bytes(16, 0)},
       {"a map with a 3-byte output is refused", g4, kMap, Bytes(20, 0), 20, 3, kBadParameter, 0,
        Bytes(20, 0)},
-      {"hwgate4 knows no other code", g4, 0x0022E010, Record(1, 0, 0, 2, 0, 0), 12, 12,
-       kBadRequest, 0, Record(1, 0, 0, 2, 0, 0)},
+      {"hwgate4 knows no other code", g4, 0x0022E010, Record(1, 0, 0, 2, 0, 0), 12, 12, kBadRequest,
+       0, Record(1, 0, 0, 2, 0, 0)},
 
       {"Hwgt9x open", vx, drivers::kDiocOpen, Bytes{}, 0, 0, kOk, 0, Bytes{}},
       {"Hwgt9x close", vx, drivers::kDiocClose, Bytes{}, 0, 0, kOk, 0, Bytes{}},
@@ -166,8 +165,8 @@ TEST(DriverDispatch, RefusesASystemBufferShorterThanTheLengths) {
 TEST(DriverDispatch, Hwgt9xReportsTheVersionItCarries) {
   HardwareRig rig;
   Bytes buffer(4, 0);
-  const auto result = drivers::Hwgt9xDeviceControl(rig.kernel, drivers::kDiocVersion, buffer, 0, 4,
-                                                   0x00010003);
+  const auto result =
+      drivers::Hwgt9xDeviceControl(rig.kernel, drivers::kDiocVersion, buffer, 0, 4, 0x00010003);
   EXPECT_EQ(result, (drivers::DispatchResult{kOk, 4}));
   EXPECT_EQ(buffer, (Bytes{3, 0, 1, 0}));
 }

@@ -2,8 +2,7 @@
 
 namespace tunora::testing {
 
-HardwareRig::HardwareRig()
-    : bus([this] { return now_ms; }), card([this] { return now_ms; }) {
+HardwareRig::HardwareRig() : bus([this] { return now_ms; }), card([this] { return now_ms; }) {
   bus.Attach(0, 0, sim::MakeHostBridge({}));
   sim::MakerBoardConfig max_board;
   max_board.window_base = kRigWindowBase;

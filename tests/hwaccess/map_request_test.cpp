@@ -14,7 +14,8 @@ namespace {
 
 std::string TextAt(ProcessMemory& memory, std::uint32_t address, std::uint32_t length) {
   std::string text;
-  for (std::uint32_t i = 0; i < length; ++i) text.push_back(static_cast<char>(memory.Read8(address + i)));
+  for (std::uint32_t i = 0; i < length; ++i)
+    text.push_back(static_cast<char>(memory.Read8(address + i)));
   return text;
 }
 
@@ -27,7 +28,8 @@ class MapRequests : public ::testing::Test {
 TEST_F(MapRequests, NtMapShowsTheVideoBios) {
   const std::uint32_t address = MapPhysicalNt(devices, kHwgate4Device, 0xC0000, 8191);
   ASSERT_NE(address, 0u);
-  EXPECT_EQ(TextAt(rig.process, address, 127), std::string(rig.bios.begin(), rig.bios.begin() + 127));
+  EXPECT_EQ(TextAt(rig.process, address, 127),
+            std::string(rig.bios.begin(), rig.bios.begin() + 127));
   ASSERT_EQ(devices.requests.size(), 1u);
   const DispatchDevices::Request& sent = devices.requests[0];
   EXPECT_EQ(sent.code, kIoctlMapPhysical);
@@ -64,8 +66,8 @@ TEST_F(MapRequests, NtMapOfAnotherBusFailsTranslation) {
   const PhysMapRecordNt record = PackPhysMapRequestNt({5, 0, 0xC0000, 0, 0x100});
   std::uint8_t out[4] = {0xAA, 0xAA, 0xAA, 0xAA};
   std::uint32_t returned = 99;
-  EXPECT_FALSE(devices.DeviceIoControl(kHwgate4Device, kIoctlMapPhysical, record.data(), 20, out,
-                                       4, &returned, nullptr));
+  EXPECT_FALSE(devices.DeviceIoControl(kHwgate4Device, kIoctlMapPhysical, record.data(), 20, out, 4,
+                                       &returned, nullptr));
   EXPECT_EQ(devices.requests.back().result.status, drivers::STATUS_UNSUCCESSFUL);
   // Untranslated memory does not ask the bus.
   const PhysMapRecordNt direct = PackPhysMapRequestNt({5, 0, 0xC0000, 2, 0x100});
@@ -77,7 +79,8 @@ TEST_F(MapRequests, NtMapOfAnotherBusFailsTranslation) {
 TEST_F(MapRequests, NinexMapShowsTheVideoBios) {
   const std::uint32_t address = MapPhysical9x(devices, kHwgt9xDevice, 0xC0000, 8191);
   ASSERT_NE(address, 0u);
-  EXPECT_EQ(TextAt(rig.process, address, 127), std::string(rig.bios.begin(), rig.bios.begin() + 127));
+  EXPECT_EQ(TextAt(rig.process, address, 127),
+            std::string(rig.bios.begin(), rig.bios.begin() + 127));
   EXPECT_EQ(devices.requests.back().code, kDiocMapPhysical);
   EXPECT_EQ(devices.requests.back().in_size, 8u);
 }

@@ -36,7 +36,8 @@ TEST_F(CardModelTest, ClockFollowsTheDividers) {
       {0xE5, 0xB6, 0xF8, 27.0 * 55 / 6},  // only the low 5, 7 and 3 bits count
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "M " << int{c.m} << " N " << int{c.n} << " P " << int{c.p});
+    SCOPED_TRACE(::testing::Message()
+                 << "M " << int{c.m} << " N " << int{c.n} << " P " << int{c.p});
     card.SetDividers(c.m, c.n, c.p);
     EXPECT_DOUBLE_EQ(card.ClockMhz(), c.mhz);
   }

@@ -13,8 +13,7 @@ namespace {
 constexpr std::uint32_t Address(std::uint8_t bus, std::uint8_t device, std::uint8_t function,
                                 std::uint8_t reg) {
   return 0x80000000u | static_cast<std::uint32_t>(bus) << 16 |
-         static_cast<std::uint32_t>(device) << 11 | static_cast<std::uint32_t>(function) << 8 |
-         reg;
+         static_cast<std::uint32_t>(device) << 11 | static_cast<std::uint32_t>(function) << 8 | reg;
 }
 
 class PciBusTest : public ::testing::Test {
@@ -47,9 +46,9 @@ TEST_F(PciBusTest, PresentSlotsAnswerAndEmptyOnesReadAllOnes) {
       {Address(1, 0, 0, 0x00), 0x0525102B},
       {Address(1, 0, 0, 0x2C), 0x217D102B},
       {Address(1, 0, 0, 0x14), 0xE7000000},
-      {Address(1, 1, 0, 0x00), 0xFFFFFFFF},     // empty slot
-      {Address(1, 0, 1, 0x00), 0xFFFFFFFF},     // function 1
-      {Address(9, 31, 0, 0x00), 0xFFFFFFFF},    // empty bus
+      {Address(1, 1, 0, 0x00), 0xFFFFFFFF},               // empty slot
+      {Address(1, 0, 1, 0x00), 0xFFFFFFFF},               // function 1
+      {Address(9, 31, 0, 0x00), 0xFFFFFFFF},              // empty bus
       {Address(1, 0, 0, 0x00) & 0x7FFFFFFF, 0xFFFFFFFF},  // enable bit clear
   };
   for (const Case& c : cases) {

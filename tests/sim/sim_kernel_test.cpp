@@ -48,13 +48,13 @@ TEST_F(SimKernelTest, TranslatesIsaBusZeroOnly) {
       {drivers::kInterfaceIsa, 0, 7, false},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "interface " << c.interface_type << " bus "
-                                      << c.bus_number << " space " << c.space);
+    SCOPED_TRACE(::testing::Message() << "interface " << c.interface_type << " bus " << c.bus_number
+                                      << " space " << c.space);
     std::uint32_t space = c.space;
     std::uint64_t translated = 0x1234;
-    EXPECT_EQ(kernel.HalTranslateBusAddress(c.interface_type, c.bus_number, 0xC0000, space,
-                                            translated),
-              c.translates);
+    EXPECT_EQ(
+        kernel.HalTranslateBusAddress(c.interface_type, c.bus_number, 0xC0000, space, translated),
+        c.translates);
     if (c.translates) {
       EXPECT_EQ(translated, 0xC0000u);
       EXPECT_EQ(space, c.space);

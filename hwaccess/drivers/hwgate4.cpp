@@ -103,6 +103,7 @@ DispatchResult MapPhysical(KernelServices& kernel, std::span<std::uint8_t> buffe
     std::uint64_t start = 0;
     std::uint64_t end = 0;
     const std::uint64_t bus_end = std::uint64_t{request.bus_address} + request.length;
+    // An empty translated range is refused; so is one that runs backwards.
     if (!kernel.HalTranslateBusAddress(request.interface_type, request.bus_number,
                                        request.bus_address, start_space, start) ||
         !kernel.HalTranslateBusAddress(request.interface_type, request.bus_number, bus_end,

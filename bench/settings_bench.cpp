@@ -61,6 +61,8 @@ class CountingRegistry : public Registry {
     ++calls;
     return inner_.CloseKey(k);
   }
+  void BeginChanges() override { inner_.BeginChanges(); }
+  void EndChanges() override { inner_.EndChanges(); }
 
  private:
   Registry& inner_;

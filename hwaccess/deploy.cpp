@@ -62,6 +62,7 @@ void SetDword(Registry& registry, RegKey key, std::string_view name, std::uint32
 }
 
 void DeleteHwgate2Keys(Registry& registry) {
+  RegistryChanges group(registry);
   for (std::string_view path : kHwgate2KeysToDelete) registry.DeleteKey(kHkeyLocalMachine, path);
 }
 
@@ -140,6 +141,7 @@ Hwgate2Session DeployHwgate2(HwContext& hw) {
   Registry& registry = hw.platform.registry;
   RegKey key = 0;
   if (registry.CreateKey(kHkeyLocalMachine, kHwgate2Key, kKeyAllAccess, &key) == kErrorSuccess) {
+    RegistryChanges group(registry);
     SetDword(registry, key, "Start", kServiceDemandStart);
     SetDword(registry, key, "Type", kServiceKernelDriver);
     SetDword(registry, key, "ErrorControl", kServiceErrorNormal);

@@ -77,6 +77,26 @@ class Registry {
   // RegDeleteKey: fails with kErrorAccessDenied while the key has sub-keys.
   virtual std::int32_t DeleteKey(RegKey parent, std::string_view path) = 0;
   virtual std::int32_t CloseKey(RegKey key) = 0;
+
+  // Marks a group of changes that belong together, such as one setting
+  // written to every key of its search. An adapter may store them at once
+  // at the end (the simulated hive then saves once instead of after every
+  // change, and its file holds either none or all of them). Groups nest.
+  // Windows has no such notion and ignores the hint.
+  virtual void BeginChanges() {}
+  virtual void EndChanges() {}
+};
+
+// A group of registry changes for the life of the object.
+class RegistryChanges {
+ public:
+  explicit RegistryChanges(Registry& registry) : registry_(registry) { registry_.BeginChanges(); }
+  ~RegistryChanges() { registry_.EndChanges(); }
+  RegistryChanges(const RegistryChanges&) = delete;
+  RegistryChanges& operator=(const RegistryChanges&) = delete;
+
+ private:
+  Registry& registry_;
 };
 
 }  // namespace tunora

@@ -60,27 +60,45 @@ ApplyResults WriteAllSettings(const SettingsContext& context, const SettingState
   Run(hooks.write_tv_frequencies);
   if (platform == kPlatformWin2kXp || platform == kPlatform9x) Run(hooks.write_custom_mode);
 
-  if (changed.agp_mode != kUnchanged) results.agp_mode = WriteAgpMode(context, values.agp_mode);
+  // Each writer's changes are one group: the simulated hive saves once per
+  // writer rather than once per value.
+  Registry& registry = context.registry;
+  if (changed.agp_mode != kUnchanged) {
+    RegistryChanges group(registry);
+    results.agp_mode = WriteAgpMode(context, values.agp_mode);
+  }
   if (has_d3d_page && changed.flip_on_vblank != kUnchanged) {
+    RegistryChanges group(registry);
     results.flip_on_vblank = WriteFlipOnVBlank(context, values.flip_on_vblank);
   }
   if (changed.bus_mastering != kUnchanged) {
+    RegistryChanges group(registry);
     results.bus_mastering = WriteBusMastering(context, values.bus_mastering);
   }
   if (changed.bitmap_caching != kUnchanged) {
+    RegistryChanges group(registry);
     results.bitmap_caching = WriteBitmapCaching(context, values.bitmap_caching);
   }
   if (values.ogl.preset > kOglDriverDefaults) {
+    RegistryChanges group(registry);
     results.ogl_preset = WriteOglPreset(context, values.ogl);
   } else if (values.ogl.preset == kOglDriverDefaults) {
+    RegistryChanges group(registry);
     ResetOglDefaults(context);
   }
   if (values.subimage_cache_kb != 0) {
+    RegistryChanges group(registry);
     results.subimage_cache = WriteSubImageCache(context, values.subimage_cache_kb);
   }
   if (platform == kPlatformWin2kXp || platform == kPlatform9x) Run(hooks.write_capture_switch);
-  if (values.multitexturing == 1) EnableMultitexturing(context);
-  if (values.multitexturing == 0) DisableMultitexturing(context);
+  if (values.multitexturing == 1) {
+    RegistryChanges group(registry);
+    EnableMultitexturing(context);
+  }
+  if (values.multitexturing == 0) {
+    RegistryChanges group(registry);
+    DisableMultitexturing(context);
+  }
   return results;
 }
 

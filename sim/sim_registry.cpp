@@ -236,12 +236,16 @@ bool SimRegistry::SaveNow() {
   return true;
 }
 
-SimRegistry::SaveBatch::SaveBatch(SimRegistry& registry) : registry_(registry) {
-  ++registry_.batch_depth_;
+void SimRegistry::BeginChanges() { ++batch_depth_; }
+
+void SimRegistry::EndChanges() {
+  if (batch_depth_ > 0 && --batch_depth_ == 0 && dirty_) SaveNow();
 }
 
-SimRegistry::SaveBatch::~SaveBatch() {
-  if (--registry_.batch_depth_ == 0 && registry_.dirty_) registry_.SaveNow();
+SimRegistry::SaveBatch::SaveBatch(SimRegistry& registry) : registry_(registry) {
+  registry_.BeginChanges();
 }
+
+SimRegistry::SaveBatch::~SaveBatch() { registry_.EndChanges(); }
 
 }  // namespace tunora::sim

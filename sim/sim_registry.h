@@ -38,6 +38,9 @@ class SimRegistry : public Registry {
   std::int32_t DeleteValue(RegKey key, std::string_view name) override;
   std::int32_t DeleteKey(RegKey parent, std::string_view path) override;
   std::int32_t CloseKey(RegKey key) override;
+  // Change groups of the program save like a SaveBatch.
+  void BeginChanges() override;
+  void EndChanges() override;
 
   // Direct access for the simulator and tests. After editing the hive this
   // way call NoteChange() so the file follows; replacing or removing keys

@@ -22,6 +22,8 @@ struct FreshCase {
   std::int32_t flip_on_vblank;  // kUnchanged where the road has no such setting
 };
 
+void PrintTo(const FreshCase& c, std::ostream* out) { *out << c.profile; }
+
 class FreshDriverSettings : public ::testing::TestWithParam<FreshCase> {};
 
 TEST_P(FreshDriverSettings, ReadAsTheDriversDefaults) {

@@ -43,6 +43,8 @@ struct RoadCase {
   bool nt;
 };
 
+void PrintTo(const RoadCase& c, std::ostream* out) { *out << c.profile; }
+
 class MainWindowOnEachRoad : public ::testing::TestWithParam<RoadCase> {};
 
 TEST_P(MainWindowOnEachRoad, NamesCardAndPlatformAndCleansUp) {
@@ -93,6 +95,8 @@ struct RefusalCase {
   int exit_code;
 };
 
+void PrintTo(const RefusalCase& c, std::ostream* out) { *out << c.profile; }
+
 class Refusals : public ::testing::TestWithParam<RefusalCase> {};
 
 TEST_P(Refusals, ShowTheirMessageAndEndWithTheirCode) {
@@ -116,7 +120,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "machine.\\n\\nClick OK to Exit!",
                     "tunora", 0},
         RefusalCase{"win2000-safemode", "This utility cannot be used in Windows SafeMode!",
-                    "tunora", 0}));
+                    "tunora", 0}),
+    [](const ::testing::TestParamInfo<RefusalCase>& param_info) {
+      std::string name = param_info.param.profile;
+      for (char& ch : name) ch = ch == '-' ? '_' : ch;
+      return name;
+    });
 
 TEST(NoCard, ShowsTheNoCardWindowAndEndsWithZero) {
   Machine machine("win2000-nocard");

@@ -3,18 +3,12 @@
 #include <fstream>
 #include <vector>
 
+#include "sim/hive.h"
+
 namespace tunora::sim {
 namespace {
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
-}
 
 std::vector<std::string> Components(std::string_view path) {
   std::vector<std::string> parts;
@@ -35,7 +29,7 @@ std::vector<std::string> Components(std::string_view path) {
 std::filesystem::path Match(const std::filesystem::path& folder, const std::string& name) {
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    if (SameName(entry.path().filename().string(), name)) return entry.path();
+    if (NamesEqual(entry.path().filename().string(), name)) return entry.path();
   }
   return folder / name;
 }

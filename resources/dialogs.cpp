@@ -12,7 +12,7 @@ const DialogTemplate& AboutDialog() {
           {kNoControlId, ControlKind::kPicture, "#132", 7, 7, 21, 20},
           {kNoControlId, ControlKind::kStatic, "Quillex Tunoar Tweak Utility Version 4.02.04", 40, 10,
            188, 8},
-          {kNoControlId, ControlKind::kStatic, "Copyright (C) 2000-2003 Quillex. All rights reserved.",
+          {kNoControlId, ControlKind::kStatic, "(C) Quillex. All rights reserved.",
            40, 25, 188, 8},
           {kIdOk, ControlKind::kDefPushButton, "OK", 178, 34, 50, 14},
       }};

@@ -52,9 +52,8 @@ DriverPackageVersion ReadDriverVersion(Platform& platform) {
     if (name.compare(0, kDevicePrefix.size(), kDevicePrefix) != 0) continue;
     RegKey device = 0;
     const std::string path = std::string(service_path) + "\\" + name;
-    if (registry.OpenKey(kHkeyLocalMachine, path, kKeyAllAccess, &device) != kErrorSuccess) {
-      continue;
-    }
+    // A device key that does not open ends the walk, as its close would fail.
+    if (registry.OpenKey(kHkeyLocalMachine, path, kKeyAllAccess, &device) != kErrorSuccess) break;
     std::array<std::uint8_t, kVersionBuffer> buffer{};
     std::uint32_t size = kVersionBuffer;
     std::uint32_t type = 0;

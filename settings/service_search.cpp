@@ -106,7 +106,10 @@ bool ForEachDeviceKey(Registry& registry, std::string_view service_key_path,
     names = DeviceSubKeyNames(registry, service.key());
   }
   for (const std::string& name : names) {
-    const bool carries_prefix = StartsWith(name, prefix);
+    // Writers test for "Device" whatever prefix they name; readers use
+    // theirs ("Device0" or "Device").
+    const bool carries_prefix =
+        StartsWith(name, mode == DeviceKeyMode::kWrite ? std::string_view("Device") : prefix);
     if (mode == DeviceKeyMode::kRead && !carries_prefix) continue;
     DriverKey where{JoinPath(service_key_path, carries_prefix ? std::string_view(name)
                                                               : kFallbackDevice),

@@ -14,9 +14,23 @@ constexpr std::uint32_t kErrorInvalidParameterWin32 = 87;
 constexpr std::uint32_t kErrorInsufficientBuffer = 122;
 constexpr std::uint32_t kErrorGenFailure = 31;
 constexpr std::uint32_t kErrorInvalidImageHash = 577;
+constexpr std::uint32_t kErrorServiceCannotAcceptControl = 1061;
 constexpr std::uint32_t kErrorServiceMarkedForDelete = 1072;
 
+// A self-relative security descriptor header, as the service manager
+// stores for a new service (only its presence matters here).
+constexpr std::uint8_t kDefaultServiceSecurity[] = {0x01, 0x00, 0x14, 0x80, 0x90, 0x00, 0x00,
+                                                    0x00, 0x9c, 0x00, 0x00, 0x00, 0x14, 0x00,
+                                                    0x00, 0x00, 0x30, 0x00, 0x00, 0x00};
+
 constexpr std::string_view kServicesRoot = "System\\CurrentControlSet\\Services";
+
+std::string Upper(std::string_view text) {
+  std::string result(text);
+  std::transform(result.begin(), result.end(), result.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return result;
+}
 
 std::string Lower(std::string_view text) {
   std::string result(text);
@@ -134,7 +148,14 @@ SimDevices::SimDevices(ServiceTable& table, SimRegistry& registry, Files& files,
       administrator_(administrator),
       faults_(std::move(faults)) {}
 
-SimDevices::~SimDevices() = default;
+// The process ends: its handles close, and drivers waiting for that unload.
+SimDevices::~SimDevices() {
+  std::vector<Handle> devices;
+  for (const auto& [handle, object] : handles_) {
+    if (object.kind == Kind::kDevice) devices.push_back(handle);
+  }
+  for (Handle handle : devices) CloseHandle(handle);
+}
 
 Handle SimDevices::Add(Object object) {
   const Handle handle = next_handle_;
@@ -201,9 +222,19 @@ Handle SimDevices::CreateService(Handle manager, std::string_view name,
     SetDword(registry_, service_key, "ErrorControl", error_control);
     SetText(registry_, service_key, "ImagePath", image_path);
     SetText(registry_, service_key, "DisplayName", display_name);
+    // The service manager keeps the service's security descriptor here.
+    RegKey security = 0;
+    if (registry_.CreateKey(service_key, "Security", kKeyAllAccess, &security) == kErrorSuccess) {
+      registry_.SetValue(security, "Security", kRegBinary, kDefaultServiceSecurity,
+                         sizeof kDefaultServiceSecurity);
+      registry_.CloseKey(security);
+    }
   }
   registry_.CloseKey(service_key);
-  table_.services[key] = ServiceEntry{std::string(name), std::string(image_path), false, false, {}};
+  ServiceEntry entry;
+  entry.name = std::string(name);
+  entry.image_path = std::string(image_path);
+  table_.services[key] = entry;
   return Add({Kind::kService, key});
 }
 
@@ -220,13 +251,38 @@ Handle SimDevices::OpenService(Handle manager, std::string_view name, std::uint3
 bool SimDevices::StartService(Handle service) {
   ServiceEntry* entry = ServiceOf(service);
   if (entry == nullptr) return Fail(kLastErrorInvalidHandle);
+  if (entry->stop_pending) return Fail(kErrorServiceCannotAcceptControl);
   if (entry->running) return Fail(kLastErrorServiceAlreadyRunning);
   const std::optional<DriverKind> kind = IdentifyImage(entry->image_path);
   if (!kind || *kind == DriverKind::kHwgt9x) return Fail(kLastErrorFileNotFound);
   if (faults_.driver_never_loads.count(DriverName(*kind))) return Fail(kErrorInvalidImageHash);
   entry->running = true;
   entry->driver = kind;
+  // Windows records a legacy driver's device instance when it starts.
+  RegKey enum_key = 0;
+  if (registry_.CreateKey(kHkeyLocalMachine, ServiceKeyPath(entry->name) + "\\Enum",
+                          kKeyAllAccess, &enum_key) == kErrorSuccess) {
+    SimRegistry::SaveBatch batch(registry_);
+    SetText(registry_, enum_key, "0", "Root\\LEGACY_" + Upper(entry->name) + "\\0000");
+    SetDword(registry_, enum_key, "Count", 1);
+    SetDword(registry_, enum_key, "NextInstance", 1);
+    registry_.CloseKey(enum_key);
+  }
   return true;
+}
+
+std::size_t SimDevices::OpenDevices(const std::string& key) const {
+  std::size_t count = 0;
+  for (const auto& [handle, object] : handles_) {
+    count += object.kind == Kind::kDevice && object.service == key ? 1 : 0;
+  }
+  return count;
+}
+
+void SimDevices::Unload(ServiceEntry& entry) {
+  entry.running = false;
+  entry.stop_pending = false;
+  entry.driver.reset();
 }
 
 void SimDevices::ForgetIfUnused(const std::string& key) {
@@ -240,10 +296,14 @@ bool SimDevices::ControlService(Handle service, std::uint32_t control) {
   ServiceEntry* entry = ServiceOf(service);
   if (entry == nullptr) return Fail(kLastErrorInvalidHandle);
   if (control != kServiceControlStop) return Fail(kErrorInvalidParameterWin32);
-  if (!entry->running) return Fail(kLastErrorServiceNotActive);
-  entry->running = false;
-  entry->driver.reset();
-  ForgetIfUnused(Find(service, Kind::kService)->service);
+  if (!entry->running || entry->stop_pending) return Fail(kLastErrorServiceNotActive);
+  const std::string key = Find(service, Kind::kService)->service;
+  if (OpenDevices(key) > 0) {
+    entry->stop_pending = true;  // unloads when its last device handle closes
+    return true;
+  }
+  Unload(*entry);
+  ForgetIfUnused(key);
   return true;
 }
 
@@ -289,10 +349,13 @@ Handle SimDevices::CreateFile(std::string_view path, std::uint32_t access, std::
   }
   for (const auto& [key, entry] : table_.services) {
     if (!entry.running || !entry.driver || Lower(DeviceLinkName(*entry.driver)) != name) continue;
-    // The drivers create their devices for administrators only.
-    if (!administrator_) return Fail(kLastErrorAccessDenied), kInvalidHandleValue;
+    // The drivers create their devices for administrators only; a device
+    // whose driver is waiting to unload takes no new handles.
+    if (!administrator_ || entry.stop_pending) {
+      return Fail(kLastErrorAccessDenied), kInvalidHandleValue;
+    }
     if (faults_.device_open_fails.count(DriverName(*entry.driver))) break;
-    return Add({Kind::kDevice, {}, *entry.driver});
+    return Add({Kind::kDevice, key, *entry.driver});
   }
   return Fail(kLastErrorFileNotFound), kInvalidHandleValue;
 }
@@ -353,7 +416,15 @@ bool SimDevices::CloseHandle(Handle handle) {
       (it->second.kind != Kind::kDevice && it->second.kind != Kind::kEvent)) {
     return Fail(kLastErrorInvalidHandle);
   }
+  const std::string key = it->second.service;
   handles_.erase(it);
+  if (!key.empty() && OpenDevices(key) == 0) {
+    const auto entry = table_.services.find(key);
+    if (entry != table_.services.end() && entry->second.stop_pending) {
+      Unload(entry->second);
+      ForgetIfUnused(key);
+    }
+  }
   return true;
 }
 

@@ -27,6 +27,9 @@ struct ServiceEntry {
   std::string name;        // as created
   std::string image_path;  // Windows path of the driver file
   bool running = false;
+  // Stop requested while devices are open: the driver unloads when the
+  // last handle to its device closes, and no new handle opens meanwhile.
+  bool stop_pending = false;
   bool delete_pending = false;
   std::optional<DriverKind> driver;  // what the running image is
 };
@@ -87,6 +90,8 @@ class SimDevices : public Devices {
   std::optional<DriverKind> IdentifyImage(std::string_view windows_path);
   bool Fail(std::uint32_t error);
   void ForgetIfUnused(const std::string& key);
+  std::size_t OpenDevices(const std::string& key) const;
+  void Unload(ServiceEntry& entry);
 
   ServiceTable& table_;
   SimRegistry& registry_;

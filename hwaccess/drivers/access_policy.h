@@ -13,8 +13,10 @@
 
 namespace tunora::drivers {
 
+// The option-ROM space of the video adapter. The BIOS itself is 32 KB,
+// but lockstep's 9x rated-clock read maps 8191 bytes from 0xC7000, past it.
 inline constexpr std::uint64_t kVideoBiosWindowStart = 0xC0000;
-inline constexpr std::uint64_t kVideoBiosWindowEnd = 0xC8000;  // exclusive
+inline constexpr std::uint64_t kVideoBiosWindowEnd = 0xD0000;  // exclusive
 
 inline constexpr std::uint16_t kMakerVendor = 0x102B;
 inline constexpr std::uint8_t kWindowBaseRegister = 0x14;

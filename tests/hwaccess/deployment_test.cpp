@@ -329,6 +329,37 @@ TEST(Hwgate4Deployment, BoardCountStopsAndDeletesTheService) {
   EXPECT_EQ(run.OpenHandles(), 0u);
 }
 
+// Start-up keeps hwgate4 open after the bus-1 search. A later stop and
+// delete (the board count) cannot unload a driver whose device is open:
+// Windows leaves it stop-pending, refuses new handles and keeps the
+// service marked for deletion until the last handle closes.
+TEST(Hwgate4Deployment, StopWhileTheStartUpHandleIsOpenWaitsForTheLastHandle) {
+  TestMachine test_machine("win2000-qx2max");
+  sim::Machine machine(test_machine.dir());
+  {
+    Process run(machine);
+    const AgpSlotResult slot = FindAgpSlotDevice(run.hw, true);
+    ASSERT_TRUE(slot.found);
+    ASSERT_EQ(CountBoards(run.hw, true).size(), 1u);
+
+    const sim::ServiceEntry& entry = machine.services().services.at("hwgate4");
+    EXPECT_TRUE(entry.stop_pending);
+    EXPECT_TRUE(entry.delete_pending);
+    EXPECT_NE(ExportKey(machine.registry(), kHwgate4Key), kEmptyExport);
+    // The kept handle still works; nobody gets a new one.
+    Hwgate4ConfigSpace config(run.platform.devices, slot.kept_device);
+    EXPECT_EQ(config.Read32(1, 0, 0) & 0xFFFF, 0x102Bu);
+    EXPECT_EQ(DeployHwgate4(run.hw), std::nullopt);
+    EXPECT_EQ(run.platform.devices.OpenService(run.platform.devices.OpenSCManager(kGenericRead),
+                                               "hwgate4", kServiceAllAccess),
+              kNullHandle);
+  }
+  // The process ended and closed the handle: the driver unloaded and the
+  // service went away with its key.
+  EXPECT_EQ(machine.services().services.count("hwgate4"), 0u);
+  EXPECT_EQ(ExportKey(machine.registry(), kHwgate4Key), kEmptyExport);
+}
+
 TEST(Hwgate4Deployment, DriverThatNeverLoadsGivesUpAfterBoundedAttempts) {
   sim::Faults faults;
   faults.driver_never_loads = {"hwgate4"};

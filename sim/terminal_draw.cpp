@@ -76,9 +76,12 @@ void DrawStatic(const CellRect& clip, const ControlState& control, const CellRec
 void DrawGroup(const CellRect& clip, const ControlState& control, const CellRect& r, chtype attr) {
   Border(clip, r, attr);
   if (!control.text.empty() && r.width > 4) {
-    // The caption stops short of the right corner.
-    const std::string caption = " " + StripMnemonic(control.text) + " ";
-    Put(clip, r.y, r.x + 1, caption.substr(0, static_cast<std::size_t>(r.width - 3)), attr);
+    // The caption sits between the corners, padded with a space on each
+    // side when there is room for it.
+    const auto room = static_cast<std::size_t>(r.width - 2);
+    std::string caption = StripMnemonic(control.text);
+    if (caption.size() + 2 <= room) caption = " " + caption + " ";
+    Put(clip, r.y, r.x + 1, caption.substr(0, room), attr);
   }
 }
 

@@ -360,6 +360,30 @@ TEST(Hwgate4Deployment, StopWhileTheStartUpHandleIsOpenWaitsForTheLastHandle) {
   EXPECT_EQ(ExportKey(machine.registry(), kHwgate4Key), kEmptyExport);
 }
 
+// The drivers create their devices for administrators only: a running
+// hwgate4 is no way into physical memory for anyone else.
+TEST(Hwgate4Deployment, DevicesOpenForAdministratorsOnly) {
+  TestMachine test_machine("win2000-qx2max");
+  sim::Machine machine(test_machine.dir());
+  {
+    Process run(machine);
+    ASSERT_TRUE(FindAgpSlotDevice(run.hw, true).found);  // leaves hwgate4 running
+  }
+  sim::ProcessAddressSpace space(machine.physical());
+  sim::SimKernel kernel(machine.bus(), space);
+  sim::SimFiles files(machine.drive_c(), machine.profile().windows_directory);
+  const auto open = [&](bool administrator) {
+    sim::SimDevices devices(machine.services(), machine.registry(), files, kernel, false,
+                            administrator, machine.device_faults());
+    const Handle device = devices.CreateFile("\\\\.\\hwgate4", kGenericRead | kGenericWrite,
+                                             kFileShareRead | kFileShareWrite, kOpenExisting,
+                                             kFileFlagOverlapped);
+    return std::pair(device != kInvalidHandleValue, devices.GetLastError());
+  };
+  EXPECT_EQ(open(false), std::pair(false, kLastErrorAccessDenied));
+  EXPECT_TRUE(open(true).first);
+}
+
 TEST(Hwgate4Deployment, DriverThatNeverLoadsGivesUpAfterBoundedAttempts) {
   sim::Faults faults;
   faults.driver_never_loads = {"hwgate4"};

@@ -4,16 +4,15 @@
 #include <string>
 
 #include "resources/strings.h"
+#include "settings/driver_keys.h"
+#include "settings/reg_access.h"
 
 namespace tunora {
 namespace {
 
-constexpr std::array<std::string_view, 5> kServiceKeys = {
-    "System\\CurrentControlSet\\Services\\QX1",    "System\\CurrentControlSet\\Services\\QX2",
-    "System\\CurrentControlSet\\Services\\QX2DUO", "System\\CurrentControlSet\\Services\\QX3DUO",
-    "System\\CurrentControlSet\\Services\\qxg64",
-};
-constexpr std::uint32_t kMaxSubKeys = 16;
+// The display drivers' services, in the order they are tried.
+constexpr std::array<std::string_view, 5> kServices = {kServiceQx1, kServiceQx2, kServiceQx2Duo,
+                                                       kServiceQx3Duo, kServiceQxg64};
 constexpr std::string_view kDevicePrefix = "Device0";
 constexpr std::uint32_t kVersionBuffer = 260;
 
@@ -21,9 +20,9 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-DriverPackageVersion ParsePackageVersion(std::string_view text) {
+DriverVersion ParsePackageVersion(std::string_view text) {
   text = text.substr(0, text.find('\0'));
-  DriverPackageVersion version;
+  DriverVersion version;
   if (!text.empty() && IsDigit(text[0])) version.major = text[0] - '0';
   for (std::size_t i = 2; i < 4 && i < text.size() && IsDigit(text[i]); ++i) {
     version.minor = version.minor * 10 + (text[i] - '0');
@@ -31,39 +30,31 @@ DriverPackageVersion ParsePackageVersion(std::string_view text) {
   return version;
 }
 
-DriverPackageVersion ReadDriverVersion(Platform& platform) {
+DriverVersion ReadDriverVersion(Platform& platform) {
   Registry& registry = platform.registry;
-  RegKey service = 0;
-  std::string_view service_path;
-  for (std::string_view path : kServiceKeys) {
-    if (registry.OpenKey(kHkeyLocalMachine, path, kKeyAllAccess, &service) == kErrorSuccess) {
-      service_path = path;
-      break;
-    }
+  RegHandle service;
+  std::string service_path;
+  for (std::string_view name : kServices) {
+    service_path = ServiceKeyPath(name);
+    service = RegHandle::Open(registry, service_path);
+    if (service) break;
   }
-  DriverPackageVersion version;
-  if (service_path.empty()) {
+  DriverVersion version;
+  if (!service) {
     platform.ui.MessageBox("Error2: Unable to find driver version", kProgramName, kMbOk);
     return version;
   }
-  for (std::uint32_t index = 0; index < kMaxSubKeys; ++index) {
+  for (std::uint32_t index = 0; index < kMaxDeviceSubKeys; ++index) {
     std::string name;
-    if (registry.EnumKey(service, index, &name) != kErrorSuccess) break;
-    if (name.compare(0, kDevicePrefix.size(), kDevicePrefix) != 0) continue;
-    RegKey device = 0;
-    const std::string path = std::string(service_path) + "\\" + name;
+    if (registry.EnumKey(service.key(), index, &name) != kErrorSuccess) break;
+    if (!StartsWith(name, kDevicePrefix)) continue;
     // A device key that does not open ends the walk, as its close would fail.
-    if (registry.OpenKey(kHkeyLocalMachine, path, kKeyAllAccess, &device) != kErrorSuccess) break;
-    std::array<std::uint8_t, kVersionBuffer> buffer{};
-    std::uint32_t size = kVersionBuffer;
-    std::uint32_t type = 0;
-    if (registry.QueryValue(device, "PackageVer", &type, buffer.data(), &size) == kErrorSuccess) {
-      version = ParsePackageVersion(
-          std::string_view(reinterpret_cast<const char*>(buffer.data()), size));
+    const RegHandle device = RegHandle::Open(registry, JoinPath(service_path, name));
+    if (!device) break;
+    if (const auto text = QueryText(registry, device.key(), "PackageVer", kVersionBuffer)) {
+      version = ParsePackageVersion(*text);
     }
-    if (registry.CloseKey(device) != kErrorSuccess) break;
   }
-  registry.CloseKey(service);
   return version;
 }
 

@@ -4,17 +4,17 @@
 
 #include <string_view>
 
-#include "app/run_state.h"
+#include "settings/settings_context.h"
 #include "platform/platform.h"
 
 namespace tunora {
 
 // Shows "Error2: Unable to find driver version" and returns 0.0 when no
 // display-driver service key opens.
-DriverPackageVersion ReadDriverVersion(Platform& platform);
+DriverVersion ReadDriverVersion(Platform& platform);
 
 // "5.52.011" -> 5, 52. Only the characters that are there are read: a
 // value shorter than four characters gives what it holds ("5.5" -> 5, 5).
-DriverPackageVersion ParsePackageVersion(std::string_view text);
+DriverVersion ParsePackageVersion(std::string_view text);
 
 }  // namespace tunora

@@ -17,8 +17,6 @@
 
 namespace tunora {
 
-using DriverPackageVersion = DriverVersion;
-
 struct RunState {
   PlatformKind platform_kind = kPlatformUnclassified;
   std::string platform_name;

@@ -54,7 +54,7 @@ void RefuseSafeMode(App& app) {
 void FindCard(App& app) {
   RunState& state = app.state;
   const bool nt_road = IsNtRoad(state.platform_kind);
-  state.card.card_code = ScanForCard(app.hw, nt_road, state.card, state.agp);
+  ScanForCard(app.hw, nt_road, state.card, state.agp);  // sets state.card.card_code
   const AgpSlotResult slot = FindAgpSlotDevice(app.hw, nt_road);
   if (slot.found) state.agp_slot_device = slot.device;
   state.kept_hwgate4 = slot.kept_device;

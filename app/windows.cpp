@@ -13,9 +13,9 @@ void MainWindow::OnInit(DialogWindow& window) {
   // Nothing is pending when a main window comes up.
   app_.state.settings.changed = ChangedMarkers{};
 
-  window.SetText(kIdcCardName, "Unknown Card");
+  // Unlisted codes name themselves "Unknown Card" and leave the family.
   const CardName card = NameCard(app_.state.card.card_code);
-  if (card.name != "Unknown Card") window.SetText(kIdcCardName, card.name);
+  window.SetText(kIdcCardName, card.name);
   if (card.family != kFamilyUnknown) app_.state.chip_family = card.family;
 
   window.Enable(kIdcTweak, true);

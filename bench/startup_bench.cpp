@@ -11,6 +11,7 @@
 #include "hwaccess/scans.h"
 #include "sim/machine.h"
 #include "sim/sim_process.h"
+#include "sim/window_model.h"
 
 namespace {
 
@@ -20,27 +21,8 @@ using namespace tunora;
 class ClosingUi : public Ui {
  public:
   int MessageBox(std::string_view, std::string_view, std::uint32_t) override { return kIdOk; }
-  int DialogBox(const DialogTemplate&, DialogHandler& handler) override {
-    struct Window : DialogWindow {
-      void SetText(int, std::string_view) override {}
-      std::string GetText(int) override { return {}; }
-      void SetCheck(int, bool) override {}
-      bool IsChecked(int) override { return false; }
-      void Enable(int, bool) override {}
-      void Show(int, bool) override {}
-      void SetDefaultButton(int) override {}
-      void SetFocus(int) override {}
-      void ComboReset(int) override {}
-      void ComboAdd(int, std::string_view) override {}
-      void ComboSetSelection(int, int) override {}
-      int ComboSelection(int) override { return -1; }
-      void SetRange(int, int, int) override {}
-      void SetPosition(int, int) override {}
-      int Position(int) override { return 0; }
-      void SetTextLimit(int, int) override {}
-      void AppendSystemMenu(std::uint32_t, std::string_view) override {}
-      void EndDialog(int) override {}
-    } window;
+  int DialogBox(const DialogTemplate& dialog, DialogHandler& handler) override {
+    sim::WindowModel window(dialog);
     handler.OnInit(window);
     return kIdCancel;
   }

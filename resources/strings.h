@@ -8,7 +8,5 @@ namespace tunora {
 inline constexpr std::string_view kProgramName = "tunora";
 // String 101: the system-menu entry that opens the about box.
 inline constexpr std::string_view kAboutMenuText = "&About Tunora_Util";
-// String 102 (not shown anywhere).
-inline constexpr std::string_view kPlatformPlaceholder = "Windows xx/xx";
 
 }  // namespace tunora

@@ -205,76 +205,83 @@ OsVersion Version(std::uint32_t platform_id, std::uint32_t major, std::uint32_t 
   return {platform_id, major, minor, build, std::move(csd)};
 }
 
-Profile Win2000Qx2Max() {
+// The parts in which the built-in machines differ.
+struct MachineSpec {
+  const char* name;
+  const char* description;
+  OsVersion version;
+  const char* windows_directory;
+  PciDeviceSpec host_bridge;
+  PciDeviceSpec board;
+  BiosSpec bios;
+  std::string registry;  // without the "REGEDIT4" line
+};
+
+Profile Assemble(MachineSpec spec) {
   Profile p;
-  p.name = "win2000-qx2max";
-  p.description = "Windows 2000 SP4 with one QX2 DUO MAX board on an AGP 2x chipset";
-  p.version = Version(kVerPlatformWin32Nt, 5, 0, 2195, "Service Pack 4");
-  p.windows_directory = "C:\\WINNT";
-  p.pci = Chipset(HostBridge(0x8086, 0x7190, 0x00100002, 0x00000302));
-  p.pci.push_back(MakerBoard(0x0525, 0x217D, 0x00000302, {6, 51, 0, {{0x1A, 0x04}}, false}));
-  p.bios = Qx2Bios("V2.4.015", 50);
-  p.registry = Regedit4(CommonSoftware() + PanelixKeys() + NtServiceExtras() +
-                        NtDisplayService("QX2", "qx2", "5.82.017", true, 0x0525, 0x217D, 2));
+  p.name = spec.name;
+  p.description = spec.description;
+  p.version = std::move(spec.version);
+  p.windows_directory = spec.windows_directory;
+  p.pci = Chipset(std::move(spec.host_bridge));
+  p.pci.push_back(std::move(spec.board));
+  p.bios = std::move(spec.bios);
+  p.registry = Regedit4(spec.registry);
   return p;
+}
+
+Profile Win2000Qx2Max() {
+  return Assemble({"win2000-qx2max",
+                   "Windows 2000 SP4 with one QX2 DUO MAX board on an AGP 2x chipset",
+                   Version(kVerPlatformWin32Nt, 5, 0, 2195, "Service Pack 4"), "C:\\WINNT",
+                   HostBridge(0x8086, 0x7190, 0x00100002, 0x00000302),
+                   MakerBoard(0x0525, 0x217D, 0x00000302, {6, 51, 0, {{0x1A, 0x04}}, false}),
+                   Qx2Bios("V2.4.015", 50),
+                   CommonSoftware() + PanelixKeys() + NtServiceExtras() +
+                       NtDisplayService("QX2", "qx2", "5.82.017", true, 0x0525, 0x217D, 2)});
 }
 
 Profile Win98Qx1() {
-  Profile p;
-  p.name = "win98-qx1";
-  p.description = "Windows 98 SE with one QX1 AGP board";
-  p.version = Version(kVerPlatformWin32Windows, 4, 10, 2222, " A ");
-  p.windows_directory = "C:\\WINDOWS";
-  p.pci = Chipset(HostBridge(0x8086, 0x7190, 0x00100002, 0x00000302));
-  p.pci.push_back(MakerBoard(0x0521, 0xFF02, 0x00000302, {5, 36, 0, {{0x1A, 0x04}}, false}));
-  p.bios = Qx1Bios("V1.9.007", 0x53);
-  p.registry = Regedit4(CommonSoftware() + PanelixKeys() +
-                        NinexClassKeys(NinexDisplayInstance("0000", "Quillex Vireo QX1", true)));
-  return p;
+  return Assemble({"win98-qx1", "Windows 98 SE with one QX1 AGP board",
+                   Version(kVerPlatformWin32Windows, 4, 10, 2222, " A "), "C:\\WINDOWS",
+                   HostBridge(0x8086, 0x7190, 0x00100002, 0x00000302),
+                   MakerBoard(0x0521, 0xFF02, 0x00000302, {5, 36, 0, {{0x1A, 0x04}}, false}),
+                   Qx1Bios("V1.9.007", 0x53),
+                   CommonSoftware() + PanelixKeys() +
+                       NinexClassKeys(NinexDisplayInstance("0000", "Quillex Vireo QX1", true))});
 }
 
 Profile WinMeQx2eQtv() {
-  Profile p;
-  p.name = "winme-qx2e-qtv";
-  p.description = "Windows ME with one QX2E QTV (TV tuner) board behind a B0-register chipset";
-  p.version = Version(kVerPlatformWin32Windows, 4, 90, 3000, " ");
-  p.windows_directory = "C:\\WINDOWS";
-  p.pci = Chipset(HostBridge(0x10B9, 0x1647, 0x00200002, 0x00000304, true));
-  p.pci.push_back(MakerBoard(0x0525, 0x0E01, 0x00000304, {6, 51, 0, {{0x1A, 0x04}}, false}));
-  p.bios = Qx2Bios("V3.1.002", 50);
-  p.registry = Regedit4(
-      CommonSoftware() + PanelixKeys() +
-      NinexClassKeys(NinexDisplayInstance("0000", "Standard Display Adapter (VGA)", false) +
-                     NinexDisplayInstance("0001", "Quillex QX2E QTV", true)));
-  return p;
+  return Assemble(
+      {"winme-qx2e-qtv",
+       "Windows ME with one QX2E QTV (TV tuner) board behind a B0-register chipset",
+       Version(kVerPlatformWin32Windows, 4, 90, 3000, " "), "C:\\WINDOWS",
+       HostBridge(0x10B9, 0x1647, 0x00200002, 0x00000304, true),
+       MakerBoard(0x0525, 0x0E01, 0x00000304, {6, 51, 0, {{0x1A, 0x04}}, false}),
+       Qx2Bios("V3.1.002", 50),
+       CommonSoftware() + PanelixKeys() +
+           NinexClassKeys(NinexDisplayInstance("0000", "Standard Display Adapter (VGA)", false) +
+                          NinexDisplayInstance("0001", "Quillex QX2E QTV", true))});
 }
 
 Profile Nt4Qx2() {
-  Profile p;
-  p.name = "nt4-qx2";
-  p.description = "Windows NT 4.0 SP6 with one QX2 board";
-  p.version = Version(kVerPlatformWin32Nt, 4, 0, 1381, "Service Pack 6");
-  p.windows_directory = "C:\\WINNT";
-  p.pci = Chipset(HostBridge(0x8086, 0x7190, 0x00100002, 0x00000302));
-  p.pci.push_back(MakerBoard(0x0525, 0x0378, 0x00000302, {7, 41, 0, {{0x1A, 0x04}}, false}));
-  p.bios = Qx2Bios("V2.2.009", 38);
-  p.registry = Regedit4(CommonSoftware() + NtServiceExtras() +
-                        NtDisplayService("qxg64", "qxg64", "4.51.013", false, 0x0525, 0x0378, 1));
-  return p;
+  return Assemble({"nt4-qx2", "Windows NT 4.0 SP6 with one QX2 board",
+                   Version(kVerPlatformWin32Nt, 4, 0, 1381, "Service Pack 6"), "C:\\WINNT",
+                   HostBridge(0x8086, 0x7190, 0x00100002, 0x00000302),
+                   MakerBoard(0x0525, 0x0378, 0x00000302, {7, 41, 0, {{0x1A, 0x04}}, false}),
+                   Qx2Bios("V2.2.009", 38),
+                   CommonSoftware() + NtServiceExtras() +
+                       NtDisplayService("qxg64", "qxg64", "4.51.013", false, 0x0525, 0x0378, 1)});
 }
 
 Profile WinXpQx3() {
-  Profile p;
-  p.name = "winxp-qx3";
-  p.description = "Windows XP SP1 with one QX3 board on an AGP 4x chipset";
-  p.version = Version(kVerPlatformWin32Nt, 5, 1, 2600, "Service Pack 1");
-  p.windows_directory = "C:\\WINDOWS";
-  p.pci = Chipset(HostBridge(0x8086, 0x2500, 0x00200002, 0x00000304));
-  p.pci.push_back(MakerBoard(0x2527, 0x0F82, 0x00000304, {6, 51, 0, {{0x1A, 0x04}}, false}));
-  p.bios = Qx2Bios("V1.0.030", 55);
-  p.registry = Regedit4(CommonSoftware() + PanelixKeys() + NtServiceExtras() +
-                        NtDisplayService("QX3DUO", "qx3", "5.91.012", true, 0x2527, 0x0F82, 2));
-  return p;
+  return Assemble({"winxp-qx3", "Windows XP SP1 with one QX3 board on an AGP 4x chipset",
+                   Version(kVerPlatformWin32Nt, 5, 1, 2600, "Service Pack 1"), "C:\\WINDOWS",
+                   HostBridge(0x8086, 0x2500, 0x00200002, 0x00000304),
+                   MakerBoard(0x2527, 0x0F82, 0x00000304, {6, 51, 0, {{0x1A, 0x04}}, false}),
+                   Qx2Bios("V1.0.030", 55),
+                   CommonSoftware() + PanelixKeys() + NtServiceExtras() +
+                       NtDisplayService("QX3DUO", "qx3", "5.91.012", true, 0x2527, 0x0F82, 2)});
 }
 
 Profile Win95() {

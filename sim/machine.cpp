@@ -179,9 +179,7 @@ void Machine::LoadState() {
             if (driver == DriverName(kind)) entry.driver = kind;
           }
         }
-        std::string key = entry.name;
-        for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        services_.services[key] = entry;
+        services_.services[ServiceTableKey(entry.name)] = entry;
       }
     }
     const json pci = state.value("pci", json::object());

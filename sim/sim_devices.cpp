@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "hwaccess/drivers/dispatch.h"
+#include "sim/hive.h"
 
 namespace tunora::sim {
 namespace {
@@ -32,12 +33,16 @@ std::string Upper(std::string_view text) {
   return result;
 }
 
-std::string Lower(std::string_view text) {
-  std::string result(text);
+}  // namespace
+
+std::string ServiceTableKey(std::string_view name) {
+  std::string result(name);
   std::transform(result.begin(), result.end(), result.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return result;
 }
+
+namespace {
 
 // The Win32 name each driver's symbolic link gives its device.
 const char* DeviceLinkName(DriverKind kind) {
@@ -65,18 +70,18 @@ std::uint32_t Win32ErrorOf(drivers::NtStatus status) {
   }
 }
 
+void SetBytes(Registry& registry, RegKey key, std::string_view name, std::uint32_t type,
+              const std::string& bytes) {
+  registry.SetValue(key, name, type, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                    static_cast<std::uint32_t>(bytes.size()));
+}
+
 void SetDword(Registry& registry, RegKey key, std::string_view name, std::uint32_t value) {
-  const std::uint8_t bytes[4] = {
-      static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-      static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
-  registry.SetValue(key, name, kRegDword, bytes, 4);
+  SetBytes(registry, key, name, kRegDword, DwordBytes(value));
 }
 
 void SetText(Registry& registry, RegKey key, std::string_view name, std::string_view text) {
-  std::string data(text);
-  data.push_back('\0');
-  registry.SetValue(key, name, kRegSz, reinterpret_cast<const std::uint8_t*>(data.data()),
-                    static_cast<std::uint32_t>(data.size()));
+  SetBytes(registry, key, name, kRegSz, StringBytes(text));
 }
 
 // Deletes a key with everything below it, children first.
@@ -129,7 +134,7 @@ ServiceTable BootServiceTable(SimRegistry& registry) {
       entry.name = name;
       entry.image_path = std::string(reinterpret_cast<const char*>(buffer),
                                      strnlen(reinterpret_cast<const char*>(buffer), size));
-      table.services[Lower(name)] = entry;
+      table.services[ServiceTableKey(name)] = entry;
     }
     registry.CloseKey(key);
   }
@@ -205,7 +210,7 @@ Handle SimDevices::CreateService(Handle manager, std::string_view name,
                                  std::uint32_t error_control, std::string_view image_path) {
   (void)access;
   if (Find(manager, Kind::kManager) == nullptr) return Fail(kLastErrorInvalidHandle), kNullHandle;
-  const std::string key = Lower(name);
+  const std::string key = ServiceTableKey(name);
   if (const auto it = table_.services.find(key); it != table_.services.end()) {
     return Fail(it->second.delete_pending ? kErrorServiceMarkedForDelete : kLastErrorServiceExists),
            kNullHandle;
@@ -241,7 +246,7 @@ Handle SimDevices::CreateService(Handle manager, std::string_view name,
 Handle SimDevices::OpenService(Handle manager, std::string_view name, std::uint32_t access) {
   (void)access;
   if (Find(manager, Kind::kManager) == nullptr) return Fail(kLastErrorInvalidHandle), kNullHandle;
-  const std::string key = Lower(name);
+  const std::string key = ServiceTableKey(name);
   const auto it = table_.services.find(key);
   if (it == table_.services.end()) return Fail(kLastErrorServiceDoesNotExist), kNullHandle;
   if (it->second.delete_pending) return Fail(kErrorServiceMarkedForDelete), kNullHandle;
@@ -333,10 +338,10 @@ Handle SimDevices::CreateFile(std::string_view path, std::uint32_t access, std::
   if (path.substr(0, kDevicePrefix.size()) != kDevicePrefix) {
     return Fail(kLastErrorFileNotFound), kInvalidHandleValue;
   }
-  const std::string name = Lower(path.substr(kDevicePrefix.size()));
+  const std::string_view name = path.substr(kDevicePrefix.size());
   if (nine_x_) {
     // Opening "\\.\NAME.VXD" loads NAME.VXD from the Windows directory.
-    if (name != Lower(DeviceLinkName(DriverKind::kHwgt9x)) || disposition != kCreateNew) {
+    if (!NamesEqual(name, DeviceLinkName(DriverKind::kHwgt9x)) || disposition != kCreateNew) {
       return Fail(kLastErrorFileNotFound), kInvalidHandleValue;
     }
     const std::optional<DriverKind> kind =
@@ -348,7 +353,9 @@ Handle SimDevices::CreateFile(std::string_view path, std::uint32_t access, std::
     return Add({Kind::kDevice, {}, DriverKind::kHwgt9x});
   }
   for (const auto& [key, entry] : table_.services) {
-    if (!entry.running || !entry.driver || Lower(DeviceLinkName(*entry.driver)) != name) continue;
+    if (!entry.running || !entry.driver || !NamesEqual(DeviceLinkName(*entry.driver), name)) {
+      continue;
+    }
     // The drivers create their devices for administrators only; a device
     // whose driver is waiting to unload takes no new handles.
     if (!administrator_ || entry.stop_pending) {

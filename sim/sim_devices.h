@@ -106,6 +106,9 @@ class SimDevices : public Devices {
   std::uint64_t device_requests_ = 0;
 };
 
+// The service table's key for a service name (names are case-insensitive).
+std::string ServiceTableKey(std::string_view name);
+
 // Where a kernel driver's service key lives.
 std::string ServiceKeyPath(std::string_view name);
 

@@ -82,21 +82,31 @@ RegKey SimRegistry::AddHandle(HiveKey& key, std::uint32_t access) {
   return next_handle_;
 }
 
+SimRegistry::Walk SimRegistry::WalkPath(RegKey parent, std::string_view path) {
+  Walk walk;
+  const Resolved from = Resolve(parent, 0);
+  walk.error = from.error;
+  if (walk.error != kErrorSuccess) return walk;
+  walk.error = SplitKeyPath(path, &walk.parts);
+  if (walk.error != kErrorSuccess) return walk;
+  walk.key = from.key;
+  for (; walk.existing < walk.parts.size(); ++walk.existing) {
+    HiveKey* next = walk.key->FindSubKey(walk.parts[walk.existing]);
+    if (next == nullptr) break;
+    walk.key = next;
+  }
+  return walk;
+}
+
 std::int32_t SimRegistry::OpenKey(RegKey parent, std::string_view path, std::uint32_t access,
                                   RegKey* out) {
   if (out == nullptr) return kErrorInvalidParameter;
   *out = 0;
-  Resolved from = Resolve(parent, 0);
-  if (from.error != kErrorSuccess) return from.error;
-  std::vector<std::string_view> parts;
-  if (std::int32_t error = SplitKeyPath(path, &parts); error != kErrorSuccess) return error;
-  HiveKey* key = from.key;
-  for (std::string_view part : parts) {
-    key = key->FindSubKey(part);
-    if (key == nullptr) return kErrorFileNotFound;
-  }
+  const Walk walk = WalkPath(parent, path);
+  if (walk.error != kErrorSuccess) return walk.error;
+  if (walk.existing != walk.parts.size()) return kErrorFileNotFound;
   if (std::int32_t error = CheckRequest(access); error != kErrorSuccess) return error;
-  *out = AddHandle(*key, GrantedAccess(access));
+  *out = AddHandle(*walk.key, GrantedAccess(access));
   return kErrorSuccess;
 }
 
@@ -104,24 +114,18 @@ std::int32_t SimRegistry::CreateKey(RegKey parent, std::string_view path, std::u
                                     RegKey* out) {
   if (out == nullptr) return kErrorInvalidParameter;
   *out = 0;
-  Resolved from = Resolve(parent, 0);
-  if (from.error != kErrorSuccess) return from.error;
-  std::vector<std::string_view> parts;
-  if (std::int32_t error = SplitKeyPath(path, &parts); error != kErrorSuccess) return error;
-  HiveKey* key = from.key;
-  std::size_t existing = 0;
-  for (; existing < parts.size(); ++existing) {
-    HiveKey* next = key->FindSubKey(parts[existing]);
-    if (next == nullptr) break;
-    key = next;
-  }
+  const Walk walk = WalkPath(parent, path);
+  if (walk.error != kErrorSuccess) return walk.error;
+  HiveKey* key = walk.key;
   if (std::int32_t error = CheckRequest(access); error != kErrorSuccess) return error;
-  if (existing == parts.size()) {
+  if (walk.existing == walk.parts.size()) {
     *out = AddHandle(*key, GrantedAccess(access));
     return kErrorSuccess;
   }
   if (Resolve(parent, kKeyCreateSubKey).error != kErrorSuccess) return kErrorAccessDenied;
-  for (std::size_t i = existing; i < parts.size(); ++i) key = &key->AddSubKey(parts[i]);
+  for (std::size_t i = walk.existing; i < walk.parts.size(); ++i) {
+    key = &key->AddSubKey(walk.parts[i]);
+  }
   if (std::int32_t error = Changed(); error != kErrorSuccess) return error;
   *out = AddHandle(*key, GrantedAccess(access));
   return kErrorSuccess;

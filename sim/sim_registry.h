@@ -9,6 +9,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 #include "platform/registry.h"
 #include "sim/hive.h"
@@ -82,7 +84,17 @@ class SimRegistry : public Registry {
     HiveKey* key = nullptr;
   };
 
+  // `path` below `parent` followed as far as its keys exist: the deepest
+  // existing key and how many of the path's parts it took.
+  struct Walk {
+    std::int32_t error = kErrorSuccess;
+    HiveKey* key = nullptr;
+    std::vector<std::string_view> parts;
+    std::size_t existing = 0;
+  };
+
   Resolved Resolve(RegKey key, std::uint32_t needed_access);
+  Walk WalkPath(RegKey parent, std::string_view path);
   std::uint32_t GrantedAccess(std::uint32_t requested) const;
   std::int32_t CheckRequest(std::uint32_t requested) const;
   RegKey AddHandle(HiveKey& key, std::uint32_t access);

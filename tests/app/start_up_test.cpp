@@ -87,7 +87,7 @@ TEST(PackageVersion, MajorFromTheFirstCharacterMinorFromTheThirdAndFourth) {
     // An exactly sized heap copy: a read past the end is caught.
     auto bytes = std::make_unique<char[]>(c.text.size() + 1);
     std::memcpy(bytes.get(), c.text.data(), c.text.size());
-    const DriverPackageVersion version =
+    const tunora::DriverVersion version =
         ParsePackageVersion(std::string_view(bytes.get(), c.text.size()));
     EXPECT_EQ(version.major, c.major);
     EXPECT_EQ(version.minor, c.minor);
@@ -97,7 +97,7 @@ TEST(PackageVersion, MajorFromTheFirstCharacterMinorFromTheThirdAndFourth) {
 // The reader over a registry of the test's own, on an NT machine.
 class DriverVersion : public ::testing::Test {
  protected:
-  DriverPackageVersion Read(const std::string& regedit4) {
+  tunora::DriverVersion Read(const std::string& regedit4) {
     registry_ = MakeRegistry("REGEDIT4\n" + regedit4);
     sim::SimProcess process(machine_, ui);
     Platform& base = process.platform();
@@ -122,7 +122,7 @@ class DriverVersion : public ::testing::Test {
 };
 
 TEST_F(DriverVersion, DeviceZeroOfTheQx2Service) {
-  const DriverPackageVersion v =
+  const tunora::DriverVersion v =
       Read(Service("QX2") + Device("QX2", "Device0", "5.52.011") + Service("Tcpip"));
   EXPECT_EQ(v.major, 5);
   EXPECT_EQ(v.minor, 52);
@@ -130,7 +130,7 @@ TEST_F(DriverVersion, DeviceZeroOfTheQx2Service) {
 }
 
 TEST_F(DriverVersion, OnlySubKeysBeginningWithDeviceZeroCount) {
-  const DriverPackageVersion v = Read(Service("QX2") + Device("QX2", "Device0", "5.52.011") +
+  const tunora::DriverVersion v = Read(Service("QX2") + Device("QX2", "Device0", "5.52.011") +
                                       Device("QX2", "Device1", "6.10.005") +
                                       Device("QX2", "Settings", "6.20.005"));
   EXPECT_EQ(v.major, 5);
@@ -138,7 +138,7 @@ TEST_F(DriverVersion, OnlySubKeysBeginningWithDeviceZeroCount) {
 }
 
 TEST_F(DriverVersion, LaterMatchingSubKeyOverrides) {
-  const DriverPackageVersion v = Read(Service("QX2") + Device("QX2", "Device0", "5.52.011") +
+  const tunora::DriverVersion v = Read(Service("QX2") + Device("QX2", "Device0", "5.52.011") +
                                       Device("QX2", "Device0x", "6.10.005"));
   EXPECT_EQ(v.major, 6);
   EXPECT_EQ(v.minor, 10);
@@ -156,7 +156,7 @@ TEST_F(DriverVersion, AtMostSixteenSubKeysAreLookedAt) {
            DriverVersion::Device("QX2", "Device0z", "6.10.005");
   };
   // Seventeen sub-keys: "Device0z" is the seventeenth.
-  DriverPackageVersion v = Read(with_fillers(15));
+  tunora::DriverVersion v = Read(with_fillers(15));
   EXPECT_EQ(v.major, 5);
   EXPECT_EQ(v.minor, 52);
   // Sixteen: it is the last one looked at.
@@ -183,7 +183,7 @@ TEST_F(DriverVersion, FirstServiceKeyThatOpensInTheFixedOrder) {
       text += Service(service) +
               Device(service, "Device0", std::to_string(position + 1) + ".60.001");
     }
-    const DriverPackageVersion v = Read(text);
+    const tunora::DriverVersion v = Read(text);
     EXPECT_EQ(v.major, c.expected_major);
     EXPECT_EQ(v.minor, 60);
   }
@@ -191,7 +191,7 @@ TEST_F(DriverVersion, FirstServiceKeyThatOpensInTheFixedOrder) {
 }
 
 TEST_F(DriverVersion, FirstServiceThatOpensWinsEvenWithoutAVersion) {
-  const DriverPackageVersion v =
+  const tunora::DriverVersion v =
       Read(Service("QX1") + Service("QX2") + Device("QX2", "Device0", "5.52.011"));
   EXPECT_EQ(v.major, 0);
   EXPECT_EQ(v.minor, 0);
@@ -199,7 +199,7 @@ TEST_F(DriverVersion, FirstServiceThatOpensWinsEvenWithoutAVersion) {
 }
 
 TEST_F(DriverVersion, DeviceKeyWithoutPackageVer) {
-  const DriverPackageVersion v =
+  const tunora::DriverVersion v =
       Read(Service("QX2") + Service("QX2\\Device0") + "\"Other\"=\"5.52.011\"\n");
   EXPECT_EQ(v.major, 0);
   EXPECT_EQ(v.minor, 0);
@@ -207,7 +207,7 @@ TEST_F(DriverVersion, DeviceKeyWithoutPackageVer) {
 }
 
 TEST_F(DriverVersion, NoServiceKeyIsReportedAndGivesZero) {
-  const DriverPackageVersion v =
+  const tunora::DriverVersion v =
       Read(Service("Tcpip") + Service("QX4") + Device("QX4", "Device0", "5.52.011"));
   EXPECT_EQ(v.major, 0);
   EXPECT_EQ(v.minor, 0);

@@ -8,9 +8,9 @@
 
 #include "bench/bench_util.h"
 #include "settings/setting_state.h"
-#include "sim/profile.h"
-#include "sim/regedit4.h"
-#include "sim/sim_registry.h"
+#include "sim/machine/profile.h"
+#include "sim/os/regedit4.h"
+#include "sim/os/sim_registry.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include "hwaccess/deploy.h"
 #include "hwaccess/pci_scan.h"
 #include "hwaccess/scans.h"
-#include "sim/machine.h"
-#include "sim/sim_process.h"
-#include "sim/window_model.h"
+#include "sim/machine/machine.h"
+#include "sim/machine/sim_process.h"
+#include "sim/ui/window_model.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "app/start_up.h"
 #include "hwaccess/board_tables.h"
 #include "settings/setting_state.h"
-#include "sim/sim_process.h"
+#include "sim/machine/sim_process.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/sim_harness.h"
 

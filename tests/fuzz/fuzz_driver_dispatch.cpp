@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "hwaccess/drivers/dispatch.h"
-#include "sim/card_model.h"
-#include "sim/pci_bus.h"
-#include "sim/physical_memory.h"
-#include "sim/process_memory.h"
-#include "sim/sim_kernel.h"
+#include "sim/hardware/card_model.h"
+#include "sim/hardware/pci_bus.h"
+#include "sim/hardware/physical_memory.h"
+#include "sim/os/process_memory.h"
+#include "sim/os/sim_kernel.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "sim/regedit4.h"
+#include "sim/os/regedit4.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using tunora::sim::Hive;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "hwaccess/config_space.h"
-#include "sim/pci_bus.h"
+#include "sim/hardware/pci_bus.h"
 
 namespace tunora::testing {
 

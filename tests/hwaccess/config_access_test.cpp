@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "hwaccess/protocol.h"
-#include "sim/sim_port_io.h"
+#include "sim/hardware/sim_port_io.h"
 #include "tests/hwaccess/dispatch_devices.h"
 #include "tests/hwaccess/hardware_rig.h"
 

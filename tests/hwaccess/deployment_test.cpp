@@ -10,7 +10,7 @@
 #include "hwaccess/deploy.h"
 #include "hwaccess/config_access.h"
 #include "hwaccess/scans.h"
-#include "sim/sim_process.h"
+#include "sim/machine/sim_process.h"
 #include "tests/hwaccess/bus_config_space.h"
 #include "tests/hwaccess/recording_devices.h"
 #include "tests/support/fake_ui.h"

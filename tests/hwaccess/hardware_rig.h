@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "sim/card_model.h"
-#include "sim/pci_bus.h"
-#include "sim/physical_memory.h"
-#include "sim/process_memory.h"
-#include "sim/sim_kernel.h"
+#include "sim/hardware/card_model.h"
+#include "sim/hardware/pci_bus.h"
+#include "sim/hardware/physical_memory.h"
+#include "sim/os/process_memory.h"
+#include "sim/os/sim_kernel.h"
 
 namespace tunora::testing {
 

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "settings/setting_state.h"
-#include "sim/hive_file.h"
-#include "sim/sim_registry.h"
+#include "sim/os/hive_file.h"
+#include "sim/os/sim_registry.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/sim_harness.h"
 

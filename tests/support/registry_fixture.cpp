@@ -1,6 +1,6 @@
 #include "tests/support/registry_fixture.h"
 
-#include "sim/regedit4.h"
+#include "sim/os/regedit4.h"
 
 namespace tunora {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "sim/sim_registry.h"
+#include "sim/os/sim_registry.h"
 
 namespace tunora {
 

@@ -5,9 +5,9 @@
 #include <stdexcept>
 
 #include "platform/platform.h"
-#include "sim/host.h"
-#include "sim/regedit4.h"
-#include "sim/sim_files.h"
+#include "sim/machine/host.h"
+#include "sim/os/regedit4.h"
+#include "sim/os/sim_files.h"
 
 namespace tunora::testing {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "sim/machine.h"
-#include "sim/profile.h"
+#include "sim/machine/machine.h"
+#include "sim/machine/profile.h"
 
 namespace tunora::testing {
 

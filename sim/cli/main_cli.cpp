@@ -1,0 +1,98 @@
+// tunora-sim: make, inspect and restart simulated PCs.
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sim/machine/machine.h"
+#include "sim/machine/profile.h"
+#include "sim/os/regedit4.h"
+
+namespace {
+
+using namespace tunora::sim;
+
+constexpr const char* kUsage =
+    "usage:\n"
+    "  tunora-sim profiles                          list the built-in profiles\n"
+    "  tunora-sim profile NAME                      print a built-in profile as JSON\n"
+    "  tunora-sim new DIR [--profile NAME|FILE.json] make a machine directory\n"
+    "  tunora-sim show DIR registry [KEY]           print HKLM (or one key) as REGEDIT4\n"
+    "  tunora-sim show DIR state                    print the volatile state as JSON\n"
+    "  tunora-sim reboot DIR                        restart the machine\n";
+
+Profile LoadProfile(const std::string& name_or_file) {
+  if (auto builtin = BuiltinProfile(name_or_file)) return *builtin;
+  std::ifstream in(name_or_file);
+  if (!in) {
+    throw ProfileError("no built-in profile and no file named " + name_or_file +
+                       " (see tunora-sim profiles)");
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+  try {
+    return ProfileFromJson(nlohmann::json::parse(text.str()));
+  } catch (const nlohmann::json::parse_error& error) {
+    throw ProfileError(name_or_file + ": not valid JSON (" + error.what() + ")");
+  }
+}
+
+int Run(const std::vector<std::string>& args) {
+  if (args.empty()) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  const std::string& command = args[0];
+  if (command == "profiles" && args.size() == 1) {
+    for (const std::string& name : BuiltinProfileNames()) {
+      std::cout << name << (name == kDefaultProfile ? "  (default)" : "") << "\n    "
+                << BuiltinProfile(name)->description << '\n';
+    }
+    return 0;
+  }
+  if (command == "profile" && args.size() == 2) {
+    const auto profile = BuiltinProfile(args[1]);
+    if (!profile) throw ProfileError("no built-in profile named " + args[1]);
+    std::cout << ProfileToJson(*profile).dump(2) << '\n';
+    return 0;
+  }
+  if (command == "new" && (args.size() == 2 || (args.size() == 4 && args[2] == "--profile"))) {
+    const Profile profile = LoadProfile(args.size() == 4 ? args[3] : kDefaultProfile);
+    Machine::Create(args[1], profile);
+    std::cout << "made " << args[1] << " from " << profile.name << '\n';
+    return 0;
+  }
+  if (command == "show" && args.size() >= 3) {
+    Machine machine(args[1]);
+    if (args[2] == "registry" && args.size() <= 4) {
+      std::cout << ExportRegedit4(machine.registry().hive(), args.size() == 4 ? args[3] : "");
+      return 0;
+    }
+    if (args[2] == "state" && args.size() == 3) {
+      machine.SaveState();
+      std::ifstream in(machine.dir() / "state.json");
+      std::cout << in.rdbuf();
+      return 0;
+    }
+  }
+  if (command == "reboot" && args.size() == 2) {
+    Machine machine(args[1]);
+    machine.Reboot();
+    std::cout << "rebooted " << args[1] << '\n';
+    return 0;
+  }
+  std::cerr << kUsage;
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::exception& error) {
+    std::cerr << "tunora-sim: " << error.what() << '\n';
+    return 1;
+  }
+}

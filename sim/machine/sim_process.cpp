@@ -1,0 +1,31 @@
+#include "sim/machine/sim_process.h"
+
+#include <cstdio>
+
+namespace tunora::sim {
+namespace {
+
+std::string PortFaultText(std::uint16_t port) {
+  char text[128];
+  std::snprintf(text, sizeof text,
+                "privileged instruction: user-mode access to port 0x%04X on Windows NT", port);
+  return text;
+}
+
+}  // namespace
+
+PrivilegedInstruction::PrivilegedInstruction(std::uint16_t port)
+    : std::runtime_error(PortFaultText(port)) {}
+
+SimProcess::SimProcess(Machine& machine, Ui& ui, bool real_time)
+    : address_space_(machine.physical()),
+      kernel_(machine.bus(), address_space_),
+      ports_(machine.bus(), machine.nine_x()),
+      files_(machine.drive_c(), machine.profile().windows_directory),
+      system_({machine.profile().version, machine.profile().clean_boot, real_time},
+              machine.virtual_ms(), ui),
+      devices_(machine.services(), machine.registry(), files_, kernel_, machine.nine_x(),
+               machine.profile().administrator, machine.device_faults()),
+      platform_{machine.registry(), devices_, ports_, address_space_, files_, system_, ui} {}
+
+}  // namespace tunora::sim

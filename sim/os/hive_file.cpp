@@ -1,0 +1,82 @@
+#include "sim/os/hive_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace tunora::sim {
+namespace {
+
+// Pushes the file's data to the disk, so the rename below can never
+// publish a file whose contents are still only in the page cache.
+bool SyncToDisk(std::FILE* file) {
+#if defined(_WIN32)
+  return _commit(_fileno(file)) == 0;
+#else
+  return fsync(fileno(file)) == 0;
+#endif
+}
+
+// Makes the rename itself durable; best effort, as not every file system
+// lets a directory be opened.
+void SyncDirectory(const std::filesystem::path& directory) {
+#if !defined(_WIN32)
+  int fd = open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd >= 0) {
+    fsync(fd);
+    close(fd);
+  }
+#else
+  (void)directory;
+#endif
+}
+
+void WriteWhole(const std::filesystem::path& path, std::string_view text) {
+  std::FILE* file = std::fopen(path.string().c_str(), "wb");
+  if (file == nullptr) {
+    throw RegistryFileError(path.string(), std::string("cannot create: ") + std::strerror(errno));
+  }
+  bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
+                 std::fflush(file) == 0 && SyncToDisk(file);
+  int saved_errno = errno;
+  bool closed = std::fclose(file) == 0;
+  if (!written || !closed) {
+    throw RegistryFileError(path.string(),
+                            std::string("cannot write: ") + std::strerror(saved_errno));
+  }
+}
+
+}  // namespace
+
+Hive LoadHiveFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw RegistryFileError(path.string(), "cannot open the registry file");
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) throw RegistryFileError(path.string(), "cannot read the registry file");
+  return ParseRegedit4(text.str(), path.string());
+}
+
+void SaveHiveFileAtomic(const Hive& hive, const std::filesystem::path& path) {
+  std::filesystem::path temporary = path;
+  temporary += ".tmp";
+  WriteWhole(temporary, ExportRegedit4(hive));
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  if (error) {
+    throw RegistryFileError(path.string(), "cannot replace the file: " + error.message());
+  }
+  SyncDirectory(path.parent_path());
+}
+
+}  // namespace tunora::sim

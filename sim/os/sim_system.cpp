@@ -1,0 +1,64 @@
+#include "sim/os/sim_system.h"
+
+#include <chrono>
+#include <thread>
+
+namespace tunora::sim {
+
+int SimSystem::GetSystemMetrics(int index) {
+  switch (index) {
+    case kSmCleanBoot:
+      return setup_.clean_boot;
+    case kSmCxIcon:
+    case kSmCyIcon:
+      return 32;
+    default:
+      return 0;
+  }
+}
+
+void SimSystem::Sleep(std::uint32_t milliseconds) {
+  ++sleep_calls_;
+  if (setup_.real_time) {
+    if (milliseconds == 0) {
+      std::this_thread::yield();
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
+  }
+  virtual_ms_ += milliseconds;
+}
+
+bool SimSystem::Beep(std::uint32_t frequency, std::uint32_t duration_ms) {
+  ui_.Event("beep " + std::to_string(frequency) + " " + std::to_string(duration_ms));
+  virtual_ms_ += duration_ms;
+  return true;
+}
+
+bool SimSystem::PlaySoundFile(std::string_view path) {
+  ui_.Event("sound played \"" + std::string(path) + "\"");
+  return true;
+}
+
+bool SimSystem::ShellOpen(std::string_view file, std::string_view parameters) {
+  std::string line = "shell open \"" + std::string(file) + "\"";
+  if (!parameters.empty()) line += " \"" + std::string(parameters) + "\"";
+  ui_.Event(line);
+  return true;
+}
+
+bool SimSystem::EnableShutdownPrivilege() {
+  // 9x has no privileges to adjust; NT grants it to the interactive user.
+  shutdown_privilege_ = true;
+  return true;
+}
+
+bool SimSystem::ExitWindows(std::uint32_t flags) {
+  if (setup_.version.platform_id == kVerPlatformWin32Nt && !shutdown_privilege_) return false;
+  if ((flags & kEwxReboot) == 0) return false;
+  reboot_requested_ = true;
+  ui_.Event("reboot requested");
+  return true;
+}
+
+}  // namespace tunora::sim

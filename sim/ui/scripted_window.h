@@ -1,0 +1,53 @@
+// How the scripted UI runs a window that waits for the user: the loop that
+// feeds it action steps, and the actions on a dialog's controls. A property
+// sheet is a second kind of ScriptedWindow (its tabs and its own buttons
+// around the active page's controls) and reuses PerformControlStep.
+#pragma once
+
+#include <string>
+
+#include "platform/ui.h"
+#include "sim/ui/scripted_ui.h"
+#include "sim/ui/ui_script.h"
+#include "sim/ui/window_model.h"
+
+namespace tunora::sim {
+
+class ScriptedWindow {
+ public:
+  virtual ~ScriptedWindow() = default;
+  // `window 102 "TITLE"`, for messages.
+  virtual std::string Describe() const = 0;
+  virtual bool Ended() const = 0;
+  // One action step (already in the transcript); throws ScriptError when it does not
+  // fit the window.
+  virtual void Perform(const ScriptStep& step) = 0;
+};
+
+// Takes steps until the window ends. An expect step or the end of the
+// script while the window still waits is a mismatch.
+void RunScriptedWindow(ScriptedUi& ui, ScriptedWindow& window);
+
+// The control actions (click, check, uncheck, select, type, slider, press,
+// key enter/escape, sysmenu, dump) on one dialog and its handler.
+void PerformControlStep(ScriptedUi& ui, const ScriptStep& step, WindowModel& window,
+                        DialogHandler& handler);
+
+// `window 102 "TITLE"`: the transcript line of a shown window.
+std::string WindowLine(const WindowModel& window);
+
+class ScriptedDialog : public ScriptedWindow {
+ public:
+  ScriptedDialog(ScriptedUi& ui, WindowModel& window, DialogHandler& handler)
+      : ui_(ui), window_(window), handler_(handler) {}
+  std::string Describe() const override { return WindowLine(window_); }
+  bool Ended() const override { return window_.ended(); }
+  void Perform(const ScriptStep& step) override;
+
+ private:
+  ScriptedUi& ui_;
+  WindowModel& window_;
+  DialogHandler& handler_;
+};
+
+}  // namespace tunora::sim

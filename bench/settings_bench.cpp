@@ -72,6 +72,7 @@ class SilentUi : public Ui {
  public:
   int MessageBox(std::string_view, std::string_view, std::uint32_t) override { return kIdOk; }
   int DialogBox(const DialogTemplate&, DialogHandler&) override { return kIdCancel; }
+  int PropertySheet(const SheetTemplate&, SheetHandler&) override { return 0; }
   void BeginWaitCursor() override {}
   void EndWaitCursor() override {}
 };

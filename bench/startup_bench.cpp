@@ -26,6 +26,7 @@ class ClosingUi : public Ui {
     handler.OnInit(window);
     return kIdCancel;
   }
+  int PropertySheet(const SheetTemplate&, SheetHandler&) override { return 0; }
   void BeginWaitCursor() override {}
   void EndWaitCursor() override {}
 };

@@ -31,6 +31,8 @@ inline constexpr std::uint32_t kStyleDisabled = 0x0008;
 inline constexpr std::uint32_t kStyleHidden = 0x0010;
 inline constexpr std::uint32_t kStyleRight = 0x0020;
 inline constexpr std::uint32_t kStyleAutoCheck = 0x0040;
+inline constexpr std::uint32_t kStyleNumber = 0x0080;    // edits: ES_NUMBER, digits only
+inline constexpr std::uint32_t kStyleReadOnly = 0x0100;  // edits: ES_READONLY
 
 inline constexpr int kNoControlId = -1;  // IDC_STATIC
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/dialog_template.h"
 
@@ -33,6 +34,16 @@ inline constexpr int kCbnSelChange = 1;
 
 // System command of the about entry the main window adds.
 inline constexpr std::uint32_t kIdmAboutBox = 0x10;
+
+// WM_NOTIFY codes a property sheet sends its pages.
+inline constexpr int kPsnSetActive = -200;  // PSN_SETACTIVE: the page becomes active
+
+// The standard buttons of a property sheet frame (IDOK, IDCANCEL, IDHELP,
+// ID_APPLY_NOW); a sheet may hide or rename them.
+inline constexpr int kIdSheetOk = 1;
+inline constexpr int kIdSheetCancel = 2;
+inline constexpr int kIdSheetHelp = 9;
+inline constexpr int kIdSheetApplyNow = 0x3021;
 
 // What a handler may do to its window. Ids are the template's control ids.
 class DialogWindow {
@@ -76,6 +87,59 @@ class DialogHandler {
   }
   // Escape or the close box; the default ends the dialog with IDCANCEL.
   virtual void OnCancel(DialogWindow& window) { window.EndDialog(kIdCancel); }
+  // WM_NOTIFY from the window's parent; a property sheet page hears
+  // kPsnSetActive each time it becomes active, the first time right after
+  // OnInit.
+  virtual void OnNotify(DialogWindow& window, int code) { (void)window, (void)code; }
+};
+
+// A push button the sheet creates in its own client area
+// (CreateWindowEx). Edges are pixels from the client area's right (R) and
+// bottom (B) edges: left = R - from_right_left, and so on.
+struct SheetButton {
+  int id;
+  std::string_view text;
+  int from_right_left, from_bottom_top, from_right_right, from_bottom_bottom;
+  bool default_button = false;
+};
+
+// What a sheet handler may do to the sheet frame. The DialogWindow part
+// reaches the frame's own controls: the standard buttons (kIdSheet*) and
+// the buttons it added; EndDialog ends the sheet's modal loop.
+class SheetWindow : public DialogWindow {
+ public:
+  virtual void AddButton(const SheetButton& button) = 0;
+  // PSM_GETCURRENTPAGEHWND + PSM_HWNDTOINDEX.
+  virtual int ActivePageIndex() = 0;
+  // PSM_SETCURSEL: the old page loses, the new one gets kPsnSetActive.
+  virtual void SetActivePage(int index) = 0;
+};
+
+class SheetHandler {
+ public:
+  virtual ~SheetHandler() = default;
+  // After the standard sheet initialisation, before the first page shows.
+  virtual void OnInit(SheetWindow& sheet) { (void)sheet; }
+  // WM_COMMAND to the sheet frame (its buttons).
+  virtual void OnCommand(SheetWindow& sheet, int id, int notification) {
+    (void)sheet, (void)id, (void)notification;
+  }
+  // Escape or the close box; the default ends the sheet with 0.
+  virtual void OnCancel(SheetWindow& sheet) { sheet.EndDialog(0); }
+};
+
+// One page: its dialog (PROPSHEETPAGEA.pResource, the tab title taken
+// from the template's title) and the page's dialog procedure.
+struct SheetPage {
+  const DialogTemplate* dialog;
+  DialogHandler* handler;
+};
+
+// PropertySheetA: a modal sheet with these pages, `start_page` active.
+struct SheetTemplate {
+  std::string_view caption;
+  std::vector<SheetPage> pages;
+  int start_page = 0;
 };
 
 class Ui {
@@ -84,6 +148,8 @@ class Ui {
   virtual int MessageBox(std::string_view text, std::string_view caption, std::uint32_t type) = 0;
   // Runs the dialog modally; returns the EndDialog result.
   virtual int DialogBox(const DialogTemplate& dialog, DialogHandler& handler) = 0;
+  // Runs the property sheet modally; returns the frame's EndDialog result.
+  virtual int PropertySheet(const SheetTemplate& sheet, SheetHandler& handler) = 0;
   virtual void BeginWaitCursor() = 0;
   virtual void EndWaitCursor() = 0;
   // Something the program caused that the user would notice but that is

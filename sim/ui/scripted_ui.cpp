@@ -151,6 +151,25 @@ int ScriptedUi::DialogBox(const DialogTemplate& dialog, DialogHandler& handler) 
   return window.result();
 }
 
+int ScriptedUi::PropertySheet(const SheetTemplate& sheet, SheetHandler& handler) {
+  transcript_ << "sheet " << QuoteScriptString(sheet.caption) << '\n';
+  // Each page that becomes active is a window shown: the script expects it.
+  SheetModel model(sheet, handler, [this](const WindowModel& page) {
+    const std::string line = WindowLine(page);
+    transcript_ << line << '\n';
+    const ScriptStep* expect = Peek();
+    if (!expect) FailAtEnd("showed " + line);
+    if (expect->kind != StepKind::kExpectWindow || expect->id != page.dialog_id()) {
+      Mismatch(*expect, "showed " + line);
+    }
+    Take();
+  });
+  model.Open();
+  ScriptedSheet scripted(*this, model);
+  RunScriptedWindow(*this, scripted);
+  return model.result();
+}
+
 void ScriptedUi::CheckFinished(int exit_code) const {
   if (const ScriptStep* step = Peek()) {
     Mismatch(*step, "ended with exit code " + std::to_string(exit_code));

@@ -54,6 +54,10 @@ class ScriptedUi : public Ui {
   // until its handler ends it. Dialogs and message boxes the handler opens
   // take the steps that follow, in turn.
   int DialogBox(const DialogTemplate& dialog, DialogHandler& handler) override;
+  // The sheet's line (`sheet "CAPTION"`), then each page that becomes
+  // active needs `expect window ID`; actions go to the active page or the
+  // frame's buttons, `tab "TITLE"` switches pages.
+  int PropertySheet(const SheetTemplate& sheet, SheetHandler& handler) override;
   void BeginWaitCursor() override {}
   void EndWaitCursor() override {}
   void Event(std::string_view line) override;

@@ -161,4 +161,45 @@ void ScriptedDialog::Perform(const ScriptStep& step) {
   PerformControlStep(ui_, step, window_, handler_);
 }
 
+std::string ScriptedSheet::Describe() const {
+  const WindowModel* page = sheet_.ActiveWindow();
+  return "sheet " + QuoteScriptString(sheet_.caption()) +
+         (page ? " on " + WindowLine(*page) : std::string());
+}
+
+void ScriptedSheet::Perform(const ScriptStep& step) {
+  SheetFrameHandler frame_handler(sheet_);
+  switch (step.kind) {
+    case StepKind::kTab: {
+      const int index = sheet_.FindPage(step.text);
+      if (index < 0) {
+        std::string tabs;
+        for (int i = 0; i < sheet_.page_count(); ++i) {
+          tabs += (tabs.empty() ? "" : " ") + QuoteScriptString(sheet_.PageTitle(i));
+        }
+        ui_.Fail(step, "the sheet has no tab " + QuoteScriptString(step.text) + " (its tabs: " +
+                           tabs + ")");
+      }
+      sheet_.SetActivePage(index);
+      return;
+    }
+    case StepKind::kDump:
+      for (const std::string& line : sheet_.Dump()) ui_.transcript() << line << '\n';
+      return;
+    case StepKind::kKeyEscape:
+    case StepKind::kKeyEnter:
+    case StepKind::kSysMenu:
+      PerformControlStep(ui_, step, sheet_.frame(), frame_handler);
+      return;
+    default:
+      break;
+  }
+  WindowModel* page = sheet_.ActiveWindow();
+  if (page && page->Find(step.id)) {
+    PerformControlStep(ui_, step, *page, *sheet_.ActiveHandler());
+  } else {
+    PerformControlStep(ui_, step, sheet_.frame(), frame_handler);
+  }
+}
+
 }  // namespace tunora::sim

@@ -8,6 +8,7 @@
 
 #include "platform/ui.h"
 #include "sim/ui/scripted_ui.h"
+#include "sim/ui/sheet_model.h"
 #include "sim/ui/ui_script.h"
 #include "sim/ui/window_model.h"
 
@@ -48,6 +49,38 @@ class ScriptedDialog : public ScriptedWindow {
   ScriptedUi& ui_;
   WindowModel& window_;
   DialogHandler& handler_;
+};
+
+// A property sheet: `tab "TITLE"` switches pages, control steps go to the
+// active page when it has the control and to the frame's buttons
+// otherwise, Escape and Enter belong to the frame.
+class ScriptedSheet : public ScriptedWindow {
+ public:
+  ScriptedSheet(ScriptedUi& ui, SheetModel& sheet) : ui_(ui), sheet_(sheet) {}
+  std::string Describe() const override;
+  bool Ended() const override { return sheet_.ended(); }
+  void Perform(const ScriptStep& step) override;
+
+ private:
+  ScriptedUi& ui_;
+  SheetModel& sheet_;
+};
+
+// The frame's buttons as a dialog handler, for PerformControlStep.
+class SheetFrameHandler : public DialogHandler {
+ public:
+  explicit SheetFrameHandler(SheetModel& sheet) : sheet_(sheet) {}
+  void OnCommand(DialogWindow& window, int id, int notification) override {
+    (void)window;
+    sheet_.handler().OnCommand(sheet_, id, notification);
+  }
+  void OnCancel(DialogWindow& window) override {
+    (void)window;
+    sheet_.handler().OnCancel(sheet_);
+  }
+
+ private:
+  SheetModel& sheet_;
 };
 
 }  // namespace tunora::sim

@@ -268,4 +268,9 @@ void TerminalUi::Event(std::string_view line) {
   Redraw();
 }
 
+int TerminalUi::PropertySheet(const SheetTemplate& sheet, SheetHandler& handler) {
+  (void)sheet, (void)handler;
+  throw std::logic_error("the terminal UI cannot show property sheets yet");
+}
+
 }  // namespace tunora::sim

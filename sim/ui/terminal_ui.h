@@ -44,6 +44,7 @@ class TerminalUi : public Ui {
 
   int MessageBox(std::string_view text, std::string_view caption, std::uint32_t type) override;
   int DialogBox(const DialogTemplate& dialog, DialogHandler& handler) override;
+  int PropertySheet(const SheetTemplate& sheet, SheetHandler& handler) override;
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
   // Shown in the status line; repeated on standard output once the

@@ -53,23 +53,25 @@ bool IsPushButton(ControlKind kind) {
 WindowModel::WindowModel(const DialogTemplate& dialog)
     : dialog_id_(dialog.id), title_(dialog.title), width_(dialog.width), height_(dialog.height) {
   controls_.reserve(dialog.controls.size());
-  for (const ControlTemplate& t : dialog.controls) {
-    ControlState control;
-    control.id = t.id;
-    control.kind = t.kind;
-    control.style = t.style;
-    control.x = t.x;
-    control.y = t.y;
-    control.width = t.width;
-    control.height = t.height;
-    control.text = std::string(t.text);
-    control.enabled = (t.style & kStyleDisabled) == 0;
-    control.visible = (t.style & kStyleHidden) == 0;
-    if (t.kind == ControlKind::kDefPushButton && default_button_ == kNoControlId) {
-      default_button_ = t.id;
-    }
-    controls_.push_back(std::move(control));
+  for (const ControlTemplate& t : dialog.controls) AddControl(t);
+}
+
+void WindowModel::AddControl(const ControlTemplate& t) {
+  ControlState control;
+  control.id = t.id;
+  control.kind = t.kind;
+  control.style = t.style;
+  control.x = t.x;
+  control.y = t.y;
+  control.width = t.width;
+  control.height = t.height;
+  control.text = std::string(t.text);
+  control.enabled = (t.style & kStyleDisabled) == 0;
+  control.visible = (t.style & kStyleHidden) == 0;
+  if (t.kind == ControlKind::kDefPushButton && default_button_ == kNoControlId) {
+    default_button_ = t.id;
   }
+  controls_.push_back(std::move(control));
 }
 
 const ControlState* WindowModel::Find(int id) const {
@@ -225,10 +227,15 @@ void WindowModel::UserSetCheck(int id, bool checked) {
 void WindowModel::UserType(int id, std::string_view text) {
   ControlState* control = Find(id);
   if (!control) return;
-  if (control->limit > 0 && text.size() > static_cast<std::size_t>(control->limit)) {
-    text = text.substr(0, static_cast<std::size_t>(control->limit));
+  std::string typed(text);
+  // A digits-only edit refuses every other key.
+  if (control->style & kStyleNumber) {
+    std::erase_if(typed, [](char c) { return c < '0' || c > '9'; });
   }
-  control->text = std::string(text);
+  if (control->limit > 0 && typed.size() > static_cast<std::size_t>(control->limit)) {
+    typed.resize(static_cast<std::size_t>(control->limit));
+  }
+  control->text = std::move(typed);
 }
 
 int WindowModel::UserSlide(int id, int position) {

@@ -47,6 +47,8 @@ bool IsPushButton(ControlKind kind);
 class WindowModel : public DialogWindow {
  public:
   explicit WindowModel(const DialogTemplate& dialog);
+  // A control created after the window (CreateWindowEx on the dialog).
+  void AddControl(const ControlTemplate& control);
 
   // DialogWindow. Ids that are not in the window are ignored (getters
   // answer "", false, 0 or -1), as Windows does for a missing control.
@@ -90,7 +92,8 @@ class WindowModel : public DialogWindow {
   void UserClick(int id);
   // Sets a check box or radio button, clearing the group for auto radios.
   void UserSetCheck(int id, bool checked);
-  // Replaces an edit's text, cut to its limit.
+  // Replaces an edit's text, cut to its limit; a digits-only edit keeps
+  // only the digits.
   void UserType(int id, std::string_view text);
   // Moves a trackbar, clamped to its range; returns the new position.
   int UserSlide(int id, int position);

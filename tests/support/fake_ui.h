@@ -1,6 +1,6 @@
 // A user interface for tests that only records: every message box (text,
 // caption, type) is kept and answered with OK; dialogs are recorded by id
-// and answered with Cancel; wait-cursor calls are counted.
+// and answered with Cancel; sheets by caption and closed at once; wait-cursor calls are counted.
 #pragma once
 
 #include <cstdint>
@@ -29,12 +29,17 @@ class FakeUi : public Ui {
     dialogs.push_back(dialog.id);
     return kIdCancel;
   }
+  int PropertySheet(const SheetTemplate& sheet, SheetHandler&) override {
+    sheets.emplace_back(sheet.caption);
+    return 0;
+  }
   void BeginWaitCursor() override { ++wait_cursor_depth; }
   void EndWaitCursor() override { --wait_cursor_depth; }
   void Event(std::string_view line) override { events.emplace_back(line); }
 
   std::vector<Message> messages;
   std::vector<int> dialogs;
+  std::vector<std::string> sheets;
   std::vector<std::string> events;
   int wait_cursor_depth = 0;
 };

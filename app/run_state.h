@@ -23,8 +23,6 @@ struct RunState {
   DetectedCard card;
   AgpStatus agp;
   std::uint32_t agp_slot_device = 0;
-  // hwgate4 as the bus-1 search left it (NT road, card found).
-  Handle kept_hwgate4 = kInvalidHandleValue;
   ChipFamily chip_family = kFamilyUnknown;
   DriverVersion driver_version;
   std::vector<CardListEntry> card_list;

@@ -57,7 +57,6 @@ void FindCard(App& app) {
   ScanForCard(app.hw, nt_road, state.card, state.agp);  // sets state.card.card_code
   const AgpSlotResult slot = FindAgpSlotDevice(app.hw, nt_road);
   if (slot.found) state.agp_slot_device = slot.device;
-  state.kept_hwgate4 = slot.kept_device;
 }
 
 }  // namespace

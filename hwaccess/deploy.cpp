@@ -115,7 +115,13 @@ Handle DeployHwgate4OrExit(HwContext& hw) {
   EndProcess(1);
 }
 
+Handle AcquireHwgate4(HwContext& hw) {
+  if (hw.kept_hwgate4 != kInvalidHandleValue) return hw.kept_hwgate4;
+  return DeployHwgate4OrExit(hw);
+}
+
 void ReleaseHwgate4(HwContext& hw, Handle device, Hwgate4Cleanup cleanup) {
+  if (device != kInvalidHandleValue && device == hw.kept_hwgate4) return;
   Devices& devices = hw.platform.devices;
   if (cleanup == Hwgate4Cleanup::kStopDeleteService) {
     const Handle manager = devices.OpenSCManager(kGenericRead | kGenericWrite);
@@ -217,7 +223,7 @@ std::string ReadBiosVersionText(HwContext& hw, bool nt_road) {
     }
   };
   if (nt_road) {
-    const Handle device = DeployHwgate4OrExit(hw);
+    const Handle device = AcquireHwgate4(hw);
     read_window(MapPhysicalNt(hw.platform.devices, device, kBiosAddress, kBiosMapLength));
     ReleaseHwgate4(hw, device, Hwgate4Cleanup::kCloseDeviceDeleteFile);
   } else {

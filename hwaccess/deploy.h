@@ -26,6 +26,11 @@ DriverSet LockstepDrivers();
 struct HwContext {
   Platform& platform;
   DriverSet drivers;
+  // NT road: the hwgate4 device the start-up's bus-1 search keeps open for
+  // the rest of the run. While it is open the driver cannot unload, so a
+  // fresh deployment could never open the device again; later hwgate4
+  // users work through this handle instead and leave service and file alone.
+  Handle kept_hwgate4 = kInvalidHandleValue;
 };
 
 // "C:\WINNT" + "\System32\Drivers\hwgate4.sys" and the like.
@@ -41,10 +46,15 @@ std::optional<Handle> DeployHwgate4(HwContext& hw);
 // when the device never opens.
 Handle DeployHwgate4OrExit(HwContext& hw);
 
+// The kept hwgate4 device when there is one, else a fresh deployment
+// (DeployHwgate4OrExit). Give it back with ReleaseHwgate4.
+Handle AcquireHwgate4(HwContext& hw);
+
 enum class Hwgate4Cleanup {
   kCloseDeviceDeleteFile,  // the service stays registered
   kStopDeleteService,      // stop and delete the service, close, delete file
 };
+// Does nothing for the kept device.
 void ReleaseHwgate4(HwContext& hw, Handle device, Hwgate4Cleanup cleanup);
 
 // hwgate2, used by the start-up scan only. Ends the process with

@@ -28,6 +28,7 @@ AgpSlotResult FindAgpSlotDevice(HwContext& hw, bool nt_road) {
   result.found = WalkBusOne(config, result.device);
   if (result.found) {
     result.kept_device = device;
+    hw.kept_hwgate4 = device;
   } else {
     ReleaseHwgate4(hw, device, Hwgate4Cleanup::kCloseDeviceDeleteFile);
   }
@@ -43,7 +44,7 @@ std::vector<CardListEntry> CountBoards(HwContext& hw, bool nt_road) {
     RemoveHwgt9x(hw, vxd);
     return list;
   }
-  const Handle device = DeployHwgate4OrExit(hw);
+  const Handle device = AcquireHwgate4(hw);
   Hwgate4ConfigSpace config(hw.platform.devices, device);
   std::vector<CardListEntry> list = WalkBoards(config);
   ReleaseHwgate4(hw, device, Hwgate4Cleanup::kStopDeleteService);

@@ -17,12 +17,13 @@ struct AgpSlotResult {
   bool found = false;
   std::uint32_t device = 0;
   // NT road: hwgate4 stays loaded and its device open for the rest of the
-  // run when the card was found.
+  // run when the card was found (also recorded in HwContext::kept_hwgate4).
   Handle kept_device = kInvalidHandleValue;
 };
 AgpSlotResult FindAgpSlotDevice(HwContext& hw, bool nt_road);
 
-// The board count when the property sheet opens.
+// The board count when the property sheet opens. On the NT road it works
+// through the kept hwgate4 device when start-up left one.
 std::vector<CardListEntry> CountBoards(HwContext& hw, bool nt_road);
 
 }  // namespace tunora

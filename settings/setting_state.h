@@ -33,6 +33,14 @@ struct ChangedMarkers {
   std::int32_t flip_on_vblank = kUnchanged;
   std::int32_t bus_mastering = kUnchanged;
   std::int32_t bitmap_caching = kUnchanged;
+  // The OpenGL page's marker: consulted only for whether Apply starts
+  // enabled; the preset is written on every Apply regardless.
+  std::int32_t ogl = kUnchanged;
+  // Any of the five set: the sheet opens with Apply enabled.
+  bool AnyPending() const {
+    return agp_mode != kUnchanged || flip_on_vblank != kUnchanged ||
+           bus_mastering != kUnchanged || bitmap_caching != kUnchanged || ogl != kUnchanged;
+  }
   friend bool operator==(const ChangedMarkers&, const ChangedMarkers&) = default;
 };
 

@@ -340,7 +340,9 @@ TEST(Hwgate4Deployment, StopWhileTheStartUpHandleIsOpenWaitsForTheLastHandle) {
     Process run(machine);
     const AgpSlotResult slot = FindAgpSlotDevice(run.hw, true);
     ASSERT_TRUE(slot.found);
-    ASSERT_EQ(CountBoards(run.hw, true).size(), 1u);
+    // A user that does not know of the kept handle deploys and removes.
+    HwContext unaware{run.platform, run.hw.drivers};
+    ASSERT_EQ(CountBoards(unaware, true).size(), 1u);
 
     const sim::ServiceEntry& entry = machine.services().services.at("hwgate4");
     EXPECT_TRUE(entry.stop_pending);
@@ -358,6 +360,32 @@ TEST(Hwgate4Deployment, StopWhileTheStartUpHandleIsOpenWaitsForTheLastHandle) {
   // service went away with its key.
   EXPECT_EQ(machine.services().services.count("hwgate4"), 0u);
   EXPECT_EQ(ExportKey(machine.registry(), kHwgate4Key), kEmptyExport);
+}
+
+// The program's own later hwgate4 users work through the kept handle:
+// the board count of every Tweak press and the BIOS reader keep working,
+// and the run leaves behind only what the start-up search leaves.
+TEST(Hwgate4Deployment, LaterUsersShareTheStartUpHandle) {
+  TestMachine test_machine("win2000-qx2max");
+  sim::Machine machine(test_machine.dir());
+  std::string after_start_up;
+  {
+    Process run(machine);
+    ASSERT_TRUE(FindAgpSlotDevice(run.hw, true).found);
+    after_start_up = ExportKey(machine.registry(), kHwgate4Key);
+    for (int press = 0; press < 10; ++press) {
+      SCOPED_TRACE(press);
+      ASSERT_EQ(CountBoards(run.hw, true).size(), 1u);
+    }
+    EXPECT_FALSE(ReadBiosVersionText(run.hw, true).empty());
+    const sim::ServiceEntry& entry = machine.services().services.at("hwgate4");
+    EXPECT_FALSE(entry.stop_pending);
+    EXPECT_FALSE(entry.delete_pending);
+    EXPECT_TRUE(run.FileExists(DriverKind::kHwgate4));
+    EXPECT_EQ(run.OpenHandles(), 1u);
+  }
+  EXPECT_EQ(machine.services().services.count("hwgate4"), 1u);
+  EXPECT_EQ(ExportKey(machine.registry(), kHwgate4Key), after_start_up);
 }
 
 // The drivers create their devices for administrators only: a running

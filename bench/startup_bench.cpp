@@ -67,6 +67,7 @@ int main(int argc, char** argv) {
     RemoveHwgate2(hw, session);
     bus_one = bench::MedianMicros(runs, [&] {
       const AgpSlotResult slot = FindAgpSlotDevice(hw, true);
+      hw.kept_hwgate4 = kInvalidHandleValue;  // each round starts over
       ReleaseHwgate4(hw, slot.kept_device, Hwgate4Cleanup::kCloseDeviceDeleteFile);
     });
   }

@@ -122,8 +122,11 @@ inline constexpr std::array<std::string_view, 9> kFixedDeviceKeyList = {
 };
 
 // The OpenGL preset writer's keys (search S8 on the NT road, the three
-// profile keys on 98/ME): each parent is created first, then its target,
-// which is handed to `visit`. Returns how many targets were visited.
+// profile keys on 98/ME): each parent is reached first, then its target is
+// created and handed to `visit`. Profile parents are created when missing;
+// a driver's service key is only opened, never created, and the dual QX2
+// driver's key is used only when the single driver's service does not
+// open. Returns how many targets were visited.
 int ForEachOpenGlWriteKey(Registry& registry, PlatformKind platform,
                           const DeviceKeyVisitor& visit);
 

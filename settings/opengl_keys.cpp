@@ -12,8 +12,8 @@ struct KeyWithParent {
   std::string_view target;
 };
 
-// Search S8 in its order. The dual driver's key is a stand-in, used only
-// when the single driver's service key cannot be created.
+// Search S8 in its order. The dual driver's key stands in for the single
+// driver's, used only when that driver's service does not exist.
 constexpr KeyWithParent kQxg64Device0 = {"SYSTEM\\CurrentControlSet\\Services\\qxg64\\",
                                          "SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0"};
 constexpr KeyWithParent kQx1Device0 = {"SYSTEM\\CurrentControlSet\\Services\\QX1\\",
@@ -23,10 +23,19 @@ constexpr KeyWithParent kQx2Device0 = {"SYSTEM\\CurrentControlSet\\Services\\QX2
 constexpr KeyWithParent kQx2DuoDevice0 = {"SYSTEM\\CurrentControlSet\\Services\\QX2DUO\\",
                                           "SYSTEM\\CurrentControlSet\\Services\\QX2DUO\\Device0"};
 
-// Creates the parent, then the target; false when the parent fails.
-bool CreateAndVisit(Registry& registry, const KeyWithParent& key, DriverKeyKind kind,
-                    const DeviceKeyVisitor& visit, int* visited) {
-  if (!RegHandle::Create(registry, key.parent)) return false;
+// How a target's parent is reached: the companion application's profile
+// parents are ours to create; a driver's service key is only opened, since
+// a service key of a driver that is not installed would be taken for one
+// by the driver-version reader and the service searches.
+enum class Parent { kCreate, kOpenOnly };
+
+// Reaches the parent, then creates the target; false when the parent
+// cannot be had.
+bool VisitTarget(Registry& registry, const KeyWithParent& key, Parent parent, DriverKeyKind kind,
+                 const DeviceKeyVisitor& visit, int* visited) {
+  const RegHandle parent_key = parent == Parent::kCreate ? RegHandle::Create(registry, key.parent)
+                                                         : RegHandle::Open(registry, key.parent);
+  if (!parent_key) return false;
   const RegHandle target = RegHandle::Create(registry, key.target);
   if (target) {
     visit(target.key(), DriverKey{std::string(key.target), kind});
@@ -35,23 +44,28 @@ bool CreateAndVisit(Registry& registry, const KeyWithParent& key, DriverKeyKind 
   return true;
 }
 
+bool VisitDeviceZero(Registry& registry, const KeyWithParent& key, const DeviceKeyVisitor& visit,
+                     int* visited) {
+  return VisitTarget(registry, key, Parent::kOpenOnly, DriverKeyKind::kNtDevice, visit, visited);
+}
+
 }  // namespace
 
 int ForEachOpenGlWriteKey(Registry& registry, PlatformKind platform,
                           const DeviceKeyVisitor& visit) {
   int visited = 0;
   if (platform == kPlatformWin2kXp) {
-    CreateAndVisit(registry, kQxg64Device0, DriverKeyKind::kNtDevice, visit, &visited);
-    CreateAndVisit(registry, kQx1Device0, DriverKeyKind::kNtDevice, visit, &visited);
-    if (!CreateAndVisit(registry, kQx2Device0, DriverKeyKind::kNtDevice, visit, &visited)) {
-      CreateAndVisit(registry, kQx2DuoDevice0, DriverKeyKind::kNtDevice, visit, &visited);
+    VisitDeviceZero(registry, kQxg64Device0, visit, &visited);
+    VisitDeviceZero(registry, kQx1Device0, visit, &visited);
+    if (!VisitDeviceZero(registry, kQx2Device0, visit, &visited)) {
+      VisitDeviceZero(registry, kQx2DuoDevice0, visit, &visited);
     }
   } else if (platform == kPlatformNt4) {
-    CreateAndVisit(registry, kQxg64Device0, DriverKeyKind::kNtDevice, visit, &visited);
+    VisitDeviceZero(registry, kQxg64Device0, visit, &visited);
   } else if (platform == kPlatform9x) {
     for (std::size_t i = 0; i < kPanelixProfileKeys.size(); ++i) {
-      CreateAndVisit(registry, {kPanelixProfileParents[i], kPanelixProfileKeys[i]},
-                     DriverKeyKind::kProfile, visit, &visited);
+      VisitTarget(registry, {kPanelixProfileParents[i], kPanelixProfileKeys[i]}, Parent::kCreate,
+                  DriverKeyKind::kProfile, visit, &visited);
     }
   }
   return visited;

@@ -17,9 +17,15 @@ namespace {
 constexpr std::string_view kServices = "SYSTEM\\CurrentControlSet\\Services";
 const MachineSetup kWin2kQx2 = {kPlatformWin2kXp, kFamilyQx2, {5, 70}};
 
-constexpr const char* kWin2kDriver = R"([HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX2\Device0]
+// QX1 and qxg64 are installed without device keys: the writer creates
+// "Device0" below them.
+constexpr const char* kWin2kDriver = R"([HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX1]
+
+[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX2\Device0]
 "User3D.AllowGDI"=dword:00000005
 "Qxg.AGPFlags"=hex:04,01,00,00
+
+[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\qxg64]
 
 )";
 
@@ -95,7 +101,7 @@ TEST(WriteOglPreset, SpeedStepsCarryTheByteAlong) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.choice.preset << " F" << c.choice.page_flipping << " V"
                                     << c.choice.vsync_mode << " A" << c.choice.app_default);
-    TestMachine machine("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services]\n\n",
+    TestMachine machine("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qxg64]\n\n",
                         {kPlatformNt4, kFamilyQx2, {}});
     EXPECT_EQ(WriteOglPreset(machine.context, c.choice), kWriteOk);
     EXPECT_EQ(machine.Export("SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0"),
@@ -154,6 +160,8 @@ TEST(WriteOglPreset, CustomChoicesWriteAndReadBack) {
 
 TEST(WriteOglPreset, Nt4WritesQxg64Only) {
   TestMachine machine(R"([HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX2\Device0]
+
+[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\qxg64]
 
 )",
                       {kPlatformNt4, kFamilyQx2, {}});

@@ -143,53 +143,47 @@ std::vector<std::string> OpenGlWriteKeys(Registry& registry, PlatformKind platfo
   return paths;
 }
 
-TEST(OpenGlWriteKeys, CreatesTheDeviceKeysOf2000AndNt4) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\Tcpip]
-
-)");
-  EXPECT_EQ(OpenGlWriteKeys(machine.registry(), kPlatformNt4),
-            Names{"SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0"});
-  EXPECT_EQ(OpenGlWriteKeys(machine.registry(), kPlatformWin2kXp),
-            (Names{"SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0",
-                   "SYSTEM\\CurrentControlSet\\Services\\QX1\\Device0",
-                   "SYSTEM\\CurrentControlSet\\Services\\QX2\\Device0"}));
-  EXPECT_EQ(machine.Export("SYSTEM\\CurrentControlSet\\Services"),
-            Reg(R"([HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services]
-
-[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX1]
-
-[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX1\Device0]
-
-[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX2]
-
-[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX2\Device0]
-
-[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\qxg64]
-
-[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\qxg64\Device0]
-
-[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\Tcpip]
-
-)"));
-}
-
-// Parents are created before their device keys.
-TEST(OpenGlWriteKeys, CreatesEachParentFirst) {
-  TestMachine machine("");
-  RecordingRegistry recording(machine.registry());
-  OpenGlWriteKeys(recording, kPlatformNt4);
-  EXPECT_EQ(recording.log, (Names{"create SYSTEM\\CurrentControlSet\\Services\\qxg64\\",
-                                  "create SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0"}));
-}
-
-TEST(OpenGlWriteKeys, UsesTheDualDriverOnlyWhenQx2CannotBeCreated) {
-  TestMachine machine("");
-  RecordingRegistry recording(machine.registry());
-  recording.refused_paths = {"SYSTEM\\CurrentControlSet\\Services\\QX2\\"};
-  EXPECT_EQ(OpenGlWriteKeys(recording, kPlatformWin2kXp),
-            (Names{"SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0",
-                   "SYSTEM\\CurrentControlSet\\Services\\QX1\\Device0",
-                   "SYSTEM\\CurrentControlSet\\Services\\QX2DUO\\Device0"}));
+// "Device0" is created below a driver's service key that exists; a service
+// key is never created, and the dual QX2 driver's key stands in only when
+// the single driver's service does not open.
+TEST(OpenGlWriteKeys, DeviceKeysOfInstalledDriversOnly) {
+  struct Case {
+    const char* what;
+    PlatformKind platform;
+    Names installed;  // service keys, without device keys
+    Names refused;    // paths that do not open
+    Names expected;   // the services whose "Device0" is visited, in order
+  };
+  const Names all = {"qxg64", "QX1", "QX2", "QX2DUO", "QX3DUO"};
+  const std::vector<Case> cases = {
+      {"2000, no driver", kPlatformWin2kXp, {}, {}, {}},
+      {"2000, every driver", kPlatformWin2kXp, all, {}, {"qxg64", "QX1", "QX2"}},
+      {"2000, QX2 only", kPlatformWin2kXp, {"QX2"}, {}, {"QX2"}},
+      {"2000, dual QX2 only", kPlatformWin2kXp, {"QX2DUO"}, {}, {"QX2DUO"}},
+      {"2000, both QX2 drivers", kPlatformWin2kXp, {"QX2", "QX2DUO"}, {}, {"QX2"}},
+      {"2000, QX2 does not open", kPlatformWin2kXp, {"QX2", "QX2DUO"},
+       {"SYSTEM\\CurrentControlSet\\Services\\QX2\\"}, {"QX2DUO"}},
+      {"2000, QX3 only", kPlatformWin2kXp, {"QX3DUO"}, {}, {}},
+      {"NT 4, every driver", kPlatformNt4, all, {}, {"qxg64"}},
+      {"NT 4, no qxg64", kPlatformNt4, {"QX2"}, {}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string body;
+    for (const std::string& service : c.installed) {
+      body += "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\" + service + "]\n\n";
+    }
+    TestMachine machine(body);
+    RecordingRegistry recording(machine.registry());
+    recording.refused_paths = c.refused;
+    Names targets, creations;
+    for (const std::string& service : c.expected) {
+      targets.push_back("SYSTEM\\CurrentControlSet\\Services\\" + service + "\\Device0");
+      creations.push_back("create " + targets.back());
+    }
+    EXPECT_EQ(OpenGlWriteKeys(recording, c.platform), targets);
+    EXPECT_EQ(recording.log, creations);
+  }
 }
 
 TEST(OpenGlWriteKeys, ProfileKeysOn9x) {

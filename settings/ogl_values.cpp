@@ -1,6 +1,9 @@
 // The other OpenGL values: the driver-defaults reset, the sub-image cache
 // size and the advanced-multitexturing switch.
+#include <algorithm>
 #include <array>
+#include <string>
+#include <vector>
 
 #include "settings/catalog_detail.h"
 #include "settings/reg_access.h"
@@ -32,6 +35,43 @@ void ForEachFixedDeviceKey(Registry& registry, const std::function<void(RegKey k
   for (std::string_view path : kFixedDeviceKeyList) {
     const RegHandle key = RegHandle::Open(registry, path);
     if (key) visit(key.key());
+  }
+}
+
+// Where the NT multitexturing writer puts the switch: in each display
+// driver's service, its first sub-key, when that is a device key. One
+// attempt per service.
+std::vector<std::string> MultitexturingDeviceKeys(Registry& registry) {
+  std::vector<std::string> paths;
+  for (std::string_view service :
+       {kServiceQx1, kServiceQx2, kServiceQx2Duo, kServiceQx3Duo, kServiceQxg64}) {
+    const std::string service_path = ServiceKeyPath(service);
+    const RegHandle service_key = RegHandle::Open(registry, service_path);
+    std::string first;
+    if (!service_key ||
+        registry.EnumKey(service_key.key(), 0, &first, kKeyNameBufferChars) != kErrorSuccess) {
+      continue;
+    }
+    if (StartsWith(first, "Device")) paths.push_back(JoinPath(service_path, first));
+  }
+  return paths;
+}
+
+// The multitexturing reader's and remover's keys: the fixed list first, in
+// its order, then on the NT road the device keys the writer uses that the
+// list lacks (the QX3 and dual QX2 drivers' keys), so a switch turned on
+// there reads back and can be turned off again.
+void ForEachMultitexturingKey(const SettingsContext& context,
+                              const std::function<void(RegKey key)>& visit) {
+  Registry& registry = context.registry;
+  ForEachFixedDeviceKey(registry, visit);
+  if (!IsNtRoad(context.platform_kind)) return;
+  for (const std::string& path : MultitexturingDeviceKeys(registry)) {
+    if (std::find(kFixedDeviceKeyList.begin(), kFixedDeviceKeyList.end(), path) !=
+        kFixedDeviceKeyList.end()) {
+      continue;
+    }
+    if (const RegHandle key = RegHandle::Open(registry, path)) visit(key.key());
   }
 }
 
@@ -103,7 +143,7 @@ int WriteSubImageCache(const SettingsContext& context, std::int32_t kilobytes) {
 std::int32_t ReadMultitexturing(const SettingsContext& context) {
   Registry& registry = context.registry;
   std::uint8_t first_byte = 0;
-  ForEachFixedDeviceKey(registry, [&](RegKey key) {
+  ForEachMultitexturingKey(context, [&](RegKey key) {
     if (const auto bytes = QueryFourBytes(registry, key, kTextureEnvCombine)) {
       first_byte = (*bytes)[0];
     }
@@ -122,20 +162,8 @@ void EnableMultitexturing(const SettingsContext& context) {
     return;
   }
   if (!IsNtRoad(context.platform_kind)) return;
-  // One attempt per service: its first sub-key, when that is a device key.
-  for (std::string_view service :
-       {kServiceQx1, kServiceQx2, kServiceQx2Duo, kServiceQx3Duo, kServiceQxg64}) {
-    const std::string service_path = ServiceKeyPath(service);
-    std::string first;
-    {
-      const RegHandle service_key = RegHandle::Open(registry, service_path);
-      if (!service_key ||
-          registry.EnumKey(service_key.key(), 0, &first, kKeyNameBufferChars) != kErrorSuccess) {
-        continue;
-      }
-    }
-    if (!StartsWith(first, "Device")) continue;
-    if (const RegHandle device = RegHandle::Open(registry, JoinPath(service_path, first))) {
+  for (const std::string& path : MultitexturingDeviceKeys(registry)) {
+    if (const RegHandle device = RegHandle::Open(registry, path)) {
       SetNumber(registry, device.key(), kTextureEnvCombine, 1);
     }
   }
@@ -143,8 +171,8 @@ void EnableMultitexturing(const SettingsContext& context) {
 
 void DisableMultitexturing(const SettingsContext& context) {
   Registry& registry = context.registry;
-  ForEachFixedDeviceKey(registry,
-                        [&](RegKey key) { registry.DeleteValue(key, kTextureEnvCombine); });
+  ForEachMultitexturingKey(context,
+                           [&](RegKey key) { registry.DeleteValue(key, kTextureEnvCombine); });
 }
 
 }  // namespace tunora

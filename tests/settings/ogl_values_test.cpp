@@ -313,5 +313,47 @@ TEST(Multitexturing, ReaderTakesTheLastKeyOfTheList) {
   }
 }
 
+// The dual QX2 and the QX3 drivers' device keys are not on the list, yet the
+// writer puts the switch there: the reader and the remover visit them too,
+// after the list.
+TEST(Multitexturing, DualAndQx3DriversReadBackAndTurnOff) {
+  for (const char* service : {"QX2DUO", "QX3DUO"}) {
+    SCOPED_TRACE(service);
+    const std::string device0 =
+        "System\\CurrentControlSet\\Services\\" + std::string(service) + "\\Device0";
+    TestMachine machine(Key(device0, "") + Key(device0.substr(0, device0.size() - 1) + "1", ""));
+    EnableMultitexturing(machine.context);
+    EXPECT_EQ(machine.Data(device0, "User3D.TextureEnvCombineExtEnable"), sim::DwordBytes(1));
+    EXPECT_EQ(ReadOnly(machine, [&] { return ReadMultitexturing(machine.context); }), 1);
+    DisableMultitexturing(machine.context);
+    EXPECT_EQ(machine.Data(device0, "User3D.TextureEnvCombineExtEnable"), "<absent>");
+    EXPECT_EQ(ReadMultitexturing(machine.context), 0);
+  }
+}
+
+TEST(Multitexturing, ReaderTakesTheWritersOwnKeysAfterTheList) {
+  const std::string qx3 = "System\\CurrentControlSet\\Services\\QX3DUO\\Device0";
+  const std::string on = "\"User3D.TextureEnvCombineExtEnable\"=dword:00000001\n";
+  const std::string off = "\"User3D.TextureEnvCombineExtEnable\"=dword:00000000\n";
+  struct Case {
+    const char* what;
+    PlatformKind platform;
+    std::string body;
+    std::int32_t expected;
+  };
+  const std::vector<Case> cases = {
+      {"list on, QX3 off", kPlatformWin2kXp, Key(kFixedDeviceKeyList[8], on) + Key(qx3, off), 0},
+      {"list off, QX3 on", kPlatformWin2kXp, Key(kFixedDeviceKeyList[8], off) + Key(qx3, on), 1},
+      {"NT 4, QX3 on", kPlatformNt4, Key(qx3, on), 1},
+      // 98/ME keeps the switch in the profile keys only.
+      {"98/ME, QX3 on", kPlatform9x, Key(qx3, on), 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestMachine machine(c.body, {c.platform, kFamilyQx3, {}});
+    EXPECT_EQ(ReadOnly(machine, [&] { return ReadMultitexturing(machine.context); }), c.expected);
+  }
+}
+
 }  // namespace
 }  // namespace tunora

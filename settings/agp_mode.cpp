@@ -90,13 +90,19 @@ int WriteAgp9x(const SettingsContext& context, std::int32_t mode) {
   return WriteResult(written);
 }
 
-std::int32_t ReadAgpNt(const SettingsContext& context, ServiceSearch search) {
+// Per-board copies are read on 2000/XP only: the NT 4 writer never
+// refreshes them, so there they would show a stale mode forever.
+enum class BoardCopies { kRead, kIgnore };
+
+std::int32_t ReadAgpNt(const SettingsContext& context, ServiceSearch search,
+                       BoardCopies board_copies) {
   Registry& registry = context.registry;
   std::int32_t mode = kAgpDefault;
   RunServiceSearch(registry, search, context.chip_family, "Device0", DeviceKeyMode::kRead,
                    [&](RegKey key, const DriverKey&) {
                      std::string name(kAgpFlags);
-                     if (ValueExists(registry, key, kBoardAgpFlags)) {
+                     if (board_copies == BoardCopies::kRead &&
+                         ValueExists(registry, key, kBoardAgpFlags)) {
                        const auto board = FindBoardEntry(registry, key, BoardOf(context));
                        name = BoardValueName(kBoardAgpFlags, board.value_or(0));
                      }
@@ -128,11 +134,11 @@ std::int32_t ReadAgpMode(const SettingsContext& context) {
   switch (context.platform_kind) {
     case kPlatformWin2kXp: {
       // On 2000/XP a stored 4x reads back as the default.
-      const std::int32_t mode = ReadAgpNt(context, ServiceSearch::kS3);
+      const std::int32_t mode = ReadAgpNt(context, ServiceSearch::kS3, BoardCopies::kRead);
       return mode == kAgp4x ? kAgpDefault : mode;
     }
     case kPlatformNt4: {
-      const std::int32_t mode = ReadAgpNt(context, ServiceSearch::kS7);
+      const std::int32_t mode = ReadAgpNt(context, ServiceSearch::kS7, BoardCopies::kIgnore);
       return mode == kAgp4x && context.chip_family == kFamilyQx1Agp ? kAgpDefault : mode;
     }
     case kPlatform9x:

@@ -202,23 +202,32 @@ TEST(ReadAgpMode, DecodesTheBytesOnEachNtPlatform) {
   }
 }
 
-TEST(ReadAgpMode, Win2kReadsOurBoardsCopy) {
+// 2000/XP reads our board's copy; NT 4, whose writer never refreshes the
+// copies, reads only the common value.
+TEST(ReadAgpMode, Win2kReadsOurBoardsCopyNt4TheCommonValue) {
+  struct Case {
+    const char* what;
+    std::string board_values;
+    std::int32_t win2k, nt4;
+  };
+  const std::vector<Case> cases = {
+      {"ours is D01",
+       "\"D00\"=hex:20,05,00,00,00,00,7d,21\n\"D00.Qxg.AGPFlags\"=hex:04,01,00,00\n"
+       "\"D01\"=hex:25,05,00,00,00,00,7d,21\n\"D01.Qxg.AGPFlags\"=hex:01,00,00,00\n",
+       kAgp1x, kAgp2x},
+      {"no record of ours: board 00's copy stands in", "\"D00.Qxg.AGPFlags\"=hex:01,00,00,00\n",
+       kAgp1x, kAgp2x},
+      {"our record but no copy of ours: nothing read",
+       "\"D00.Qxg.AGPFlags\"=hex:01,00,00,00\n\"D03\"=hex:25,05,00,00,00,00,7d,21\n", kAgpDefault,
+       kAgp2x},
+      {"no copies at all", "", kAgp2x, kAgp2x},
+  };
   const std::string common = "\"Qxg.AGPFlags\"=hex:02,00,00,00\n";
-  // Ours is D01.
-  EXPECT_EQ(ReadWith("\"D00\"=hex:20,05,00,00,00,00,7d,21\n\"D00.Qxg.AGPFlags\"=hex:04,01,00,00\n"
-                     "\"D01\"=hex:25,05,00,00,00,00,7d,21\n\"D01.Qxg.AGPFlags\"=hex:01,00,00,00\n" +
-                         common,
-                     kWin2k570),
-            kAgp1x);
-  // No record of ours: board 00's copy stands in.
-  EXPECT_EQ(ReadWith("\"D00.Qxg.AGPFlags\"=hex:01,00,00,00\n" + common, kWin2k570), kAgp1x);
-  // Our record but no copy of ours: nothing read.
-  EXPECT_EQ(ReadWith("\"D00.Qxg.AGPFlags\"=hex:01,00,00,00\n\"D03\"=hex:25,05,00,00,00,00,7d,21\n" +
-                         common,
-                     kWin2k570),
-            kAgpDefault);
-  // No copies at all: the common value.
-  EXPECT_EQ(ReadWith(common, kWin2k570), kAgp2x);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(ReadWith(c.board_values + common, kWin2k570), c.win2k);
+    EXPECT_EQ(ReadWith(c.board_values + common, kNt4Qx2, "qxg64"), c.nt4);
+  }
 }
 
 // The 2000/XP reader takes the dual driver's "Device0" only.
@@ -246,6 +255,7 @@ TEST(ReadAgpMode, WrittenModesReadBack) {
       {kWin2k570, kAgpDefault, kAgpDefault}, {kWin2k570, kAgp1x, kAgp1x},
       {kWin2k570, kAgp2x, kAgp2x},           {kWin2k570, kAgp4x, kAgpDefault},
       {kNt4Qx2, kAgp4x, kAgp4x},             {{kPlatformNt4, kFamilyQx1Agp, {}}, kAgp4x, kAgpDefault},
+      {kNt4Qx2, kAgp1x, kAgp1x},             {kNt4Qx2, kAgpDefault, kAgpDefault},
       {{kPlatform9x, kFamilyQx2, {}}, kAgp4x, kAgp4x},
       {{kPlatform9x, kFamilyQx2, {}}, kAgpDefault, kAgpDefault},
   };
@@ -255,6 +265,8 @@ TEST(ReadAgpMode, WrittenModesReadBack) {
     TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\qxg64\Device0]
+"D00"=hex:25,05,00,00,00,00,7d,21
+"D00.Qxg.AGPFlags"=hex:02,00,00,00
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000]
 "DriverDesc"="Quillex Solace QX2"

@@ -42,6 +42,8 @@ struct ControlTemplate {
   std::string_view text;  // bitmap/icon resources: "#131"
   int x, y, width, height;  // dialog units
   std::uint32_t style = 0;
+  // Combo boxes: the entries the template carries as initial data, in order.
+  std::vector<std::string_view> items = {};
 };
 
 struct DialogTemplate {

@@ -66,6 +66,7 @@ void WindowModel::AddControl(const ControlTemplate& t) {
   control.width = t.width;
   control.height = t.height;
   control.text = std::string(t.text);
+  control.items.assign(t.items.begin(), t.items.end());
   control.enabled = (t.style & kStyleDisabled) == 0;
   control.visible = (t.style & kStyleHidden) == 0;
   if (t.kind == ControlKind::kDefPushButton && default_button_ == kNoControlId) {

@@ -80,6 +80,47 @@ inline constexpr int kIdcBitmapCachingOn = 1024;
 inline constexpr int kIdcHardwareLog = 1028;
 inline constexpr int kIdcSubImageCache = 1100;
 
+// Audio page.
+inline constexpr int kIdcAudioTone = 1072;
+inline constexpr int kIdcAudioPlay = 1028;
+
+// Hardware-log dialogs: "Close".
+inline constexpr int kIdcLogClose = kIdOk;
+
+// Monitor Profile page.
+inline constexpr int kIdcMonitorHorizontal = 1081;
+inline constexpr int kIdcMonitorVertical = 1082;
+inline constexpr int kIdcMonitorRatio = 1083;
+
+// Clock Tweak page.
+inline constexpr int kIdcClockSlider = 1091;
+inline constexpr int kIdcClockProgress = 1094;
+inline constexpr int kIdcClockPercent = 1087;
+inline constexpr int kIdcClockValue = 1099;
+inline constexpr int kIdcClockDown = 1031;
+inline constexpr int kIdcClockUp = 1096;
+inline constexpr int kIdcClockTestNow = 1095;
+inline constexpr int kIdcClockCardDefault = 1030;
+// Clock change dialog: "Apply" is IDOK, "Test" IDCANCEL (Escape tests).
+inline constexpr int kIdcClockApply = kIdOk;
+inline constexpr int kIdcClockTest = kIdCancel;
+inline constexpr int kIdcClockChangeCancel = 3;
+// Permanence dialog: "Permanent" is IDOK, "Temporary" IDCANCEL (Escape
+// applies until the next reboot).
+inline constexpr int kIdcPermanent = kIdOk;
+inline constexpr int kIdcTemporary = kIdCancel;
+inline constexpr int kIdcPermanenceCancel = 1028;
+
+// QTV page.
+inline constexpr int kIdcQtvAdvanced = 1017;
+inline constexpr int kIdcQtvCountry = 1108;
+inline constexpr int kIdcQtvChannel = 1104;
+inline constexpr int kIdcQtvFrequency = 1105;
+inline constexpr int kIdcQtvBackup = 1028;
+// QTV warning: "I Agree" is IDOK, "I Disagree" IDCANCEL.
+inline constexpr int kIdcQtvAgree = kIdOk;
+inline constexpr int kIdcQtvDisagree = kIdCancel;
+
 const DialogTemplate& AboutDialog();
 const DialogTemplate& MainDialog();
 const DialogTemplate& NoCardDialog();

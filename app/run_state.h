@@ -14,6 +14,7 @@
 #include "platform/platform.h"
 #include "settings/setting_state.h"
 #include "settings/settings_context.h"
+#include "sheet/sheet_flags.h"
 
 namespace tunora {
 
@@ -29,6 +30,8 @@ struct RunState {
   // Starts with the OpenGL preset at 1 (driver defaults) and every
   // changed marker at kUnchanged.
   SettingState settings;
+  // What the sheet's pages keep for the run beside the settings.
+  SheetFlags flags;
 
   // What the settings engine needs to find the driver's keys.
   SettingsContext Settings(Registry& registry, Ui& ui) const {

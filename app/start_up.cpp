@@ -79,9 +79,12 @@ void IdentifyMachine(App& app) {
 
 namespace {
 
+// Each closing of the sheet brings up a fresh main window; Exit, or
+// cancelling a main window, ends the run.
 void RunStartUp(App& app) {
   IdentifyMachine(app);
-  if (ShowMainWindow(app) == kIdCancel) EndProcess(0);
+  while (ShowMainWindow(app) != kIdCancel) RearmAfterSheet(app);
+  EndProcess(0);
 }
 
 }  // namespace

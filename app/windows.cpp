@@ -3,12 +3,17 @@
 #include "hwaccess/board_tables.h"
 #include "resources/dialogs.h"
 #include "resources/strings.h"
+#include "sheet/prop_sheet.h"
 
 namespace tunora {
 
 void MainWindow::OnInit(DialogWindow& window) {
   window.SetText(kIdcPlatform, platform_text_);
   window.Enable(kIdcTweak, false);
+  SheetFlags& flags = app_.state.flags;
+  flags.audio_selection = 0;
+  flags.monitor_pending = 0;
+  flags.monitor_companion = 0;
   if (!kAboutMenuText.empty()) window.AppendSystemMenu(kIdmAboutBox, kAboutMenuText);
   // Nothing is pending when a main window comes up.
   app_.state.settings.changed = ChangedMarkers{};
@@ -24,9 +29,26 @@ void MainWindow::OnInit(DialogWindow& window) {
 }
 
 void MainWindow::OnCommand(DialogWindow& window, int id, int notification) {
-  (void)window;
   if (notification != kBnClicked) return;
   if (id == kIdcExit) EndProcess(0);
+  if (id == kIdcTweak) {
+    RunTweak(app_);
+    // The sheet closed: a fresh main window takes over.
+    window.EndDialog(0);
+  }
+}
+
+void RunTweak(App& app) {
+  RunState& state = app.state;
+  ReadSettingsForSheet(state.Settings(app.platform.registry, app.platform.ui), &state.settings);
+  state.flags.tv_channels_changed = 0;
+  PropSheet sheet(app);
+  sheet.Run();
+}
+
+void RearmAfterSheet(App& app) {
+  app.state.flags.clock_first_activation = 1;
+  app.state.flags.clock_offset = kClockOffsetAtRest;
 }
 
 void MainWindow::OnSysCommand(DialogWindow& window, std::uint32_t command) {

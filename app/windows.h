@@ -31,7 +31,14 @@ class NoCardWindow : public DialogHandler {
   void OnCommand(DialogWindow& window, int id, int notification) override;
 };
 
-// Shows the main window modally and returns its result.
+// Shows the main window modally and returns its result: IDCANCEL when the
+// user closed it, 0 after Tweak's sheet closed.
 int ShowMainWindow(App& app);
+
+// Tweak: reads every setting (the values at opening) and shows the sheet
+// until Cancel closes it; Apply ends the process.
+void RunTweak(App& app);
+// What closing the sheet resets before the next main window.
+void RearmAfterSheet(App& app);
 
 }  // namespace tunora

@@ -1,0 +1,35 @@
+// The splash page and the pages of the clock, monitor profile, TV tuner and
+// audio features as the sheet holds them: each with its dialog and runtime
+// class. The splash page has no behaviour.
+#pragma once
+
+#include "sheet/page.h"
+
+namespace tunora {
+
+class SplashPage : public SheetPageHandler {
+ public:
+  std::string_view RuntimeClass() const override { return "CPage1"; }
+};
+
+class AudioPage : public SheetPageHandler {
+ public:
+  std::string_view RuntimeClass() const override { return "CPage5"; }
+};
+
+class MonitorProfilePage : public SheetPageHandler {
+ public:
+  std::string_view RuntimeClass() const override { return "CPage6"; }
+};
+
+class ClockPage : public SheetPageHandler {
+ public:
+  std::string_view RuntimeClass() const override { return "CPage7"; }
+};
+
+class QtvPage : public SheetPageHandler {
+ public:
+  std::string_view RuntimeClass() const override { return "CPage8"; }
+};
+
+}  // namespace tunora

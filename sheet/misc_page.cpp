@@ -1,0 +1,85 @@
+#include "sheet/misc_page.h"
+
+#include <string>
+
+#include "resources/dialogs.h"
+#include "resources/strings.h"
+
+namespace tunora {
+namespace {
+
+struct RadioChoice {
+  int id;
+  std::int32_t SettingValues::*value;
+  std::int32_t ChangedMarkers::*marker;
+  std::int32_t choice;
+};
+constexpr RadioChoice kChoices[] = {
+    {kIdcBusMasteringOff, &SettingValues::bus_mastering, &ChangedMarkers::bus_mastering, 0},
+    {kIdcBusMasteringOn, &SettingValues::bus_mastering, &ChangedMarkers::bus_mastering, 1},
+    {kIdcBitmapCachingOff, &SettingValues::bitmap_caching, &ChangedMarkers::bitmap_caching, 0},
+    {kIdcBitmapCachingOn, &SettingValues::bitmap_caching, &ChangedMarkers::bitmap_caching, 1},
+};
+
+// Anything the user chose since the sheet opened that Apply would write.
+bool HasPendingChanges(const SettingState& settings) {
+  return settings.changed.AnyPending() || !(settings.current == settings.at_opening);
+}
+
+}  // namespace
+
+std::int32_t ParseCacheSize(std::string_view text) {
+  std::int32_t size = 0;
+  // The field holds four digits; more (pasted text) cannot overflow.
+  for (std::size_t i = 0; i < text.size() && i < 9 && text[i] >= '0' && text[i] <= '9'; ++i) {
+    size = size * 10 + (text[i] - '0');
+  }
+  return size;
+}
+
+void MiscPage::ShowRadioGroups(DialogWindow& window) {
+  const SettingValues& values = app_.state.settings.current;
+  for (const RadioChoice& choice : kChoices) {
+    window.SetCheck(choice.id, values.*choice.value == choice.choice);
+  }
+}
+
+void MiscPage::Refresh(DialogWindow& window) {
+  ShowRadioGroups(window);
+  window.SetText(kIdcSubImageCache,
+                 std::to_string(app_.state.settings.current.subimage_cache_kb));
+  window.SetTextLimit(kIdcSubImageCache, kCacheSizeDigits);
+  buttons_.DisableApplyAndReset();
+  // A change made on another page must stay appliable after a visit here.
+  if (HasPendingChanges(app_.state.settings)) buttons_.EnableApplyAndReset();
+  app_.state.flags.first_fill_pending = false;
+}
+
+void MiscPage::OnNotify(DialogWindow& window, int code) {
+  if (code == kPsnSetActive) Refresh(window);
+}
+
+void MiscPage::OnCommand(DialogWindow& window, int id, int notification) {
+  SettingState& settings = app_.state.settings;
+  if (id == kIdcSubImageCache && notification == kEnChange) {
+    settings.current.subimage_cache_kb = ParseCacheSize(window.GetText(kIdcSubImageCache));
+    if (!app_.state.flags.first_fill_pending && settings.current.subimage_cache_kb != 0) {
+      buttons_.EnableApplyAndReset();
+    }
+    return;
+  }
+  if (notification != kBnClicked) return;
+  if (id == kIdcHardwareLog) {
+    app_.platform.ui.MessageBox(kHardwareLogUnavailable, kProgramName, kMbOk | kMbIconInformation);
+    return;
+  }
+  for (const RadioChoice& choice : kChoices) {
+    if (choice.id != id) continue;
+    buttons_.EnableApplyAndReset();
+    settings.current.*choice.value = choice.choice;
+    settings.changed.*choice.marker = 1;
+    ShowRadioGroups(window);
+  }
+}
+
+}  // namespace tunora

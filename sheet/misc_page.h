@@ -1,0 +1,35 @@
+// The Miscellaneous page (CPage99): bus mastering and device-bitmap caching
+// forced off or on, the OpenGL sub-image cache size, and the hardware log.
+#pragma once
+
+#include <string_view>
+
+#include "app/run_state.h"
+#include "sheet/page.h"
+
+namespace tunora {
+
+class MiscPage : public SheetPageHandler {
+ public:
+  MiscPage(App& app, ApplyResetButtons& buttons) : app_(app), buttons_(buttons) {}
+  std::string_view RuntimeClass() const override { return "CPage99"; }
+  void OnNotify(DialogWindow& window, int code) override;
+  void OnCommand(DialogWindow& window, int id, int notification) override;
+
+  void Refresh(DialogWindow& window);
+
+ private:
+  void ShowRadioGroups(DialogWindow& window);
+
+  App& app_;
+  ApplyResetButtons& buttons_;
+};
+
+// The field's leading decimal digits as kilobytes; 0 for none.
+std::int32_t ParseCacheSize(std::string_view text);
+
+inline constexpr int kCacheSizeDigits = 4;
+inline constexpr std::string_view kHardwareLogUnavailable =
+    "The hardware log is not available in this build of the utility.";
+
+}  // namespace tunora

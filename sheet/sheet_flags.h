@@ -1,0 +1,36 @@
+// The process-wide values the sheet's pages keep beside the settings: flags
+// that live for the whole run and the pending state of the pages whose
+// writers are not catalog settings.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tunora {
+
+inline constexpr int kClockOffsetAtRest = 100;
+
+struct SheetFlags {
+  // AGP page: "AGP 4x override bit enabled." is shown once per run.
+  bool agp_override_shown = false;
+  // Miscellaneous page: keeps the first filling of the size field from
+  // counting as a user change.
+  bool first_fill_pending = true;
+  // Clock Tweak page: re-armed each time the sheet closes.
+  int clock_first_activation = 1;
+  int clock_offset = kClockOffsetAtRest;
+  // Monitor Profile page: a custom resolution waiting for Apply.
+  int monitor_pending = 0;
+  int monitor_companion = 0;
+  std::string monitor_horizontal;
+  std::string monitor_vertical;
+  // QTV page: channel frequencies edited, and the advanced capture switch
+  // as read when the sheet opened and as chosen since.
+  int tv_channels_changed = 0;
+  std::int32_t tv_capture_at_opening = 0;
+  std::int32_t tv_capture_pending = 0;
+  // Audio page: the chosen base tone.
+  int audio_selection = 0;
+};
+
+}  // namespace tunora

@@ -27,6 +27,9 @@ constexpr std::string_view View(const char* image, std::size_t size_with_nul) {
 
 }  // namespace
 
+// The compiled help file; its source is generated from resources/help.
+std::string_view HelpFileImage();
+
 std::string_view DriverImage(DriverKind kind) {
   switch (kind) {
     case DriverKind::kHwgate2:
@@ -47,6 +50,8 @@ std::optional<std::string_view> TunoraResource(int id) {
       return DriverImage(DriverKind::kHwgate4);
     case kResHwgate2:
       return DriverImage(DriverKind::kHwgate2);
+    case kResHelp:
+      return HelpFileImage();
     default:
       return std::nullopt;
   }

@@ -128,12 +128,18 @@ std::string Hex16(std::uint16_t v) {
   return buffer;
 }
 
+// A board record's data: device id, vendor, a revision word, subsystem id.
+std::string BoardRecord(std::uint16_t device_id, std::uint16_t subsystem_id) {
+  return Hex16(device_id) + ",2b,10,01,00," + Hex16(subsystem_id);
+}
+
 // A 2000/XP display-driver service as the maker's installer leaves it:
 // the service key, Enum and Security, and one device key per head with
-// the driver's own defaults.
+// the driver's own defaults, plus `device_extras` (REGEDIT4 value lines).
 std::string NtDisplayService(const std::string& service, const std::string& image,
                              const std::string& package, bool new_names, std::uint16_t device_id,
-                             std::uint16_t subsystem_id, int heads) {
+                             std::uint16_t subsystem_id, int heads,
+                             const std::string& device_extras = "") {
   const std::string base = "SYSTEM\\CurrentControlSet\\Services\\" + service;
   std::string text = Key(base) +
                      "\"Type\"=dword:00000001\n\"Start\"=dword:00000001\n"
@@ -150,7 +156,7 @@ std::string NtDisplayService(const std::string& service, const std::string& imag
           "\"Security\"=hex:01,00,14,80,90,00,00,00,9c,00,00,00,14,00,00,00,30,00,00,00,02,\\\n"
           "  00,1c,00,01,00,00,00,02,80,14,00,ff,01,0f,00,01,01,00,00,00,00,00,01,00,00,\\\n"
           "  00,00\n";
-  const std::string record = Hex16(device_id) + ",2b,10,01,00," + Hex16(subsystem_id);
+  const std::string record = BoardRecord(device_id, subsystem_id);
   for (int head = 0; head < heads; ++head) {
     text += Key(base + "\\Device" + std::to_string(head)) +
             "\"InstalledDisplayDrivers\"=hex(7):" + (image == "qxg64" ? "71,78,67,36,34" : "71,78,67,64,64") +
@@ -169,7 +175,7 @@ std::string NtDisplayService(const std::string& service, const std::string& imag
           "\"User.UseBusMastering\"=hex:01,00,00,00\n"
           "\"User.DeviceBitmaps\"=hex:01,00,00,00\n";
     }
-    text += "\"User3D.TexUpdateAreaSize\"=dword:00080000\n";
+    text += "\"User3D.TexUpdateAreaSize\"=dword:00080000\n" + device_extras;
   }
   return text;
 }
@@ -320,6 +326,42 @@ Profile Win2000SafeMode() {
   return p;
 }
 
+// Only the dual-display driver is installed: every search that prefers
+// the single QX2 driver must fall back to it.
+Profile Win2000Qx2DuoOnly() {
+  Profile p = Win2000Qx2Max();
+  p.name = "win2000-qx2duo-only";
+  p.description = "Windows 2000 SP4, QX2 DUO MAX, only the dual-display driver (QX2DUO) installed";
+  p.registry = Regedit4(CommonSoftware() + PanelixKeys() + NtServiceExtras() +
+                        NtDisplayService("QX2DUO", "qx2duo", "5.82.017", true, 0x0525, 0x217D, 2));
+  return p;
+}
+
+// An NT 4 driver that also keeps per-board records, whose per-board AGP
+// values (2x for this board, 1x for the other) differ from "Qxg.AGPFlags".
+Profile Nt4Qx2BoardRecords() {
+  Profile p = Nt4Qx2();
+  p.name = "nt4-qx2-boardrecords";
+  p.description = "Windows NT 4.0 SP6, QX2, a driver with per-board records and AGP values";
+  const std::string records =
+      "\"D00\"=hex:" + BoardRecord(0x0525, 0x0E01) + "\n\"D00.Qxg.AGPFlags\"=hex:01,00,00,00\n" +
+      "\"D01\"=hex:" + BoardRecord(0x0525, 0x0378) + "\n\"D01.Qxg.AGPFlags\"=hex:02,00,00,00\n";
+  p.registry =
+      Regedit4(CommonSoftware() + NtServiceExtras() +
+               NtDisplayService("qxg64", "qxg64", "4.62.004", false, 0x0525, 0x0378, 1, records));
+  return p;
+}
+
+// A supported board whose display driver is not installed: no driver
+// service key, so every NT writer's search opens nothing.
+Profile Win2000NoDriver() {
+  Profile p = Win2000Qx2Max();
+  p.name = "win2000-nodriver";
+  p.description = "Windows 2000 SP4, QX2 DUO MAX, no display-driver service installed";
+  p.registry = Regedit4(CommonSoftware() + NtServiceExtras());
+  return p;
+}
+
 const std::map<std::string, std::function<Profile()>>& Builders() {
   static const std::map<std::string, std::function<Profile()>> builders = {
       {"win2000-qx2max", Win2000Qx2Max}, {"win98-qx1", Win98Qx1},
@@ -327,6 +369,9 @@ const std::map<std::string, std::function<Profile()>>& Builders() {
       {"winxp-qx3", WinXpQx3},           {"win95", Win95},
       {"win2000-nocard", Win2000NoCard}, {"win2000-user", Win2000User},
       {"win2000-safemode", Win2000SafeMode},
+      {"win2000-qx2duo-only", Win2000Qx2DuoOnly},
+      {"nt4-qx2-boardrecords", Nt4Qx2BoardRecords},
+      {"win2000-nodriver", Win2000NoDriver},
   };
   return builders;
 }

@@ -81,6 +81,8 @@ TEST(PackageVersion, MajorFromTheFirstCharacterMinorFromTheThirdAndFourth) {
       {"5.5", 5, 5},       {"5", 5, 0},       {"5.", 5, 0},        {"", 0, 0},
       {"x.52", 0, 52},     {"5.x2", 5, 0},    {"5.5x", 5, 5},      {"abcd", 0, 0},
       {"9.99.999", 9, 99}, {std::string("5.5\0\0", 5), 5, 5},
+      // A digit in the fifth place is not part of the minor number.
+      {"5.521", 5, 52},    {"6.1059", 6, 10},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("\"" + c.text + "\"");

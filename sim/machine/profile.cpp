@@ -173,7 +173,9 @@ Profile ProfileFromJson(const json& j) {
     throw ProfileError("windows.directory: must be a folder on C:, such as C:\\WINNT");
   }
   p.clean_boot = Field<int>(w, "clean_boot", "windows", 0);
-  p.administrator = Flag(j.value("user", json::object()), "administrator", "user", true);
+  const json user = j.value("user", json::object());
+  p.administrator = Flag(user, "administrator", "user", true);
+  p.shutdown_privilege = Flag(user, "shutdown_privilege", "user", true);
 
   if (j.contains("pci")) {
     if (!j.at("pci").is_array()) throw ProfileError("pci: expected a list of devices");
@@ -231,6 +233,8 @@ json ProfileToJson(const Profile& p) {
                   {"csd", p.version.csd},                 {"directory", p.windows_directory},
                   {"clean_boot", p.clean_boot}};
   j["user"] = {{"administrator", p.administrator}};
+  // Written only when denied, so the profiles of before read the same.
+  if (!p.shutdown_privilege) j["user"]["shutdown_privilege"] = false;
   j["pci"] = json::array();
   for (const PciDeviceSpec& d : p.pci) j["pci"].push_back(DeviceToJson(d));
   json block = json::array();

@@ -55,6 +55,9 @@ struct Profile {
   std::string windows_directory;  // "C:\WINNT"
   int clean_boot = 0;             // SM_CLEANBOOT
   bool administrator = true;
+  // The user may shut the system down (SeShutdownPrivilege); false makes
+  // enabling it fail on NT.
+  bool shutdown_privilege = true;
   std::vector<PciDeviceSpec> pci;
   BiosSpec bios;
   Faults faults;

@@ -48,7 +48,9 @@ bool SimSystem::ShellOpen(std::string_view file, std::string_view parameters) {
 }
 
 bool SimSystem::EnableShutdownPrivilege() {
-  // 9x has no privileges to adjust; NT grants it to the interactive user.
+  // 9x has no privileges to adjust; NT grants it to the interactive user
+  // unless the machine's policy denies it.
+  if (setup_.version.platform_id == kVerPlatformWin32Nt && !setup_.shutdown_privilege) return false;
   shutdown_privilege_ = true;
   return true;
 }

@@ -16,6 +16,7 @@ struct SystemSetup {
   OsVersion version;
   int clean_boot = 0;
   bool real_time = false;
+  bool shutdown_privilege = true;  // the user holds SeShutdownPrivilege
 };
 
 class SimSystem : public System {

@@ -7,6 +7,7 @@
 
 #include "sim/machine/machine.h"
 #include "sim/machine/profile.h"
+#include "sim/machine/reboot.h"
 #include "sim/os/regedit4.h"
 
 namespace {
@@ -18,9 +19,10 @@ constexpr const char* kUsage =
     "  tunora-sim profiles                          list the built-in profiles\n"
     "  tunora-sim profile NAME                      print a built-in profile as JSON\n"
     "  tunora-sim new DIR [--profile NAME|FILE.json] make a machine directory\n"
+    "  tunora-sim show DIR                          profile, boot count, pending reboot\n"
     "  tunora-sim show DIR registry [KEY]           print HKLM (or one key) as REGEDIT4\n"
     "  tunora-sim show DIR state                    print the volatile state as JSON\n"
-    "  tunora-sim reboot DIR                        restart the machine\n";
+    "  tunora-sim reboot DIR                        restart the machine and log on\n";
 
 Profile LoadProfile(const std::string& name_or_file) {
   if (auto builtin = BuiltinProfile(name_or_file)) return *builtin;
@@ -63,8 +65,12 @@ int Run(const std::vector<std::string>& args) {
     std::cout << "made " << args[1] << " from " << profile.name << '\n';
     return 0;
   }
-  if (command == "show" && args.size() >= 3) {
+  if (command == "show" && args.size() >= 2) {
     Machine machine(args[1]);
+    if (args.size() == 2) {
+      std::cout << machine.Summary();
+      return 0;
+    }
     if (args[2] == "registry" && args.size() <= 4) {
       std::cout << ExportRegedit4(machine.registry().hive(), args.size() == 4 ? args[3] : "");
       return 0;
@@ -77,9 +83,7 @@ int Run(const std::vector<std::string>& args) {
     }
   }
   if (command == "reboot" && args.size() == 2) {
-    Machine machine(args[1]);
-    machine.Reboot();
-    std::cout << "rebooted " << args[1] << '\n';
+    RebootAndLogOn(args[1], KnownPrograms(), std::cout, std::cerr);
     return 0;
   }
   std::cerr << kUsage;

@@ -87,11 +87,9 @@ int RunHosted(const std::string& program_name, const ProgramMain& main,
   }
 
   try {
-    if (reboot) {
-      machine->Reboot();
-    } else {
-      machine->SaveState();
-    }
+    // Windows would restart now; `tunora-sim reboot` does it.
+    if (reboot) machine->pending_reboot() = true;
+    machine->SaveState();
   } catch (const std::exception& error) {
     err << program_name << ": " << error.what() << '\n';
     return kHostMachineError;

@@ -1,7 +1,8 @@
 // Running a program (tunora or lockstep) as a process on a simulated
 // machine: which machine (TUNORA_MACHINE, else the default one under the
 // user's data directory), which UI (TUNORA_UI_SCRIPT, else the terminal),
-// and what the run leaves behind (the machine's volatile state, a reboot).
+// and what the run leaves behind (the machine's volatile state, a pending
+// reboot).
 #pragma once
 
 #include <filesystem>

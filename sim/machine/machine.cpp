@@ -172,6 +172,7 @@ void Machine::LoadState() {
         entry.name = s.at("name").get<std::string>();
         entry.image_path = s.value("image_path", std::string());
         entry.running = s.value("running", false);
+        entry.stop_pending = s.value("stop_pending", false);
         entry.delete_pending = s.value("delete_pending", false);
         if (s.contains("driver")) {
           const std::string driver = s.at("driver").get<std::string>();
@@ -224,6 +225,7 @@ void Machine::SaveState() {
     json s = {{"name", entry.name},
               {"image_path", entry.image_path},
               {"running", entry.running},
+              {"stop_pending", entry.stop_pending},
               {"delete_pending", entry.delete_pending}};
     if (entry.driver) s["driver"] = DriverName(*entry.driver);
     state["services"].push_back(s);
@@ -249,7 +251,13 @@ void Machine::SaveState() {
   WriteFileAtomic(dir_ / "state.json", state.dump(1) + "\n");
 }
 
+std::string Machine::Summary() const {
+  return "profile: " + profile_.name + "\nboot: " + std::to_string(boot_count_) +
+         "\npending reboot: " + (pending_reboot_ ? "yes" : "no") + "\n";
+}
+
 void Machine::Reboot() {
+  RemoveServicesMarkedForDeletion(services_, *registry_);
   BuildHardware();
   services_ = BootServiceTable(*registry_);
   pending_reboot_ = false;

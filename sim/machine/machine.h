@@ -46,8 +46,12 @@ class Machine {
 
   // Writes state.json (atomically).
   void SaveState();
-  // Restart: volatile state back to power-on, services as at boot.
+  // Restart: volatile state back to power-on, services as at boot (those
+  // marked for deletion removed, nothing of ours running), no reboot
+  // pending. The log-on that follows is RebootAndLogOn's (reboot.h).
   void Reboot();
+  // "name: value" lines for `tunora-sim show DIR`.
+  std::string Summary() const;
 
   const std::filesystem::path& dir() const { return dir_; }
   const Profile& profile() const { return profile_; }
@@ -58,6 +62,8 @@ class Machine {
   std::vector<CardModel*> cards();
   ServiceTable& services() { return services_; }
   std::uint64_t& virtual_ms() { return virtual_ms_; }
+  // Set when a program asked Windows to restart; the restart itself is
+  // `tunora-sim reboot`.
   bool& pending_reboot() { return pending_reboot_; }
   std::filesystem::path drive_c() const { return dir_ / "drive_c"; }
   DeviceFaults device_faults() const;

@@ -142,6 +142,16 @@ ServiceTable BootServiceTable(SimRegistry& registry) {
   return table;
 }
 
+void RemoveServicesMarkedForDeletion(const ServiceTable& table, SimRegistry& registry) {
+  bool removed = false;
+  for (const auto& [key, entry] : table.services) {
+    if (entry.delete_pending && registry.hive().RemoveKey(ServiceKeyPath(entry.name))) {
+      removed = true;
+    }
+  }
+  if (removed) registry.NoteChange();
+}
+
 SimDevices::SimDevices(ServiceTable& table, SimRegistry& registry, Files& files,
                        drivers::KernelServices& kernel, bool nine_x, bool administrator,
                        DeviceFaults faults)

@@ -116,6 +116,10 @@ std::string ServiceKeyPath(std::string_view name);
 // with an ImagePath is known; the maker's low-level drivers are not running.
 ServiceTable BootServiceTable(SimRegistry& registry);
 
+// Windows at boot, before it builds the table: the keys of services marked
+// for deletion go, whoever the user is (the system does it).
+void RemoveServicesMarkedForDeletion(const ServiceTable& table, SimRegistry& registry);
+
 const char* DriverName(DriverKind kind);
 
 }  // namespace tunora::sim

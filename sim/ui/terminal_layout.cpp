@@ -48,9 +48,15 @@ void WrapParagraph(std::string_view rest, int width, std::vector<std::string>& l
 }  // namespace
 
 CellRect DialogUnitsToCells(int x, int y, int width, int height) {
-  return CellRect{x / kDialogUnitsPerColumn, y / kDialogUnitsPerRow,
-                  std::max(1, width / kDialogUnitsPerColumn),
-                  std::max(1, height / kDialogUnitsPerRow)};
+  // Each edge to its nearest cell boundary, so that controls that touch in
+  // dialog units touch in cells and do not overlap.
+  auto column = [](int units) {
+    return (units + kDialogUnitsPerColumn / 2) / kDialogUnitsPerColumn;
+  };
+  auto row = [](int units) { return (units + kDialogUnitsPerRow / 2) / kDialogUnitsPerRow; };
+  const int left = column(x), top = row(y);
+  return CellRect{left, top, std::max(1, column(x + width) - left),
+                  std::max(1, row(y + height) - top)};
 }
 
 CellRect CentredFrame(int columns, int rows, int screen_columns, int screen_rows) {
@@ -163,6 +169,159 @@ MessageBoxLayout LayoutMessageBox(std::string_view text, std::string_view captio
     x += Length(label) + kButtonGap;
   }
   return layout;
+}
+
+CellRect ControlCells(const ControlState& control) {
+  CellRect cells = DialogUnitsToCells(control.x, control.y, control.width, control.height);
+  const bool multiline = control.kind == ControlKind::kEdit && (control.style & kStyleMultiline);
+  if (IsInteractive(control.kind) && !multiline) cells.height = 1;
+  return cells;
+}
+
+std::string ButtonFace(std::string_view text, int width) {
+  const std::string padded = "[ " + std::string(text) + " ]";
+  if (Length(padded) <= width) return padded;
+  const std::string tight = "[" + std::string(text) + "]";
+  if (Length(tight) <= width) return tight;
+  return AlignText(text, width, Align::kLeft);
+}
+
+int PositionAtColumn(int low, int high, int column, int width) {
+  if (width <= 1 || high <= low) return low;
+  const long long span = static_cast<long long>(high) - low;
+  const long long at = std::clamp(column, 0, width - 1);
+  // Rounded, so that the column ThumbColumn gives for a position maps back to it.
+  return static_cast<int>(low + (at * span + (width - 1) / 2) / (width - 1));
+}
+
+namespace {
+
+// Tab titles in `room` columns (edges excluded): padded with a space each
+// side when all fit so, else bare, else each cut to the same longest length.
+std::vector<std::string> TabLabels(const std::vector<std::string>& titles, int room) {
+  int bare = 0;
+  for (const std::string& title : titles) bare += Length(title);
+  const auto count = static_cast<int>(titles.size());
+  std::vector<std::string> labels;
+  if (bare + 2 * count <= room) {
+    for (const std::string& title : titles) labels.push_back(" " + title + " ");
+    return labels;
+  }
+  int longest = 0;
+  for (const std::string& title : titles) longest = std::max(longest, Length(title));
+  auto width_at = [&](int cut) {
+    int total = 0;
+    for (const std::string& title : titles) total += std::min(cut, Length(title));
+    return total;
+  };
+  int cut = longest;
+  while (cut > 1 && width_at(cut) > room) --cut;
+  for (const std::string& title : titles) {
+    labels.push_back(title.substr(0, static_cast<std::size_t>(cut)));
+  }
+  return labels;
+}
+
+}  // namespace
+
+SheetLayout LayoutSheet(const std::vector<std::string>& titles, int page_width_units,
+                        int page_height_units, int frame_width_units, int screen_columns,
+                        int screen_rows) {
+  const CellRect page_cells = DialogUnitsToCells(0, 0, page_width_units, page_height_units);
+  // Tab edges and titles (2 rows), the page in its box, the button row.
+  // A blank column each side of the page's box keeps it off the frame.
+  const int columns = std::max(page_cells.width + 4, frame_width_units / kDialogUnitsPerColumn);
+  const int rows = 2 + page_cells.height + 2 + 1;
+  SheetLayout layout;
+  layout.frame = CentredFrame(columns, rows, screen_columns, screen_rows);
+  layout.client = {layout.frame.x + 1, layout.frame.y + 1, columns, rows};
+  layout.tab_top = layout.client.y;
+  layout.tab_row = layout.client.y + 1;
+  const int count = static_cast<int>(titles.size());
+  int edge = layout.client.x + 1;
+  for (std::string& label : TabLabels(titles, columns - 2 - count - 1)) {
+    const int right = edge + Length(label) + 1;
+    layout.tabs.push_back({edge, right, std::move(label)});
+    edge = right;
+  }
+  layout.page_box = {layout.client.x + 1, layout.client.y + 2, columns - 2, page_cells.height + 2};
+  layout.page = {layout.page_box.x + 1, layout.page_box.y + 1, page_cells.width, page_cells.height};
+  layout.button_row = layout.page_box.y + layout.page_box.height;
+  return layout;
+}
+
+SheetLayout LayoutSheet(const SheetModel& sheet, int screen_columns, int screen_rows) {
+  std::vector<std::string> titles;
+  for (int i = 0; i < sheet.page_count(); ++i) titles.push_back(StripMnemonic(sheet.PageTitle(i)));
+  // The frame was sized to the largest page with its margins, tabs and button row.
+  const WindowModel& frame = sheet.frame();
+  const int page_width = frame.width() - 2 * kSheetMargin;
+  const int page_height = frame.height() - 2 * kSheetMargin - kSheetTabHeight - kSheetButtonRow;
+  return LayoutSheet(titles, page_width, page_height, frame.width(), screen_columns, screen_rows);
+}
+
+CellRect SheetFrameControlCells(const SheetLayout& layout, const ControlState& control) {
+  // The frame's dialog units count from its client area, whose margin is
+  // the page box's blank column here.
+  CellRect cells = ControlCells(control);
+  cells.x += layout.page_box.x;
+  cells.y = layout.button_row;
+  cells.height = 1;
+  return cells;
+}
+
+namespace {
+
+bool Contains(const CellRect& r, int column, int row) {
+  return row >= r.y && row < r.y + r.height && column >= r.x && column < r.x + r.width;
+}
+
+bool Clickable(const ControlState& control) {
+  return control.visible && control.id != kNoControlId && IsInteractive(control.kind);
+}
+
+}  // namespace
+
+HitTarget HitTestDialog(const WindowModel& window, const CellRect& client, int column, int row) {
+  HitTarget hit;
+  for (const ControlState& control : window.controls()) {
+    CellRect cells = ControlCells(control);
+    cells.x += client.x;
+    cells.y += client.y;
+    if (Clickable(control) && Contains(cells, column, row)) {
+      hit = {HitTarget::Kind::kControl, control.id, column - cells.x};
+    }
+  }
+  return hit;
+}
+
+HitTarget HitTestSheet(const SheetModel& sheet, const SheetLayout& layout, int column, int row) {
+  if (row == layout.tab_top || row == layout.tab_row) {
+    for (std::size_t i = 0; i < layout.tabs.size(); ++i) {
+      const SheetTab& tab = layout.tabs[i];
+      if (column > tab.left && column < tab.right) {
+        return {HitTarget::Kind::kTab, static_cast<int>(i), column - tab.left - 1};
+      }
+    }
+    return {};
+  }
+  if (const WindowModel* page = sheet.ActiveWindow(); page && Contains(layout.page, column, row)) {
+    HitTarget hit = HitTestDialog(*page, layout.page, column, row);
+    if (hit.kind == HitTarget::Kind::kControl) hit.kind = HitTarget::Kind::kPageControl;
+    return hit;
+  }
+  HitTarget hit;
+  for (const ControlState& control : sheet.frame().controls()) {
+    const CellRect cells = SheetFrameControlCells(layout, control);
+    if (Clickable(control) && Contains(cells, column, row)) {
+      hit = {HitTarget::Kind::kFrameControl, control.id, column - cells.x};
+    }
+  }
+  return hit;
+}
+
+bool FitsScreen(const CellRect& frame, int screen_columns, int screen_lines) {
+  return frame.width <= screen_columns && frame.height + 1 <= screen_lines;
 }
 
 }  // namespace tunora::sim

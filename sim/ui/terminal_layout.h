@@ -1,13 +1,16 @@
 // Where the terminal UI puts things: dialog units to character cells,
 // window frames centred on the screen, wrapped and aligned text, message
-// box layout, bar positions. Pure arithmetic, so it is tested without a
-// terminal.
+// box and property sheet layout, bar positions, mouse hit-testing. Pure arithmetic, so it is tested
+// without a terminal.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "sim/ui/sheet_model.h"
+#include "sim/ui/window_model.h"
 
 namespace tunora::sim {
 
@@ -66,5 +69,65 @@ struct MessageBoxLayout {
 
 MessageBoxLayout LayoutMessageBox(std::string_view text, std::string_view caption,
                                   std::uint32_t type, int screen_columns, int screen_rows);
+
+// The cells a control is drawn in, relative to its window's client area:
+// one row for the single-line kinds (buttons, boxes, edits, combos, bars).
+CellRect ControlCells(const ControlState& control);
+
+// A push button's face, at most `width` columns: "[ Text ]", else "[Text]"
+// when the padded one does not fit, else the text cut to the width.
+std::string ButtonFace(std::string_view text, int width);
+
+// The trackbar position under column `column` of a bar `width` cells wide;
+// the inverse of ThumbColumn.
+int PositionAtColumn(int low, int high, int column, int width);
+
+// A property sheet on the screen. The tabs take two rows (their top edges,
+// then their titles), the page sits in a box joined to the active tab, the
+// frame's buttons take the row under the box. All cells are absolute.
+struct SheetTab {
+  int left = 0;  // the tab's left edge; the next tab's left edge is its right one
+  int right = 0;
+  std::string label;  // the title as shown between the edges
+};
+
+struct SheetLayout {
+  CellRect frame;  // border included
+  CellRect client;
+  int tab_top = 0, tab_row = 0;  // rows of the tabs' top edges and of their titles
+  std::vector<SheetTab> tabs;
+  CellRect page_box;  // border of the page
+  CellRect page;      // the page's client area: its controls are placed from here
+  int button_row = 0;
+};
+
+// `titles` of the tabs; the page's and the frame's size in dialog units.
+SheetLayout LayoutSheet(const std::vector<std::string>& titles, int page_width_units,
+                        int page_height_units, int frame_width_units, int screen_columns,
+                        int screen_rows);
+SheetLayout LayoutSheet(const SheetModel& sheet, int screen_columns, int screen_rows);
+
+// Where a frame control of the sheet is drawn: its column from its dialog
+// units, its row the button row.
+CellRect SheetFrameControlCells(const SheetLayout& layout, const ControlState& control);
+
+// What a mouse click at (column, row) lands on.
+struct HitTarget {
+  enum class Kind { kNone, kTab, kPageControl, kFrameControl, kControl };
+  Kind kind = Kind::kNone;
+  int id = kNoControlId;  // controls: the id; tabs: the page index
+  int column = 0;         // within the control's cells
+  bool operator==(const HitTarget&) const = default;
+};
+
+// A click in a dialog whose client area starts at `client`: the visible
+// control with an id under it (kControl); the last control listed wins, as
+// later windows lie on top.
+HitTarget HitTestDialog(const WindowModel& window, const CellRect& client, int column, int row);
+// A click in a sheet: a tab, a control of the active page or of the frame.
+HitTarget HitTestSheet(const SheetModel& sheet, const SheetLayout& layout, int column, int row);
+
+// True when `frame` and the status line under it fit the screen.
+bool FitsScreen(const CellRect& frame, int screen_columns, int screen_lines);
 
 }  // namespace tunora::sim

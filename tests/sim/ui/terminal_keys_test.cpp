@@ -36,21 +36,31 @@ class TerminalKeysTest : public ::testing::Test {
 
 TEST_F(TerminalKeysTest, TabVisitsUsableInteractiveControlsInOrder) {
   EXPECT_EQ(window_.focus(), kIdOk);
+  window_.SetCheck(ids::kRadioE, true);
   std::vector<int> visited;
-  for (int i = 0; i < 14; ++i) {
+  for (int i = 0; i < 11; ++i) {
     Press(KeyCode::kTab);
     visited.push_back(window_.focus());
   }
   // Statics, groups, pictures, the progress bar, disabled and hidden
-  // controls are skipped; the round wraps to OK.
-  EXPECT_EQ(visited,
-            (std::vector<int>{kIdCancel, ids::kAutoCheck, ids::kManualCheck, ids::kRadioA,
-                              ids::kRadioB, ids::kRadioC, ids::kRadioD, ids::kRadioE, ids::kEditId,
-                              ids::kComboId, ids::kSliderId, ids::kAskButton, kIdOk, kIdCancel}));
+  // controls are skipped; a radio group is one stop, entered at its checked
+  // button; the round wraps to OK.
+  EXPECT_EQ(visited, (std::vector<int>{kIdCancel, ids::kAutoCheck, ids::kManualCheck, ids::kRadioA,
+                                       ids::kRadioE, ids::kEditId, ids::kComboId, ids::kSliderId,
+                                       ids::kAskButton, kIdOk, kIdCancel}));
   Press(KeyCode::kBackTab);
   Press(KeyCode::kBackTab);
   EXPECT_EQ(window_.focus(), ids::kAskButton);
   EXPECT_TRUE(handler_.log.empty());
+  // Arrows stay within a radio group, round, pressing what they reach.
+  Focus(ids::kRadioC);
+  Press(KeyCode::kDown);
+  Press(KeyCode::kLeft);
+  Press(KeyCode::kUp);
+  EXPECT_EQ(window_.focus(), ids::kRadioB);
+  EXPECT_TRUE(window_.IsChecked(ids::kRadioB));
+  EXPECT_EQ(handler_.log,
+            (std::vector<std::string>{"command 20 0", "command 22 0", "command 21 0"}));
 }
 
 TEST_F(TerminalKeysTest, NextFocusWithNothingToFocus) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/ui.h"
+#include "sim/ui/terminal_picture.h"
 
 namespace tunora::sim {
 namespace {
@@ -12,18 +15,23 @@ TEST(TerminalLayout, DialogUnitsToCells) {
     int x, y, width, height;
     CellRect cells;
   };
+  // Each edge goes to its nearest cell boundary.
   const Case cases[] = {
-      {0, 0, 4, 8, {0, 0, 1, 1}},        {7, 7, 177, 102, {1, 0, 44, 12}},  // a picture
-      {191, 77, 62, 14, {47, 9, 15, 1}},                                    // a push button
-      {198, 18, 48, 36, {49, 2, 12, 4}},                                    // a centred static
-      {191, 59, 62, 10, {47, 7, 15, 1}},                                    // a sunken static
+      {0, 0, 4, 8, {0, 0, 1, 1}},         {7, 7, 177, 102, {2, 1, 44, 13}},  // a picture
+      {191, 77, 62, 14, {48, 10, 15, 1}},                                    // a push button
+      {198, 18, 48, 36, {50, 2, 12, 5}},                                     // a centred static
+      {191, 59, 62, 10, {48, 7, 15, 2}},                                     // a sunken static
       {8, 16, 3, 7, {2, 2, 1, 1}},  // smaller than a cell still takes one
-      {3, 15, 0, 0, {0, 1, 1, 1}},
+      {3, 15, 0, 0, {1, 2, 1, 1}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.x << "," << c.y << "," << c.width << "," << c.height);
     EXPECT_EQ(DialogUnitsToCells(c.x, c.y, c.width, c.height), c.cells);
   }
+  // Group boxes that touch in dialog units touch in cells, without overlap.
+  const CellRect upper = DialogUnitsToCells(7, 7, 132, 61);
+  const CellRect lower = DialogUnitsToCells(7, 69, 132, 38);
+  EXPECT_EQ(upper.y + upper.height, lower.y);
 }
 
 TEST(TerminalLayout, FramesAreCentredAndStayOnScreen) {
@@ -118,6 +126,94 @@ TEST(TerminalLayout, MessageBoxWrapsLongTextAndFitsTheCaption) {
   EXPECT_EQ(wide.labels, std::vector<std::string>{"[ OK ]"});
   const MessageBoxLayout narrow = LayoutMessageBox("Hi", "A rather long caption", kMbOk, 80, 24);
   EXPECT_EQ(narrow.frame.width, 21 + 2 + 4);
+}
+
+TEST(TerminalLayout, ButtonFacesAndTrackbarColumns) {
+  EXPECT_EQ(ButtonFace("Apply", 12), "[ Apply ]");
+  EXPECT_EQ(ButtonFace("Reset All", 12), "[Reset All]");
+  EXPECT_EQ(ButtonFace("Reset All", 9), "Reset All");
+  EXPECT_EQ(ButtonFace("Generate", 4), "Gene");
+  // A click on the column a position's thumb is drawn in gives it back.
+  for (const int position : {0, 7, 60, 119, 120}) {
+    EXPECT_EQ(PositionAtColumn(0, 120, ThumbColumn(0, 120, position, 121), 121), position);
+  }
+  EXPECT_EQ(PositionAtColumn(0, 120, 15, 31), 60);
+  EXPECT_EQ(PositionAtColumn(10, 20, -3, 31), 10);
+  EXPECT_EQ(PositionAtColumn(10, 20, 99, 31), 20);
+  EXPECT_EQ(PositionAtColumn(5, 5, 3, 31), 5);
+}
+
+// Seven pages of the tweak sheet's size (280 x 114 units, frame 288 wide).
+const std::vector<std::string> kTitles = {
+    "Quillex", "AGP", "D3D", "OpenGL", "Monitor Profile", "Clock Tweak", "Miscellaneous"};
+
+TEST(TerminalLayout, SheetFitsEightyByTwentyFive) {
+  const SheetLayout layout = LayoutSheet(kTitles, 280, 114, 288, 80, 24);
+  // 70 x 14 cells of page, its box, a blank column each side; two tab
+  // rows and the button row; the border.
+  EXPECT_EQ(layout.frame, (CellRect{2, 1, 76, 21}));
+  EXPECT_TRUE(FitsScreen(layout.frame, 80, 25));
+  EXPECT_FALSE(FitsScreen(layout.frame, 80, 21));
+  EXPECT_FALSE(FitsScreen(layout.frame, 75, 25));
+  EXPECT_EQ(layout.tab_top, 2);
+  EXPECT_EQ(layout.tab_row, 3);
+  EXPECT_EQ(layout.page_box, (CellRect{4, 4, 72, 16}));
+  EXPECT_EQ(layout.page, (CellRect{5, 5, 70, 14}));
+  EXPECT_EQ(layout.button_row, 20);
+  // Titles without padding (padded ones would not fit), edges shared.
+  ASSERT_EQ(layout.tabs.size(), kTitles.size());
+  EXPECT_EQ(layout.tabs[0].left, layout.page_box.x);
+  for (std::size_t i = 0; i < kTitles.size(); ++i) {
+    EXPECT_EQ(layout.tabs[i].label, kTitles[i]);
+    EXPECT_EQ(layout.tabs[i].right - layout.tabs[i].left, static_cast<int>(kTitles[i].size()) + 1);
+    if (i > 0) {
+      EXPECT_EQ(layout.tabs[i].left, layout.tabs[i - 1].right);
+    }
+  }
+  EXPECT_EQ(layout.tabs.back().right, 4 + 58 + 7);
+}
+
+TEST(TerminalLayout, SheetTabLabelsShrinkToFit) {
+  const SheetLayout few = LayoutSheet({"A", "Bc"}, 280, 114, 288, 80, 24);
+  EXPECT_EQ(few.tabs[0].label, " A ");
+  EXPECT_EQ(few.tabs[1].label, " Bc ");
+  const SheetLayout narrow = LayoutSheet(kTitles, 200, 40, 208, 80, 24);
+  int end = narrow.tabs.back().right;
+  EXPECT_LE(end, narrow.page_box.x + narrow.page_box.width - 1);
+  EXPECT_EQ(narrow.tabs[1].label, "AGP");  // short titles stay whole
+  EXPECT_LT(narrow.tabs[4].label.size(), kTitles[4].size());
+}
+
+TEST(TerminalLayout, PicturesFillTheirCells) {
+  struct Case {
+    std::string_view resource;
+    int width, height;
+    bool unicode;
+    std::wstring_view contains;
+  };
+  const Case cases[] = {
+      {"#131", 44, 13, true, L"Quillex"}, {"#131", 44, 13, false, L"Quillex"},
+      {"#131", 20, 5, true, L"Quillex"},  {"#132", 5, 3, true, L"Q"},
+      {"#128", 5, 2, false, L"Q"},        {"#131", 3, 1, true, L"[Q]"},
+      {"#999", 4, 2, false, L"...."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.resource << " " << c.width << "x" << c.height);
+    const std::vector<std::wstring> rows = PictureCells(c.resource, c.width, c.height, c.unicode);
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(c.height));
+    bool found = false;
+    for (const std::wstring& row : rows) {
+      EXPECT_EQ(row.size(), static_cast<std::size_t>(c.width));
+      found = found || row.find(c.contains) != std::wstring::npos;
+      // ASCII screens get nothing but ASCII.
+      const bool ascii = std::all_of(row.begin(), row.end(), [](wchar_t ch) { return ch < 0x80; });
+      EXPECT_TRUE(c.unicode || ascii);
+    }
+    EXPECT_TRUE(found);
+  }
+  EXPECT_EQ(GlyphChar(Glyph::kTeeUp, true), L'\u2534');
+  EXPECT_EQ(GlyphChar(Glyph::kTeeUp, false), L'+');
+  EXPECT_EQ(GlyphChar(Glyph::kVertical, false), L'|');
 }
 
 TEST(TerminalLayout, MessageBoxButtonTexts) {

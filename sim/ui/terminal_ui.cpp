@@ -1,15 +1,19 @@
 #include "sim/ui/terminal_ui.h"
 
+#include <langinfo.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 
 #include "platform/platform.h"
 #include "sim/ui/scripted_ui.h"
+#include "sim/ui/scripted_window.h"
 #include "sim/ui/terminal_draw.h"
 #include "sim/ui/terminal_layout.h"
 
@@ -20,7 +24,12 @@ namespace tunora::sim {
 namespace {
 
 constexpr std::string_view kKeyHelp = " Tab:next  Enter:OK  Space:toggle  Esc:cancel  F10:menu ";
+constexpr std::string_view kSheetKeyHelp =
+    " Tab:next  Ctrl+PgUp/PgDn, Alt+letter:tabs  Esc:cancel ";
 constexpr std::string_view kWaitText = " Please wait...";
+// Ctrl+PgUp and Ctrl+PgDn as xterm and tmux send them.
+constexpr const char* kCtrlPageUpSequence = "\x1b[5;5~";
+constexpr const char* kCtrlPageDownSequence = "\x1b[6;5~";
 constexpr int kEscapeFollowMs = 200;  // Esc then space within this opens the system menu
 constexpr int kEscapeDelayMs = 50;
 
@@ -53,8 +62,17 @@ class TerminalUi::Session {
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || !term || !*term) {
       throw TerminalUnavailable();
     }
+    // The user's character set decides between box-drawing characters and
+    // ASCII; numbers stay in the "C" form the program writes them in.
+    if (const char* old = std::setlocale(LC_ALL, nullptr)) old_locale_ = old;
+    std::setlocale(LC_ALL, "");
+    std::setlocale(LC_NUMERIC, "C");
+    unicode_ = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
     screen_ = newterm(nullptr, stdout, stdin);
-    if (!screen_) throw TerminalUnavailable();
+    if (!screen_) {
+      std::setlocale(LC_ALL, old_locale_.c_str());
+      throw TerminalUnavailable();
+    }
     set_term(screen_);
     cbreak();
     noecho();
@@ -62,16 +80,37 @@ class TerminalUi::Session {
     keypad(stdscr, TRUE);
     set_escdelay(kEscapeDelayMs);
     curs_set(0);
+    mousemask(BUTTON1_PRESSED | BUTTON1_CLICKED, nullptr);
+    mouseinterval(0);  // a press acts at once
+    ctrl_page_up_ = BindKey(kCtrlPageUpSequence, KEY_MAX + 1);
+    ctrl_page_down_ = BindKey(kCtrlPageDownSequence, KEY_MAX + 2);
   }
   ~Session() {
     endwin();
     delscreen(screen_);
+    std::setlocale(LC_ALL, old_locale_.c_str());
   }
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
+  bool unicode() const { return unicode_; }
+  int ctrl_page_up() const { return ctrl_page_up_; }
+  int ctrl_page_down() const { return ctrl_page_down_; }
+
  private:
+  // The key code the terminal description gives `sequence`, else `spare`
+  // bound to it.
+  static int BindKey(const char* sequence, int spare) {
+    const int known = key_defined(sequence);
+    if (known > 0) return known;
+    define_key(sequence, spare);
+    return spare;
+  }
+
   SCREEN* screen_ = nullptr;
+  std::string old_locale_ = "C";
+  bool unicode_ = false;
+  int ctrl_page_up_ = 0, ctrl_page_down_ = 0;
 };
 
 TerminalUi::TerminalUi() : session_(std::make_unique<Session>()) {}
@@ -82,23 +121,56 @@ TerminalUi::~TerminalUi() {
   std::cout.flush();
 }
 
+CellRect TerminalUi::FrameOf(const Layer& layer) const {
+  const int rows = std::max(1, LINES - 1);  // the last line is the status line
+  if (layer.window) return DialogFrame(layer.window->width(), layer.window->height(), COLS, rows);
+  if (layer.sheet) return LayoutSheet(*layer.sheet, COLS, rows).frame;
+  return LayoutMessageBox(layer.text, layer.caption, layer.type, COLS, rows).frame;
+}
+
+bool TerminalUi::WindowsFit() const {
+  return std::all_of(layers_.begin(), layers_.end(), [this](const Layer* layer) {
+    return FitsScreen(FrameOf(*layer), COLS, LINES);
+  });
+}
+
 void TerminalUi::Redraw(const std::vector<std::string>* menu, int menu_selection) {
   erase();
-  const int rows = std::max(1, LINES - 1);  // the last line is the status line
+  const bool unicode = session_->unicode();
+  const bool busy = wait_depth_ > 0;
+  const bool sheet_on_top = !layers_.empty() && layers_.back()->sheet;
+  const std::string status = busy ? std::string(kWaitText) : " " + status_;
+  const std::string_view keys = sheet_on_top ? kSheetKeyHelp : kKeyHelp;
+  if (!WindowsFit()) {
+    int columns = 0, lines = 0;
+    for (const Layer* layer : layers_) {
+      const CellRect frame = FrameOf(*layer);
+      columns = std::max(columns, frame.width);
+      lines = std::max(lines, frame.height + 1);
+    }
+    DrawTooSmall(columns, lines);
+    DrawStatusLine(status, "", busy);
+    refresh();
+    return;
+  }
+  const int rows = std::max(1, LINES - 1);
   CellRect top{};
-  for (const Layer* layer : layers_) {
-    if (layer->window) {
-      top = DialogFrame(layer->window->width(), layer->window->height(), COLS, rows);
-      DrawDialog(*layer->window, top);
+  for (std::size_t i = 0; i < layers_.size(); ++i) {
+    const Layer& layer = *layers_[i];
+    const bool focused = i + 1 == layers_.size() && !menu;
+    top = FrameOf(layer);
+    if (layer.window) {
+      DrawDialog(*layer.window, top, focused, unicode);
+    } else if (layer.sheet) {
+      DrawSheet(*layer.sheet, LayoutSheet(*layer.sheet, COLS, rows), *layer.sheet_focus, focused,
+                unicode);
     } else {
-      const MessageBoxLayout box =
-          LayoutMessageBox(layer->text, layer->caption, layer->type, COLS, rows);
-      DrawMessageBox(box, layer->caption, layer->focused_button);
-      top = box.frame;
+      DrawMessageBox(LayoutMessageBox(layer.text, layer.caption, layer.type, COLS, rows),
+                     layer.caption, layer.focused_button, unicode);
     }
   }
-  if (menu) DrawMenu(*menu, menu_selection, top);
-  DrawStatusLine(wait_depth_ > 0 ? kWaitText : " " + status_, kKeyHelp);
+  if (menu) DrawMenu(*menu, menu_selection, top, unicode);
+  DrawStatusLine(status, keys, busy);
   refresh();
 }
 
@@ -140,16 +212,35 @@ KeyPress TerminalUi::ReadKey() {
         return {KeyCode::kMenu};
       case KEY_RESIZE:
         return {KeyCode::kResize};
+      case KEY_MOUSE: {
+        MEVENT event{};
+        if (getmouse(&event) == OK && (event.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED))) {
+          return {KeyCode::kMouse, 0, event.x, event.y};
+        }
+        continue;
+      }
       case 27: {
-        // Alt+Space arrives as Esc then space; a lone Esc is Escape.
+        // Alt+key arrives as Esc then the key; a lone Esc is Escape.
         timeout(kEscapeFollowMs);
-        const int next = getch();
+        int next = getch();
+        if (next == '[' || next == 'O') {
+          // The rest of a sequence curses does not know: dropped, so that
+          // it is not typed into an edit.
+          while (next != ERR && !(next >= 0x40 && next <= 0x7E && next != '[' && next != 'O')) {
+            next = getch();
+          }
+          timeout(-1);
+          continue;
+        }
         timeout(-1);
         if (next == ERR) return {KeyCode::kEscape};
         if (next == ' ') return {KeyCode::kMenu};
+        if (next > 32 && next < 127) return {KeyCode::kAlt, static_cast<char>(next)};
         continue;
       }
       default:
+        if (ch == session_->ctrl_page_up()) return {KeyCode::kCtrlPageUp};
+        if (ch == session_->ctrl_page_down()) return {KeyCode::kCtrlPageDown};
         if (ch >= 32 && ch < 127) return {KeyCode::kChar, static_cast<char>(ch)};
         continue;
     }
@@ -165,11 +256,45 @@ int TerminalUi::DialogBox(const DialogTemplate& dialog, DialogHandler& handler) 
   window.FocusFirstIfNone();
   while (!window.ended()) {
     Redraw();
-    if (HandleDialogKey(window, handler, ReadKey()) == KeyOutcome::kOpenSystemMenu) {
-      RunSystemMenu(window, handler);
+    const KeyPress key = ReadKey();
+    KeyOutcome outcome = KeyOutcome::kIgnored;
+    if (key.code != KeyCode::kMouse) {
+      outcome = HandleDialogKey(window, handler, key);
+    } else if (WindowsFit()) {
+      const CellRect frame = FrameOf(layer);
+      const CellRect client{frame.x + 1, frame.y + 1, frame.width - 2, frame.height - 2};
+      outcome = ClickControl(window, handler, HitTestDialog(window, client, key.column, key.row));
     }
+    if (outcome == KeyOutcome::kOpenSystemMenu) RunSystemMenu(window, handler);
   }
   return window.result();
+}
+
+int TerminalUi::PropertySheet(const SheetTemplate& sheet, SheetHandler& handler) {
+  SheetModel model(sheet, handler);
+  SheetFocus focus;
+  Layer layer;
+  layer.sheet = &model;
+  layer.sheet_focus = &focus;
+  const LayerGuard guard(layers_, layer);
+  model.Open();
+  while (!model.ended()) {
+    SettleSheetFocus(model, focus);
+    Redraw();
+    const KeyPress key = ReadKey();
+    KeyOutcome outcome = KeyOutcome::kIgnored;
+    if (key.code != KeyCode::kMouse) {
+      outcome = HandleSheetKey(model, focus, key);
+    } else if (WindowsFit()) {
+      const SheetLayout layout = LayoutSheet(model, COLS, std::max(1, LINES - 1));
+      outcome = ClickSheet(model, focus, HitTestSheet(model, layout, key.column, key.row));
+    }
+    if (outcome == KeyOutcome::kOpenSystemMenu) {
+      SheetFrameHandler frame_handler(model);
+      RunSystemMenu(model.frame(), frame_handler);
+    }
+  }
+  return model.result();
 }
 
 void TerminalUi::RunSystemMenu(WindowModel& window, DialogHandler& handler) {
@@ -239,11 +364,27 @@ int TerminalUi::RunMessageBox(Layer& layer) {
         break;
       case KeyCode::kEnter:
         return buttons[static_cast<std::size_t>(layer.focused_button)];
+      case KeyCode::kMouse: {
+        if (!WindowsFit()) break;
+        const MessageBoxLayout box =
+            LayoutMessageBox(layer.text, layer.caption, layer.type, COLS, std::max(1, LINES - 1));
+        for (std::size_t i = 0; i < box.buttons.size(); ++i) {
+          const int left = box.button_x[i];
+          const int width = static_cast<int>(box.labels[i].size());
+          if (key.row == box.button_y && key.column >= left && key.column < left + width) {
+            return box.buttons[i];
+          }
+        }
+        break;
+      }
       case KeyCode::kEscape:
         if (const int result = MessageBoxEscape(layer.type); result != 0) return result;
         break;
       case KeyCode::kChar:
-        if (key.character == ' ') return buttons[static_cast<std::size_t>(layer.focused_button)];
+      case KeyCode::kAlt:
+        if (key.code == KeyCode::kChar && key.character == ' ') {
+          return buttons[static_cast<std::size_t>(layer.focused_button)];
+        }
         for (const int id : buttons) {
           if (Lower(MessageBoxButtonText(id)[0]) == Lower(key.character)) return id;
         }
@@ -266,11 +407,6 @@ void TerminalUi::Event(std::string_view line) {
   status_ = std::string(line);
   events_.push_back(status_);
   Redraw();
-}
-
-int TerminalUi::PropertySheet(const SheetTemplate& sheet, SheetHandler& handler) {
-  (void)sheet, (void)handler;
-  throw std::logic_error("the terminal UI cannot show property sheets yet");
 }
 
 }  // namespace tunora::sim

@@ -1,16 +1,23 @@
-// The terminal UI: draws each dialog from its template with curses (one
-// cell per 4 x 8 dialog units) and runs it from the keyboard.
+// The terminal UI: draws each dialog and property sheet from its template
+// with curses (one cell per 4 x 8 dialog units) and runs it from the
+// keyboard and the mouse.
 //
-//   Tab / Shift-Tab, Up / Down   move the focus
+//   Tab / Shift-Tab              move the focus (a sheet: the page, then its buttons)
+//   Up / Down / Left / Right     within a radio group, a trackbar or a combo; else the focus
 //   Enter                        the focused button, else the default one
 //   Space                        presses a button, toggles a check box
-//   Left / Right, Home / End     move a trackbar or a combo's selection
+//   PgUp / PgDn, Home / End      move a trackbar or a combo's selection
 //   typing, Backspace            edit the focused edit
+//   Alt+letter, letter           the control whose text marks the letter with '&'
+//   Alt+letter (sheet)           also the tab with that letter (first of its title)
+//   Ctrl+PgUp / Ctrl+PgDn        the previous / next tab
 //   Escape                       cancel
 //   F10, Alt+Space, Esc Space    the window's system menu
+//   mouse click                  tabs, buttons, boxes, edits, combo arrows, trackbars
 //
-// The terminal is restored whenever the object goes, also when an
-// exception (ProcessExit) passes through a dialog.
+// Lines are Unicode box-drawing characters in a UTF-8 locale, ASCII
+// otherwise. The terminal is restored whenever the object goes, also when
+// an exception (ProcessExit) passes through a dialog.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +28,9 @@
 #include <vector>
 
 #include "platform/ui.h"
+#include "sim/ui/sheet_model.h"
 #include "sim/ui/terminal_keys.h"
+#include "sim/ui/terminal_layout.h"
 #include "sim/ui/window_model.h"
 
 namespace tunora::sim {
@@ -53,8 +62,10 @@ class TerminalUi : public Ui {
 
   // What is on the screen, bottom to top, for redraws.
   struct Layer {
-    const WindowModel* window = nullptr;  // a dialog, or else a message box:
-    std::string_view text, caption;
+    const WindowModel* window = nullptr;  // a dialog,
+    const SheetModel* sheet = nullptr;    // or a sheet,
+    const SheetFocus* sheet_focus = nullptr;
+    std::string_view text, caption;  // or else a message box
     std::uint32_t type = 0;
     int focused_button = 0;
   };
@@ -63,6 +74,10 @@ class TerminalUi : public Ui {
   class Session;
 
   void Redraw(const std::vector<std::string>* menu = nullptr, int menu_selection = 0);
+  // Where a layer's window sits on the screen as it is now.
+  CellRect FrameOf(const Layer& layer) const;
+  // False while the windows do not fit the screen (mouse clicks then miss).
+  bool WindowsFit() const;
   KeyPress ReadKey();
   // The system menu of the top dialog: Close (the close box) and what the
   // window appended; runs the chosen entry.

@@ -198,7 +198,11 @@ int WriteOglPreset(const SettingsContext& context, const OglPresetChoice& choice
   const int written = ForEachOpenGlWriteKey(
       registry, context.platform_kind,
       [&](RegKey key, const DriverKey&) { WritePresetValues(registry, key, choice); });
-  return WriteResult(written > 0);
+  // The 2000/XP QX3 driver keeps no preset values: none of the keys names
+  // it, and that is no reason to tell its user the driver is broken.
+  const bool no_preset_driver =
+      context.platform_kind == kPlatformWin2kXp && context.chip_family == kFamilyQx3;
+  return WriteResult(written > 0 || no_preset_driver);
 }
 
 }  // namespace tunora

@@ -68,7 +68,8 @@ TEST_P(SettingsRoundTrip, EverySettingReadsBackAfterARebootWithTheSameDriverVers
       state.current = written;
       state.changed = {1, 1, 1, 1};
       const ApplyResults results = WriteAllSettings(run.Settings(), state);
-      EXPECT_EQ(results.AnyRebootBlockingFailure(run.state().platform_kind), !c.ogl_keys);
+      // The QX3 driver keeps no preset, which does not stop the reboot.
+      EXPECT_FALSE(results.AnyRebootBlockingFailure(run.state().platform_kind));
     }
     machine->Reboot();
     TunoraRun next(*machine);

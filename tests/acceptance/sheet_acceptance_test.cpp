@@ -133,6 +133,24 @@ TEST(Sheet, RebootNowWithoutAnInstalledDriverAborts) {
   EXPECT_FALSE(Has(run.transcript, "reboot requested"));
 }
 
+// A user who may not shut Windows down: the changes are written, the
+// restart is not, and the program says so.
+TEST(Sheet, RebootNowWithoutTheShutdownPrivilegeKeepsTheChanges) {
+  sim::Profile profile = Builtin("win2000-qx2max");
+  profile.shutdown_privilege = false;
+  TestMachine machine(profile);
+  const ProgramRun run = machine.RunTunora(
+      "expect window 102\nclick 1004\nexpect window 129\ntab \"AGP\"\nexpect window 130\n"
+      "click 1007\nclick 991\nexpect window 144\npress 1\n"
+      "expect message \"Changes Applied!\\n\\nERROR: Unable to reboot.\"\n");
+  EXPECT_EQ(run.exit_code, 1) << run.errors << run.transcript;
+  EXPECT_FALSE(Has(run.transcript, "reboot requested"));
+  EXPECT_FALSE(machine.Open()->pending_reboot());
+  EXPECT_NE(machine.Registry("System\\CurrentControlSet\\Services\\QX2")
+                .find("\"Qxg.AGPFlags\"=hex:02,00,00,00"),
+            std::string::npos);
+}
+
 TEST(Sheet, HelpWritesTheHelpFileAndOpensItEachTime) {
   TestMachine machine("win2000-qx2max");
   const ProgramRun run = machine.RunTunora(

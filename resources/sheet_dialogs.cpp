@@ -134,13 +134,13 @@ const DialogTemplate& RebootPromptDialog() {
   static const DialogTemplate dialog{
       kIddRebootPrompt,
       "Reboot - Quillex Tunora Tweak Utility",
-      186,
+      220,
       55,
       {
           {kNoControlId, ControlKind::kStatic, "You must reboot for your changes to take effect.",
-           7, 10, 172, 10, kStyleCentered},
-          {kIdcRebootNow, ControlKind::kDefPushButton, "Reboot Now", 25, 32, 60, 14},
-          {kIdcRebootLater, ControlKind::kPushButton, "Reboot Later", 101, 32, 60, 14},
+           7, 10, 206, 10, kStyleCentered},
+          {kIdcRebootNow, ControlKind::kDefPushButton, "Reboot Now", 40, 32, 60, 14},
+          {kIdcRebootLater, ControlKind::kPushButton, "Reboot Later", 120, 32, 60, 14},
       }};
   return dialog;
 }

@@ -55,10 +55,6 @@ void AgpPage::Refresh(DialogWindow& window) {
   }
 }
 
-void AgpPage::OnNotify(DialogWindow& window, int code) {
-  if (code == kPsnSetActive) Refresh(window);
-}
-
 void AgpPage::OnCommand(DialogWindow& window, int id, int notification) {
   if (notification != kBnClicked) return;
   for (const AgpButton& button : kButtons) {

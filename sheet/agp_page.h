@@ -2,23 +2,17 @@
 // driver, and the AGP status read at start-up.
 #pragma once
 
-#include "app/run_state.h"
-#include "sheet/page.h"
+#include "sheet/settings_page.h"
 
 namespace tunora {
 
-class AgpPage : public SheetPageHandler {
+class AgpPage : public SettingsPage {
  public:
-  AgpPage(App& app, ApplyResetButtons& buttons) : app_(app), buttons_(buttons) {}
+  using SettingsPage::SettingsPage;
   std::string_view RuntimeClass() const override { return "CPage2"; }
-  void OnNotify(DialogWindow& window, int code) override;
   void OnCommand(DialogWindow& window, int id, int notification) override;
 
-  void Refresh(DialogWindow& window);
-
- private:
-  App& app_;
-  ApplyResetButtons& buttons_;
+  void Refresh(DialogWindow& window) override;
 };
 
 }  // namespace tunora

@@ -13,10 +13,6 @@ void D3dPage::Refresh(DialogWindow& window) {
   if (value == 1) window.SetCheck(kIdcD3dVsyncOn, true);
 }
 
-void D3dPage::OnNotify(DialogWindow& window, int code) {
-  if (code == kPsnSetActive) Refresh(window);
-}
-
 void D3dPage::OnCommand(DialogWindow& window, int id, int notification) {
   if (notification != kBnClicked || (id != kIdcD3dVsyncOff && id != kIdcD3dVsyncOn)) return;
   buttons_.EnableApplyAndReset();

@@ -46,17 +46,12 @@ void MiscPage::ShowRadioGroups(DialogWindow& window) {
 
 void MiscPage::Refresh(DialogWindow& window) {
   ShowRadioGroups(window);
-  window.SetText(kIdcSubImageCache,
-                 std::to_string(app_.state.settings.current.subimage_cache_kb));
+  window.SetText(kIdcSubImageCache, std::to_string(app_.state.settings.current.subimage_cache_kb));
   window.SetTextLimit(kIdcSubImageCache, kCacheSizeDigits);
   buttons_.DisableApplyAndReset();
   // A change made on another page must stay appliable after a visit here.
   if (HasPendingChanges(app_.state.settings)) buttons_.EnableApplyAndReset();
   app_.state.flags.first_fill_pending = false;
-}
-
-void MiscPage::OnNotify(DialogWindow& window, int code) {
-  if (code == kPsnSetActive) Refresh(window);
 }
 
 void MiscPage::OnCommand(DialogWindow& window, int id, int notification) {

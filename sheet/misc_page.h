@@ -4,25 +4,20 @@
 
 #include <string_view>
 
-#include "app/run_state.h"
-#include "sheet/page.h"
+#include "sheet/settings_page.h"
 
 namespace tunora {
 
-class MiscPage : public SheetPageHandler {
+class MiscPage : public SettingsPage {
  public:
-  MiscPage(App& app, ApplyResetButtons& buttons) : app_(app), buttons_(buttons) {}
+  using SettingsPage::SettingsPage;
   std::string_view RuntimeClass() const override { return "CPage99"; }
-  void OnNotify(DialogWindow& window, int code) override;
   void OnCommand(DialogWindow& window, int id, int notification) override;
 
-  void Refresh(DialogWindow& window);
+  void Refresh(DialogWindow& window) override;
 
  private:
   void ShowRadioGroups(DialogWindow& window);
-
-  App& app_;
-  ApplyResetButtons& buttons_;
 };
 
 // The field's leading decimal digits as kilobytes; 0 for none.

@@ -136,10 +136,6 @@ void OpenGlPage::Refresh(DialogWindow& window) {
   ShowCustom(window);
 }
 
-void OpenGlPage::OnNotify(DialogWindow& window, int code) {
-  if (code == kPsnSetActive) Refresh(window);
-}
-
 void OpenGlPage::OnPreset(DialogWindow& window, int id) {
   OglPresetChoice& ogl = app_.state.settings.current.ogl;
   switch (id) {
@@ -224,8 +220,8 @@ void OpenGlPage::OnCommand(DialogWindow& window, int id, int notification) {
   if (notification != kBnClicked) return;
   const bool preset = std::find(std::begin(kPresetButtons), std::end(kPresetButtons), id) !=
                       std::end(kPresetButtons);
-  const bool sync = std::find(std::begin(kSyncButtons), std::end(kSyncButtons), id) !=
-                    std::end(kSyncButtons);
+  const bool sync =
+      std::find(std::begin(kSyncButtons), std::end(kSyncButtons), id) != std::end(kSyncButtons);
   if (!preset && !sync && id != kIdcOglMultitexturing) return;
   buttons_.EnableApplyAndReset();
   if (preset) {

@@ -5,19 +5,17 @@
 
 #include <string>
 
-#include "app/run_state.h"
-#include "sheet/page.h"
+#include "sheet/settings_page.h"
 
 namespace tunora {
 
-class OpenGlPage : public SheetPageHandler {
+class OpenGlPage : public SettingsPage {
  public:
-  OpenGlPage(App& app, ApplyResetButtons& buttons) : app_(app), buttons_(buttons) {}
+  using SettingsPage::SettingsPage;
   std::string_view RuntimeClass() const override { return "CPage4"; }
-  void OnNotify(DialogWindow& window, int code) override;
   void OnCommand(DialogWindow& window, int id, int notification) override;
 
-  void Refresh(DialogWindow& window);
+  void Refresh(DialogWindow& window) override;
 
  private:
   void ShowStatus(DialogWindow& window, std::int32_t preset);
@@ -26,8 +24,6 @@ class OpenGlPage : public SheetPageHandler {
   void OnPreset(DialogWindow& window, int id);
   void OnSync(DialogWindow& window, int id);
 
-  App& app_;
-  ApplyResetButtons& buttons_;
   std::string status_;  // field 1041's text
 };
 

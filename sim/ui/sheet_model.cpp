@@ -44,8 +44,8 @@ DialogTemplate SheetFrameTemplate(const SheetTemplate& sheet) {
   const int top = height - kSheetButtonRow + (kSheetButtonRow - kStandardButtonHeight) / 2;
   for (const auto& button : standard) {
     const int left = right - kStandardButtonWidth;
-    frame.controls.push_back({button.id, button.kind, button.text, left, top,
-                              kStandardButtonWidth, kStandardButtonHeight, button.style});
+    frame.controls.push_back({button.id, button.kind, button.text, left, top, kStandardButtonWidth,
+                              kStandardButtonHeight, button.style});
     right = left - kStandardButtonGap;
   }
   // Listed left to right, so the focus order runs that way.

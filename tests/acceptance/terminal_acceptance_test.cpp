@@ -2,13 +2,12 @@
 // way a person would: open the sheet, visit every tab, pick a setting with
 // the keyboard, Apply, Reboot Later, and find the setting in the registry.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <thread>
-
-#include <unistd.h>
 
 #include "tests/acceptance/process.h"
 #include "tests/support/sim_harness.h"
@@ -28,8 +27,7 @@ std::string Shell(const std::string& command) {
 
 class TmuxSession {
  public:
-  TmuxSession(const std::string& machine_dir)
-      : name_("tunora-test-" + std::to_string(::getpid())) {
+  TmuxSession(const std::string& machine_dir) : name_("tunora-test-" + std::to_string(::getpid())) {
     Shell("tmux kill-session -t " + name_ + " 2>/dev/null");
     Shell("tmux new-session -d -s " + name_ + " -x 80 -y 25 \"env TUNORA_MACHINE=" + machine_dir +
           " LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=xterm " + TUNORA_BIN_DIR +

@@ -83,7 +83,7 @@ int RunHosted(const std::string& program_name, const ProgramMain& main,
     }
     code = RunScriptedProgram(std::move(script), out, err, [&](Ui& ui) { return run(ui, false); });
   } else {
-    code = RunOnTerminal(err, [&](Ui& ui) { return run(ui, true); });
+    code = RunOnTerminal(err, [&](Ui& ui) { return run(ui, true); }, machine->drive_c());
   }
 
   try {

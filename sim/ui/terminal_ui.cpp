@@ -403,8 +403,27 @@ void TerminalUi::EndWaitCursor() {
   if (wait_depth_ > 0 && --wait_depth_ == 0) Redraw();
 }
 
+std::string WithHostPath(std::string_view event, const std::filesystem::path& drive_c) {
+  constexpr std::string_view kShellOpen = "shell open \"";
+  std::string line(event);
+  if (drive_c.empty() || !event.starts_with(kShellOpen)) return line;
+  std::string_view path = event.substr(kShellOpen.size());
+  path = path.substr(0, path.find('"'));
+  if (path.size() < 3 || (path[0] != 'C' && path[0] != 'c') || path.substr(1, 2) != ":\\") {
+    return line;
+  }
+  std::filesystem::path host = drive_c;
+  std::string_view rest = path.substr(3);
+  while (!rest.empty()) {
+    const std::size_t cut = rest.find('\\');
+    host /= std::string(rest.substr(0, cut));
+    rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
+  }
+  return line + " -> " + host.string();
+}
+
 void TerminalUi::Event(std::string_view line) {
-  status_ = std::string(line);
+  status_ = WithHostPath(line, drive_c_);
   events_.push_back(status_);
   Redraw();
 }

@@ -21,6 +21,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -42,6 +43,10 @@ class TerminalUnavailable : public std::runtime_error {
       : std::runtime_error("tunora needs a terminal; set TUNORA_UI_SCRIPT=FILE to run a script") {}
 };
 
+// `shell open "C:\X\Y"` with where that file is on this computer
+// appended (" -> DRIVE_C/X/Y"); other lines, and paths off C:, unchanged.
+std::string WithHostPath(std::string_view event, const std::filesystem::path& drive_c);
+
 class TerminalUi : public Ui {
  public:
   // Throws TerminalUnavailable instead of drawing on something that is not
@@ -50,6 +55,10 @@ class TerminalUi : public Ui {
   ~TerminalUi() override;
   TerminalUi(const TerminalUi&) = delete;
   TerminalUi& operator=(const TerminalUi&) = delete;
+
+  // The machine's C: drive on this computer, so that files the program
+  // opens through the shell can be named where the user finds them.
+  void SetDriveC(std::filesystem::path drive_c) { drive_c_ = std::move(drive_c); }
 
   int MessageBox(std::string_view text, std::string_view caption, std::uint32_t type) override;
   int DialogBox(const DialogTemplate& dialog, DialogHandler& handler) override;
@@ -89,6 +98,7 @@ class TerminalUi : public Ui {
   int wait_depth_ = 0;
   std::string status_;
   std::vector<std::string> events_;
+  std::filesystem::path drive_c_;
 };
 
 }  // namespace tunora::sim

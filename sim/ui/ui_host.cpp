@@ -8,10 +8,12 @@
 
 namespace tunora::sim {
 
-int RunOnTerminal(std::ostream& err, const std::function<int(Ui&)>& program) {
+int RunOnTerminal(std::ostream& err, const std::function<int(Ui&)>& program,
+                  const std::filesystem::path& drive_c) {
   std::optional<TerminalUi> ui;
   try {
     ui.emplace();
+    ui->SetDriveC(drive_c);
   } catch (const TerminalUnavailable& error) {
     err << error.what() << '\n';
     return kNoTerminalExitCode;

@@ -3,6 +3,7 @@
 // terminal UI otherwise.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <ostream>
 
@@ -16,7 +17,10 @@ inline constexpr int kNoTerminalExitCode = 2;
 // Runs the program on a TerminalUi; a ProcessExit becomes the exit code
 // once the terminal is restored. Without a terminal the reason goes to
 // `err` and the result is kNoTerminalExitCode.
-int RunOnTerminal(std::ostream& err, const std::function<int(Ui&)>& program);
+// `drive_c`, when given, lets the terminal name the host path of files the
+// program opens through the shell.
+int RunOnTerminal(std::ostream& err, const std::function<int(Ui&)>& program,
+                  const std::filesystem::path& drive_c = {});
 
 // `script` is the value of TUNORA_UI_SCRIPT (null or empty: the terminal).
 // Scripted: the transcript goes to `out` and ends with `exit N`; script

@@ -6,6 +6,7 @@
 
 #include "platform/ui.h"
 #include "sim/ui/terminal_picture.h"
+#include "sim/ui/terminal_ui.h"
 
 namespace tunora::sim {
 namespace {
@@ -221,6 +222,25 @@ TEST(TerminalLayout, MessageBoxButtonTexts) {
   EXPECT_EQ(MessageBoxButtonText(kIdCancel), "Cancel");
   EXPECT_EQ(MessageBoxButtonText(kIdYes), "Yes");
   EXPECT_EQ(MessageBoxButtonText(kIdNo), "No");
+}
+
+}  // namespace
+}  // namespace tunora::sim
+
+namespace tunora::sim {
+namespace {
+
+TEST(TerminalEvents, ShellOpenNamesTheFileOnThisComputer) {
+  const std::filesystem::path drive_c = "/pc/drive_c";
+  const std::pair<std::string, std::string> cases[] = {
+      {"shell open \"C:\\WINNT\\TUNORAHELP.CHM\"",
+       "shell open \"C:\\WINNT\\TUNORAHELP.CHM\" -> /pc/drive_c/WINNT/TUNORAHELP.CHM"},
+      {"shell open \"c:\\backup.reg\"", "shell open \"c:\\backup.reg\" -> /pc/drive_c/backup.reg"},
+      {"shell open \"D:\\x.txt\"", "shell open \"D:\\x.txt\""},
+      {"reboot requested", "reboot requested"},
+  };
+  for (const auto& [event, shown] : cases) EXPECT_EQ(WithHostPath(event, drive_c), shown);
+  EXPECT_EQ(WithHostPath(cases[0].first, {}), cases[0].first);
 }
 
 }  // namespace

@@ -90,11 +90,10 @@ void SheetModel::SetActivePage(int index) {
   const bool first = !page.window;
   if (first) page.window = std::make_unique<WindowModel>(*page.dialog);
   if (page_shown_) page_shown_(*page.window);
-  if (first) {
-    page.handler->OnInit(*page.window);
-    page.window->FocusFirstIfNone();
-  }
+  if (first) page.handler->OnInit(*page.window);
   page.handler->OnNotify(*page.window, kPsnSetActive);
+  // After the page's refresh, which may disable what init left usable.
+  if (first) page.window->FocusFirstIfNone();
 }
 
 std::string_view SheetModel::PageTitle(int index) const {

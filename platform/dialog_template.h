@@ -33,6 +33,9 @@ inline constexpr std::uint32_t kStyleRight = 0x0020;
 inline constexpr std::uint32_t kStyleAutoCheck = 0x0040;
 inline constexpr std::uint32_t kStyleNumber = 0x0080;    // edits: ES_NUMBER, digits only
 inline constexpr std::uint32_t kStyleReadOnly = 0x0100;  // edits: ES_READONLY
+// Combo boxes: a drop-down list without an edit field (CBS_DROPDOWNLIST);
+// without it a combo is a drop-down with an edit field (CBS_DROPDOWN).
+inline constexpr std::uint32_t kStyleDropDownList = 0x0200;
 
 inline constexpr int kNoControlId = -1;  // IDC_STATIC
 
@@ -46,11 +49,17 @@ struct ControlTemplate {
   std::vector<std::string_view> items = {};
 };
 
+// Dialog flags that matter to the Windows adapter only.
+// An application window: a taskbar button (WS_EX_APPWINDOW) and a
+// minimise box.
+inline constexpr std::uint32_t kDialogAppWindow = 0x0001;
+
 struct DialogTemplate {
   int id;
   std::string_view title;
   int width, height;  // dialog units
   std::vector<ControlTemplate> controls;
+  std::uint32_t flags = 0;
 };
 
 }  // namespace tunora

@@ -1,0 +1,7 @@
+// lockstep on Windows: a console program started at log-on.
+#include "platform/win32/win32_platform.h"
+
+int main() {
+  tunora::win32::Win32Platform windows(GetModuleHandleA(nullptr));
+  return tunora::LockstepMain(windows.platform());
+}

@@ -1,0 +1,37 @@
+// The Windows adapters bundled into the Platform the programs' mains hand
+// to TunoraMain and LockstepMain.
+#pragma once
+
+#include "platform/platform.h"
+#include "platform/win32/devices_win32.h"
+#include "platform/win32/files_win32.h"
+#include "platform/win32/memory_win32.h"
+#include "platform/win32/port_io_win32.h"
+#include "platform/win32/registry_win32.h"
+#include "platform/win32/system_win32.h"
+#include "platform/win32/ui_win32.h"
+
+namespace tunora::win32 {
+
+class Win32Platform {
+ public:
+  // `instance` is the program module, which holds its icons and pictures.
+  explicit Win32Platform(HINSTANCE instance)
+      : ui_(instance), platform_{registry_, devices_, ports_, memory_, files_, system_, ui_} {}
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
+
+  Platform& platform() { return platform_; }
+
+ private:
+  Win32Registry registry_;
+  Win32Devices devices_;
+  Win32PortIo ports_;
+  Win32ProcessMemory memory_;
+  Win32Files files_;
+  Win32System system_;
+  Win32Ui ui_;
+  Platform platform_;
+};
+
+}  // namespace tunora::win32

@@ -121,7 +121,9 @@ DispatchResult MapPhysical(KernelServices& kernel, std::span<std::uint8_t> buffe
   }
   std::uint64_t section_offset = physical;
   const auto view_base = kernel.MapPhysicalMemoryView(section_offset, request.length);
-  if (!view_base) return {STATUS_UNSUCCESSFUL, 0};
+  // An offset that came back above the start would put the reply before
+  // the view; the view stays in the process like every other one.
+  if (!view_base || section_offset > physical) return {STATUS_UNSUCCESSFUL, 0};
   StoreLe32(buffer, 0, *view_base + static_cast<std::uint32_t>(physical - section_offset));
   return {STATUS_SUCCESS, kAddressReplySize};
 }

@@ -6,6 +6,11 @@
 #include "sheet/prop_sheet.h"
 
 namespace tunora {
+namespace {
+
+constexpr int kIconProgram = 128;
+
+}  // namespace
 
 void MainWindow::OnInit(DialogWindow& window) {
   window.SetText(kIdcPlatform, platform_text_);
@@ -15,6 +20,7 @@ void MainWindow::OnInit(DialogWindow& window) {
   flags.monitor_pending = 0;
   flags.monitor_companion = 0;
   if (!kAboutMenuText.empty()) window.AppendSystemMenu(kIdmAboutBox, kAboutMenuText);
+  window.SetIcon(kIconProgram);
   // Nothing is pending when a main window comes up.
   app_.state.settings.changed = ChangedMarkers{};
 

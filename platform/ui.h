@@ -1,5 +1,6 @@
 // User-interface port: message boxes, modal dialogs driven by handlers,
-// and the wait cursor.
+// and the wait cursor. Methods with an empty default matter to real
+// windows only; the simulated UIs leave them alone.
 #pragma once
 
 #include <cstdint>
@@ -68,6 +69,10 @@ class DialogWindow {
   // Appends a separator and an item to the window's system menu.
   virtual void AppendSystemMenu(std::uint32_t command, std::string_view text) = 0;
   virtual void EndDialog(int result) = 0;
+  // The program's icon (resource id) as the window's large and small icon;
+  // a real window also paints it while minimised and hands it out for
+  // dragging. Windows without a frame of their own ignore it.
+  virtual void SetIcon(int resource_id) { (void)resource_id; }
 };
 
 class DialogHandler {

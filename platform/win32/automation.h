@@ -1,0 +1,64 @@
+// Test-only automation of the real windows: when TUNORA_UI_SCRIPT names a
+// UI script, the windows take its steps as the scripted UI does and write
+// the same transcript lines to the file TUNORA_TRANSCRIPT names (a GUI
+// program's standard output is unreliable under Wine). Message boxes are
+// not shown then: their line is written and the scripted answer returned.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "sim/ui/ui_script.h"
+
+namespace tunora::win32 {
+
+class Automation {
+ public:
+  // Null unless TUNORA_UI_SCRIPT is set.
+  static std::unique_ptr<Automation> FromEnvironment();
+  Automation(sim::UiScript script, const std::string& transcript_path, std::string load_error);
+
+  void Line(std::string_view line);
+  // Throws the pending load error, if any (exit code 99).
+  void CheckLoaded();
+  // `window ID "TITLE"`, which must be the next expect step.
+  void WindowShown(int id, std::string_view title);
+  void SheetShown(std::string_view caption);
+  // The message line; the answer is the scripted button, Enter's or Escape's.
+  int MessageBox(std::string_view text, std::string_view caption, std::uint32_t type);
+
+  // The next action for a window waiting for the user (echoed); fails when
+  // the script ends or expects something else. `waiting` names the window.
+  sim::ScriptStep TakeAction(const std::string& waiting);
+
+  // Each failure writes `error: WHAT` and ends the process with code 99.
+  [[noreturn]] void Fail(const sim::ScriptStep& step, const std::string& what);
+  [[noreturn]] void Mismatch(const sim::ScriptStep& step, const std::string& what);
+  [[noreturn]] void FailAtEnd(const std::string& what);
+
+  // At the end of the run: steps left are a failure (99); writes `exit N`.
+  int Finish(int exit_code);
+
+  // Hook point for screenshots: called with the window or page id each time
+  // one is first shown, when TUNORA_SCREENSHOT_DIR is set. Nothing is taken
+  // yet; a test harness can watch the transcript's window lines instead.
+  void FirstShown(int id);
+
+ private:
+  [[noreturn]] void Abort(const std::string& message);
+  void Expect(const std::string& shown, bool matches_kind, int id, std::string_view text);
+  const sim::ScriptStep* Peek() const;
+
+  sim::UiScript script_;
+  std::size_t next_ = 0;
+  std::ofstream transcript_;
+  std::string load_error_;
+  std::string screenshot_dir_;
+  bool failed_ = false;
+};
+
+}  // namespace tunora::win32

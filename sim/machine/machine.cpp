@@ -4,8 +4,6 @@
 #include <fstream>
 #include <sstream>
 
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "sim/os/hive_file.h"
 #include "sim/os/regedit4.h"
@@ -71,23 +69,11 @@ void MakeDriveC(const fs::path& drive_c, const Profile& profile) {
 }  // namespace
 
 void WriteFileAtomic(const fs::path& path, const std::string& text) {
-  const fs::path temporary = path.string() + ".tmp";
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0) throw MachineError(temporary.string() + ": cannot be written");
-  std::size_t written = 0;
-  while (written < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-    if (n <= 0) {
-      ::close(fd);
-      throw MachineError(temporary.string() + ": write failed");
-    }
-    written += static_cast<std::size_t>(n);
+  try {
+    WriteTextFileAtomic(path, text);
+  } catch (const RegistryFileError& error) {
+    throw MachineError(error.what());
   }
-  ::fsync(fd);
-  ::close(fd);
-  std::error_code error;
-  fs::rename(temporary, path, error);
-  if (error) throw MachineError(path.string() + ": cannot be replaced (" + error.message() + ")");
 }
 
 void Machine::Create(const fs::path& dir, const Profile& profile) {

@@ -68,9 +68,13 @@ Hive LoadHiveFile(const std::filesystem::path& path) {
 }
 
 void SaveHiveFileAtomic(const Hive& hive, const std::filesystem::path& path) {
+  WriteTextFileAtomic(path, ExportRegedit4(hive));
+}
+
+void WriteTextFileAtomic(const std::filesystem::path& path, std::string_view text) {
   std::filesystem::path temporary = path;
   temporary += ".tmp";
-  WriteWhole(temporary, ExportRegedit4(hive));
+  WriteWhole(temporary, text);
   std::error_code error;
   std::filesystem::rename(temporary, path, error);
   if (error) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string_view>
 
 #include "sim/os/hive.h"
 #include "sim/os/regedit4.h"
@@ -15,5 +16,7 @@ namespace tunora::sim {
 Hive LoadHiveFile(const std::filesystem::path& path);
 // Throws RegistryFileError when the file cannot be written.
 void SaveHiveFileAtomic(const Hive& hive, const std::filesystem::path& path);
+// The same for any text file of the machine (its state, its profile).
+void WriteTextFileAtomic(const std::filesystem::path& path, std::string_view text);
 
 }  // namespace tunora::sim

@@ -33,7 +33,8 @@ const DialogTemplate& MainDialog() {
           {kIdcCardName, ControlKind::kStatic, "Quillex Video Card", 198, 18, 48, 36, kStyleCentered},
           {kIdcPlatform, ControlKind::kStatic, "Windows xx/xx", 191, 59, 62, 10,
            kStyleCentered | kStyleSunken},
-      }};
+      },
+      kDialogAppWindow};
   return dialog;
 }
 

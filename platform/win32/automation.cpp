@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <stdexcept>
 
 #include "platform/platform.h"
 #include "sim/ui/scripted_ui.h"
@@ -20,6 +21,19 @@ std::string Expected(const sim::ScriptStep& step) {
   }
 }
 
+// The whole script file; throws when it cannot be read.
+std::string ReadWholeFile(const char* path) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (!file) throw std::runtime_error("cannot open");
+  std::string text;
+  char buffer[4096];
+  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, file)) text.append(buffer, n);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) throw std::runtime_error("cannot read");
+  return text;
+}
+
 }  // namespace
 
 std::unique_ptr<Automation> Automation::FromEnvironment() {
@@ -29,9 +43,11 @@ std::unique_ptr<Automation> Automation::FromEnvironment() {
   sim::UiScript script;
   std::string error;
   try {
-    script = sim::ReadUiScript(script_path);
+    script = sim::ParseUiScript(ReadWholeFile(script_path), script_path);
   } catch (const sim::ScriptParseError& parse) {
     error = parse.what();
+  } catch (const std::runtime_error&) {
+    error = std::string(script_path) + ": cannot read the script";
   }
   return std::make_unique<Automation>(std::move(script),
                                       transcript ? transcript : "tunora-transcript.txt", error);
@@ -40,14 +56,20 @@ std::unique_ptr<Automation> Automation::FromEnvironment() {
 Automation::Automation(sim::UiScript script, const std::string& transcript_path,
                        std::string load_error)
     : script_(std::move(script)),
-      transcript_(transcript_path, std::ios::binary | std::ios::trunc),
+      transcript_(std::fopen(transcript_path.c_str(), "wb")),
       load_error_(std::move(load_error)) {
   if (const char* dir = std::getenv("TUNORA_SCREENSHOT_DIR")) screenshot_dir_ = dir;
 }
 
+Automation::~Automation() {
+  if (transcript_) std::fclose(transcript_);
+}
+
 void Automation::Line(std::string_view line) {
-  transcript_ << line << '\n';
-  transcript_.flush();
+  if (!transcript_) return;
+  std::fwrite(line.data(), 1, line.size(), transcript_);
+  std::fputc('\n', transcript_);
+  std::fflush(transcript_);
 }
 
 void Automation::Abort(const std::string& message) {

@@ -7,7 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -21,6 +21,9 @@ class Automation {
   // Null unless TUNORA_UI_SCRIPT is set.
   static std::unique_ptr<Automation> FromEnvironment();
   Automation(sim::UiScript script, const std::string& transcript_path, std::string load_error);
+  ~Automation();
+  Automation(const Automation&) = delete;
+  Automation& operator=(const Automation&) = delete;
 
   void Line(std::string_view line);
   // Throws the pending load error, if any (exit code 99).
@@ -55,7 +58,9 @@ class Automation {
 
   sim::UiScript script_;
   std::size_t next_ = 0;
-  std::ofstream transcript_;
+  // C stdio, not iostreams: std::fstream would import msvcrt calls that
+  // Windows 98 and NT 4 lack.
+  std::FILE* transcript_ = nullptr;
   std::string load_error_;
   std::string screenshot_dir_;
   bool failed_ = false;

@@ -9,15 +9,15 @@
 #include "platform/win32/port_io_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/system_win32.h"
-#include "platform/win32/ui_win32.h"
 
 namespace tunora::win32 {
 
 class Win32Platform {
  public:
-  // `instance` is the program module, which holds its icons and pictures.
-  explicit Win32Platform(HINSTANCE instance)
-      : ui_(instance), platform_{registry_, devices_, ports_, memory_, files_, system_, ui_} {}
+  // The user interface is the main's choice: windows for tunora, the
+  // console for lockstep.
+  explicit Win32Platform(Ui& ui)
+      : platform_{registry_, devices_, ports_, memory_, files_, system_, ui} {}
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -30,7 +30,6 @@ class Win32Platform {
   Win32ProcessMemory memory_;
   Win32Files files_;
   Win32System system_;
-  Win32Ui ui_;
   Platform platform_;
 };
 

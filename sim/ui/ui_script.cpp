@@ -1,8 +1,6 @@
 #include "sim/ui/ui_script.h"
 
 #include <charconv>
-#include <fstream>
-#include <sstream>
 
 namespace tunora::sim {
 namespace {
@@ -198,15 +196,6 @@ UiScript ParseUiScript(std::string_view text, std::string_view file_name) {
   return script;
 }
 
-UiScript ReadUiScript(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    throw ScriptParseError(path.string() + ": cannot read the script", 0);
-  }
-  std::ostringstream text;
-  text << in.rdbuf();
-  return ParseUiScript(text.str(), path.string());
-}
 
 std::string QuoteScriptString(std::string_view text) {
   std::string quoted = "\"";

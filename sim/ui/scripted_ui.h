@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/ui.h"
+#include "sim/ui/message_box_rules.h"
 #include "sim/ui/ui_script.h"
 #include "sim/ui/window_model.h"
 
@@ -86,12 +87,6 @@ class ScriptedUi : public Ui {
   std::size_t next_ = 0;
 };
 
-// Message-box buttons by type (MB_OK, MB_OKCANCEL, MB_YESNOCANCEL, ...),
-// left to right, and the one Enter chooses.
-std::vector<int> MessageBoxButtons(std::uint32_t type);
-int MessageBoxDefault(std::uint32_t type);
-// Escape's result, or 0 when Escape does nothing (MB_YESNO).
-int MessageBoxEscape(std::uint32_t type);
 
 // The transcript's last line.
 void WriteExit(std::ostream& transcript, int code);

@@ -1,0 +1,31 @@
+// What the two NT drivers share around their dispatch routine: the device
+// and its symbolic link, opens for the system and administrators only,
+// create and close, buffered device control, unload.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "hwaccess/drivers/dispatch.h"
+
+// The DDK's types, declared the same way so this header stays free of
+// its macros.
+struct _DRIVER_OBJECT;
+
+namespace tunora::drivers::nt {
+
+using DeviceControlRoutine = DispatchResult (*)(KernelServices& kernel, std::uint32_t code,
+                                                std::span<std::uint8_t> system_buffer,
+                                                std::uint32_t input_length,
+                                                std::uint32_t output_length);
+
+struct DriverDescription {
+  const wchar_t* device_name;  // "\Device\..."
+  const wchar_t* link_name;    // "\DosDevices\..."
+  DeviceControlRoutine device_control;
+};
+
+// DriverEntry's work; returns an NTSTATUS.
+std::int32_t StartDriver(_DRIVER_OBJECT* driver, const DriverDescription& description);
+
+}  // namespace tunora::drivers::nt

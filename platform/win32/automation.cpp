@@ -176,10 +176,19 @@ int Automation::Finish(int exit_code) {
   return code;
 }
 
-void Automation::FirstShown(int id) {
-  if (screenshot_dir_.empty()) return;
-  // The screenshot hook: a harness watching for this window takes it.
-  (void)id;
+std::string Automation::ScreenshotFor(const std::string& waiting) {
+  if (screenshot_dir_.empty()) return {};
+  if (std::find(photographed_.begin(), photographed_.end(), waiting) != photographed_.end()) {
+    return {};
+  }
+  photographed_.push_back(waiting);
+  // `window 130 "AGP"` or `sheet "..." on window 130 "AGP"`: the last id.
+  const std::size_t at = waiting.rfind("window ");
+  if (at == std::string::npos) return {};
+  const std::string rest = waiting.substr(at + 7);
+  const std::string id = rest.substr(0, rest.find(' '));
+  const bool sheet = waiting.rfind("sheet ", 0) == 0;
+  return screenshot_dir_ + "\\" + (sheet ? "sheet-" : "window-") + id + ".png";
 }
 
 }  // namespace tunora::win32

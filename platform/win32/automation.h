@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "sim/ui/ui_script.h"
 
@@ -46,10 +47,10 @@ class Automation {
   // At the end of the run: steps left are a failure (99); writes `exit N`.
   int Finish(int exit_code);
 
-  // Hook point for screenshots: called with the window or page id each time
-  // one is first shown, when TUNORA_SCREENSHOT_DIR is set. Nothing is taken
-  // yet; a test harness can watch the transcript's window lines instead.
-  void FirstShown(int id);
+  // With TUNORA_SCREENSHOT_DIR set: the first time a window (or a sheet on
+  // a page) waits for the user, the file name it should be saved under
+  // ("window-102.png", "sheet-130.png"); empty otherwise.
+  std::string ScreenshotFor(const std::string& waiting);
 
  private:
   [[noreturn]] void Abort(const std::string& message);
@@ -64,6 +65,7 @@ class Automation {
   std::string load_error_;
   std::string screenshot_dir_;
   bool failed_ = false;
+  std::vector<std::string> photographed_;
 };
 
 }  // namespace tunora::win32

@@ -10,6 +10,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/automation.h"
+#include "platform/win32/screenshot.h"
 #include "platform/win32/dlgtemplate.h"
 #include "sim/ui/sheet_model.h"
 #include "sim/ui/window_model.h"
@@ -19,6 +20,7 @@ namespace {
 
 // Private messages: take the next script step; end the sheet's modal loop.
 constexpr UINT kStepMessage = WM_APP + 0x71;
+constexpr UINT_PTR kScreenshotTimer = 0x7471;
 constexpr UINT kEndSheetMessage = WM_APP + 0x72;
 constexpr char kSheetProp[] = "tunora.sheet";
 
@@ -241,7 +243,6 @@ class DialogContext : public HwndWindow<DialogWindow>, public Automated {
       for (const std::string_view item : control.items) ComboAdd(control.id, item);
     }
     handler_.OnInit(*this);
-    if (Automation* automation = ui_.automation()) automation->FirstShown(dialog_.id);
     return focus_set_ ? FALSE : TRUE;
   }
 
@@ -424,7 +425,16 @@ void Win32Ui::TakeStep(Automated& window, WPARAM serial) {
       serial != step_serial_) {
     return;
   }
-  const sim::ScriptStep step = automation_->TakeAction(window.Describe());
+  const std::string waiting = window.Describe();
+  // The first time a window waits: its picture, taken while the message
+  // loop idles (a timer brings the step back).
+  if (!screenshot_.Waiting()) screenshot_.Begin(automation_->ScreenshotFor(waiting));
+  if (screenshot_.Waiting()) {
+    SetTimer(window.StepTarget(), kScreenshotTimer, kScreenshotPollMs, nullptr);
+    return;
+  }
+  screenshot_.End();
+  const sim::ScriptStep step = automation_->TakeAction(waiting);
   window.Perform(step);
   PostStep();
 }
@@ -517,6 +527,12 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
       ui.Guard(
           hwnd, [&] { ui.TakeStep(*context, wparam); }, false);
       return TRUE;
+    case WM_TIMER:
+      if (wparam != kScreenshotTimer) return FALSE;
+      KillTimer(hwnd, kScreenshotTimer);
+      ui.Guard(
+          hwnd, [&] { ui.TakeStep(*context, ui.step_serial()); }, false);
+      return TRUE;
     default:
       return FALSE;
   }
@@ -547,6 +563,12 @@ LRESULT CALLBACK SheetFrameProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
       case kStepMessage:
         ui.Guard(
             hwnd, [&] { ui.TakeStep(*sheet, wparam); }, false);
+        return 0;
+      case WM_TIMER:
+        if (wparam != kScreenshotTimer) break;
+        KillTimer(hwnd, kScreenshotTimer);
+        ui.Guard(
+            hwnd, [&] { ui.TakeStep(*sheet, ui.step_serial()); }, false);
         return 0;
       default:
         break;

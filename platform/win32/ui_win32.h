@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/ui.h"
+#include "platform/win32/screenshot.h"
 
 namespace tunora::win32 {
 
@@ -63,6 +64,7 @@ class Win32Ui : public Ui {
   // the latest request counts.
   void PostStep();
   void TakeStep(Automated& window, WPARAM serial);
+  WPARAM step_serial() const { return step_serial_; }
   // A page becomes active: its `window` line, once per activation.
   void AnnouncePage(DialogContext& page);
   void PageActivated(DialogContext& page, bool activated);
@@ -78,6 +80,7 @@ class Win32Ui : public Ui {
   std::exception_ptr pending_;
   std::vector<Automated*> automated_;  // the open windows, innermost last
   WPARAM step_serial_ = 0;
+  ScreenshotRequest screenshot_;
 };
 
 }  // namespace tunora::win32

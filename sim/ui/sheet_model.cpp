@@ -35,7 +35,8 @@ DialogTemplate SheetFrameTemplate(const SheetTemplate& sheet) {
     std::string_view text;
     std::uint32_t style;
   } standard[] = {
-      {kIdSheetHelp, ControlKind::kPushButton, "Help", 0},
+      // Disabled unless a page asks for help, as the common controls do.
+      {kIdSheetHelp, ControlKind::kPushButton, "Help", kStyleDisabled},
       {kIdSheetApplyNow, ControlKind::kPushButton, "&Apply", kStyleDisabled},
       {kIdSheetCancel, ControlKind::kPushButton, "Cancel", 0},
       {kIdSheetOk, ControlKind::kDefPushButton, "OK", 0},

@@ -10,6 +10,7 @@
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "platform/ui.h"
+#include "platform/wmi.h"
 
 namespace tunora {
 
@@ -21,6 +22,7 @@ struct Platform {
   Files& files;
   System& system;
   Ui& ui;
+  Wmi& wmi;
 };
 
 struct ProcessExit {

@@ -59,9 +59,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, i
     win32::Win32Registry registry;
     win32::Win32Files files;
     win32::Win32System system;
+    win32::Win32Wmi wmi;
     sim::SimDevices devices(machine.services(), machine.registry(), files, kernel,
                             machine.nine_x(), true, machine.device_faults());
-    Platform platform{registry, devices, ports, memory, files, system, ui};
+    Platform platform{registry, devices, ports, memory, files, system, ui, wmi};
     code = ui.FinishRun(TunoraMain(platform));
   }
   std::filesystem::remove_all(dir, ignored);

@@ -9,6 +9,7 @@
 #include "platform/win32/port_io_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/system_win32.h"
+#include "platform/win32/wmi_win32.h"
 
 namespace tunora::win32 {
 
@@ -17,7 +18,7 @@ class Win32Platform {
   // The user interface is the main's choice: windows for tunora, the
   // console for lockstep.
   explicit Win32Platform(Ui& ui)
-      : platform_{registry_, devices_, ports_, memory_, files_, system_, ui} {}
+      : platform_{registry_, devices_, ports_, memory_, files_, system_, ui, wmi_} {}
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -30,6 +31,7 @@ class Win32Platform {
   Win32ProcessMemory memory_;
   Win32Files files_;
   Win32System system_;
+  Win32Wmi wmi_;
   Platform platform_;
 };
 

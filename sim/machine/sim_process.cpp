@@ -27,6 +27,6 @@ SimProcess::SimProcess(Machine& machine, Ui& ui, bool real_time)
               machine.virtual_ms(), ui),
       devices_(machine.services(), machine.registry(), files_, kernel_, machine.nine_x(),
                machine.profile().administrator, machine.device_faults()),
-      platform_{machine.registry(), devices_, ports_, address_space_, files_, system_, ui} {}
+      platform_{machine.registry(), devices_, ports_, address_space_, files_, system_, ui, wmi_} {}
 
 }  // namespace tunora::sim

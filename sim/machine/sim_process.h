@@ -12,6 +12,7 @@
 #include "sim/os/sim_kernel.h"
 #include "sim/hardware/sim_port_io.h"
 #include "sim/os/sim_system.h"
+#include "sim/os/sim_wmi.h"
 
 namespace tunora::sim {
 
@@ -61,6 +62,7 @@ class SimProcess {
   SimFiles files_;
   SimSystem system_;
   SimDevices devices_;
+  SimWmi wmi_;
   Platform platform_;
 };
 

@@ -104,7 +104,7 @@ class DriverVersion : public ::testing::Test {
     sim::SimProcess process(machine_, ui);
     Platform& base = process.platform();
     Platform platform{*registry_, base.devices, base.ports, base.memory,
-                      base.files, base.system,  ui};
+                      base.files, base.system,  ui,          base.wmi};
     return ReadDriverVersion(platform);
   }
 

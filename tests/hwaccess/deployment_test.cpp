@@ -33,7 +33,7 @@ struct Process {
         platform{sim_process.platform().registry, devices,
                  sim_process.platform().ports,    sim_process.platform().memory,
                  sim_process.platform().files,    sim_process.platform().system,
-                 ui},
+                 ui,                              sim_process.platform().wmi},
         hw{platform, TunoraDrivers()} {}
 
   bool FileExists(DriverKind kind) {

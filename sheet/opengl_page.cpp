@@ -1,7 +1,7 @@
 #include "sheet/opengl_page.h"
 
 #include <algorithm>
-#include <initializer_list>
+#include <cstddef>
 #include <iterator>
 
 #include "resources/dialogs.h"
@@ -17,18 +17,13 @@ constexpr int kModeButtons[] = {kIdcOglAlwaysOff, kIdcOglAlwaysOn, kIdcOglAppDec
                                 kIdcOglOffByDefault, kIdcOglOnByDefault};
 constexpr int kPresetButtons[] = {kIdcOglDefaults, kIdcOglSpeed, kIdcOglAccuracy, kIdcOglCustom};
 
-template <typename Ids>
-void CheckAll(DialogWindow& window, const Ids& ids, bool checked) {
+// Arrays and braced lists of ids alike.
+template <std::size_t N>
+void CheckAll(DialogWindow& window, const int (&ids)[N], bool checked) {
   for (const int id : ids) window.SetCheck(id, checked);
 }
-template <typename Ids>
-void EnableAll(DialogWindow& window, const Ids& ids, bool enabled) {
-  for (const int id : ids) window.Enable(id, enabled);
-}
-void CheckAll(DialogWindow& window, std::initializer_list<int> ids, bool checked) {
-  for (const int id : ids) window.SetCheck(id, checked);
-}
-void EnableAll(DialogWindow& window, std::initializer_list<int> ids, bool enabled) {
+template <std::size_t N>
+void EnableAll(DialogWindow& window, const int (&ids)[N], bool enabled) {
   for (const int id : ids) window.Enable(id, enabled);
 }
 

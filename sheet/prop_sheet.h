@@ -36,8 +36,6 @@ class PropSheet : public SheetHandler, public ApplyResetButtons {
   // process).
   int Run();
 
-  const std::vector<SheetPageKind>& page_kinds() const { return kinds_; }
-
   // SheetHandler.
   void OnInit(SheetWindow& sheet) override;
   void OnCommand(SheetWindow& sheet, int id, int notification) override;

@@ -74,10 +74,6 @@ class SheetModel : public SheetWindow {
   bool ended() const { return frame_.ended(); }
   int result() const { return frame_.result(); }
 
-  // Where the active page sits in the frame, in dialog units.
-  int page_x() const { return kSheetMargin; }
-  int page_y() const { return kSheetMargin + kSheetTabHeight; }
-
   // `sheet "CAPTION" tabs "A" "[B]" ...` (the active tab in brackets), then
   // the active page's controls, then the frame's.
   std::vector<std::string> Dump() const;

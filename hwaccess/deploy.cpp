@@ -66,12 +66,15 @@ void DeleteHwgate2Keys(Registry& registry) {
   for (std::string_view path : kHwgate2KeysToDelete) registry.DeleteKey(kHkeyLocalMachine, path);
 }
 
-[[noreturn]] void FailVxd(HwContext& hw, std::string_view text) {
-  hw.platform.ui.MessageBox(text, kProgramName, kMbOk);
-  EndProcess(1);
-}
-
 }  // namespace
+
+void ReportFailure(HwContext& hw, std::string_view text) {
+  if (hw.console_reports) {
+    hw.platform.system.WriteConsoleLine(text);
+  } else {
+    hw.platform.ui.MessageBox(text, kProgramName, kMbOk);
+  }
+}
 
 DriverSet TunoraDrivers() {
   return {*TunoraResource(kResHwgate2), *TunoraResource(kResHwgate4),
@@ -111,7 +114,7 @@ std::optional<Handle> DeployHwgate4(HwContext& hw) {
 
 Handle DeployHwgate4OrExit(HwContext& hw) {
   if (std::optional<Handle> device = DeployHwgate4(hw)) return *device;
-  hw.platform.ui.MessageBox(kHwgateError, kProgramName, kMbOk);
+  ReportFailure(hw, kHwgateError);
   EndProcess(1);
 }
 
@@ -162,7 +165,7 @@ Hwgate2Session DeployHwgate2(HwContext& hw) {
     // Leave nothing behind before giving up.
     DeleteDriverFile(hw, DriverKind::kHwgate2);
     DeleteHwgate2Keys(registry);
-    hw.platform.ui.MessageBox(kHwgateError, kProgramName, kMbOk);
+    ReportFailure(hw, kHwgateError);
     EndProcess(1);
   }
   session.event = hw.platform.devices.CreateEvent(true, false);
@@ -178,19 +181,26 @@ void RemoveHwgate2(HwContext& hw, Hwgate2Session& session) {
   DeleteHwgate2Keys(hw.platform.registry);
 }
 
-Handle DeployHwgt9x(HwContext& hw, const VxdMessages& messages) {
+std::optional<Handle> TryDeployHwgt9x(HwContext& hw, const VxdMessages& messages) {
   WriteDriverFile(hw, DriverKind::kHwgt9x, hw.drivers.hwgt9x);
   const Handle device = hw.platform.devices.CreateFile("\\\\.\\Hwgt9x.VXD", 0, 0, kCreateNew,
                                                        kFileFlagDeleteOnClose);
   if (device == kInvalidHandleValue) {
     DeleteDriverFile(hw, DriverKind::kHwgt9x);
-    FailVxd(hw, messages.cannot_open);
+    ReportFailure(hw, messages.cannot_open);
+    return std::nullopt;
   }
   if (QueryDriverVersion9x(hw.platform.devices, device) < kRequiredVxdVersion) {
     RemoveHwgt9x(hw, device);
-    FailVxd(hw, messages.wrong_version);
+    ReportFailure(hw, messages.wrong_version);
+    return std::nullopt;
   }
   return device;
+}
+
+Handle DeployHwgt9x(HwContext& hw, const VxdMessages& messages) {
+  if (std::optional<Handle> device = TryDeployHwgt9x(hw, messages)) return *device;
+  EndProcess(1);
 }
 
 void RemoveHwgt9x(HwContext& hw, Handle device) {

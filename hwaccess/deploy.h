@@ -31,7 +31,13 @@ struct HwContext {
   // fresh deployment could never open the device again; later hwgate4
   // users work through this handle instead and leave service and file alone.
   Handle kept_hwgate4 = kInvalidHandleValue;
+  // lockstep, a console program, reports failures as lines on its
+  // standard output; tunora shows message boxes.
+  bool console_reports = false;
 };
+
+// A failure the user must read: a message box, or a console line.
+void ReportFailure(HwContext& hw, std::string_view text);
 
 // "C:\WINNT" + "\System32\Drivers\hwgate4.sys" and the like.
 std::string DriverFilePath(Files& files, DriverKind kind);
@@ -77,6 +83,8 @@ inline constexpr VxdMessages kVxdMessagesBiosClock{"Unable to Access VxD! #FF01"
                                                    "Wrong VxD version! #FF00"};
 inline constexpr std::uint32_t kRequiredVxdVersion = 0x10004;
 Handle DeployHwgt9x(HwContext& hw, const VxdMessages& messages);
+// The same, returning nullopt after the report instead of ending.
+std::optional<Handle> TryDeployHwgt9x(HwContext& hw, const VxdMessages& messages);
 void RemoveHwgt9x(HwContext& hw, Handle device);
 
 // The text between parentheses in the first 127 bytes of the video BIOS,

@@ -44,6 +44,8 @@ class System {
   // AdjustTokenPrivileges.
   virtual bool EnableShutdownPrivilege() = 0;
   virtual bool ExitWindows(std::uint32_t flags) = 0;
+  // One line on the console program's standard output, flushed at once.
+  virtual void WriteConsoleLine(std::string_view line) = 0;
 };
 
 }  // namespace tunora

@@ -1,5 +1,6 @@
 #include "platform/win32/system_win32.h"
 
+#include <cstdio>
 #include <string>
 
 #include "platform/win32/windows_api.h"
@@ -78,5 +79,11 @@ bool Win32System::EnableShutdownPrivilege() {
 }
 
 bool Win32System::ExitWindows(std::uint32_t flags) { return ExitWindowsEx(flags, 0) != FALSE; }
+
+void Win32System::WriteConsoleLine(std::string_view line) {
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
 
 }  // namespace tunora::win32

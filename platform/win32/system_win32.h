@@ -16,6 +16,7 @@ class Win32System : public System {
   bool ShellOpen(std::string_view file, std::string_view parameters) override;
   bool EnableShutdownPrivilege() override;
   bool ExitWindows(std::uint32_t flags) override;
+  void WriteConsoleLine(std::string_view line) override;
 };
 
 }  // namespace tunora::win32

@@ -1,7 +1,10 @@
 #include "sim/os/sim_system.h"
 
 #include <chrono>
+#include <ostream>
 #include <thread>
+
+#include "sim/ui/ui_script.h"
 
 namespace tunora::sim {
 
@@ -61,6 +64,14 @@ bool SimSystem::ExitWindows(std::uint32_t flags) {
   reboot_requested_ = true;
   ui_.Event("reboot requested");
   return true;
+}
+
+void SimSystem::WriteConsoleLine(std::string_view line) {
+  if (setup_.console != nullptr) {
+    *setup_.console << line << std::endl;
+    return;
+  }
+  ui_.Event("console " + QuoteScriptString(line));
 }
 
 }  // namespace tunora::sim

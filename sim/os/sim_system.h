@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 
 #include "platform/system.h"
@@ -17,6 +18,9 @@ struct SystemSetup {
   int clean_boot = 0;
   bool real_time = false;
   bool shutdown_privilege = true;  // the user holds SeShutdownPrivilege
+  // A console program's standard output; without one its lines go to the
+  // UI as events ("console" followed by the quoted line).
+  std::ostream* console = nullptr;
 };
 
 class SimSystem : public System {
@@ -34,6 +38,7 @@ class SimSystem : public System {
   bool ShellOpen(std::string_view file, std::string_view parameters) override;
   bool EnableShutdownPrivilege() override;
   bool ExitWindows(std::uint32_t flags) override;
+  void WriteConsoleLine(std::string_view line) override;
 
   bool reboot_requested() const { return reboot_requested_; }
   std::uint64_t sleep_calls() const { return sleep_calls_; }

@@ -25,6 +25,7 @@ class YieldCounter : public System {
   bool ShellOpen(std::string_view, std::string_view) override { return false; }
   bool EnableShutdownPrivilege() override { return false; }
   bool ExitWindows(std::uint32_t) override { return false; }
+  void WriteConsoleLine(std::string_view) override {}
 
   int yields = 0;
   std::uint32_t slept_ms = 0;

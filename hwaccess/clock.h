@@ -90,6 +90,13 @@ ClockRatios ReadClockRatios(HwContext& hw, const ClockTarget& card);
 // reason already reported).
 int ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int limit_mhz, bool keep);
 
+// The stored permanent clock ("Percent", "Card", "Max") and the log-on entry.
+inline constexpr const char* kClockSettingKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Clock";
+inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// Set under the Clock key while lockstep programs the card and cleared
+// after: found at log-on, it means the last log-on died applying the clock.
+inline constexpr const char* kClockApplyingValue = "Applying";
+
 // Texts of the clock programming.
 inline constexpr const char* kClockingError1 = "Clocking Error! Try again. (#1)";
 inline constexpr const char* kClockingError2 = "Clocking Error! Try again. (#2)";

@@ -32,7 +32,7 @@ CardModel* PhysicalMemory::CardAt(std::uint64_t address, std::uint32_t& offset) 
 
 std::uint8_t PhysicalMemory::Read8(std::uint64_t address) {
   if (!bios_.empty() && address >= kVideoBiosBase && address - kVideoBiosBase < kVideoBiosSize) {
-    return bios_[address - kVideoBiosBase];
+    return bios_[static_cast<std::size_t>(address - kVideoBiosBase)];
   }
   std::uint32_t offset = 0;
   if (CardModel* card = CardAt(address, offset)) return card->Read8(offset);

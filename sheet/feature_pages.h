@@ -1,5 +1,5 @@
-// The splash page and the pages of the clock, monitor profile, TV tuner and
-// audio features as the sheet holds them: each with its dialog and runtime
+// The splash page and the pages of the monitor profile, TV tuner and audio
+// features as the sheet holds them: each with its dialog and runtime
 // class. The splash page has no behaviour.
 #pragma once
 
@@ -20,11 +20,6 @@ class AudioPage : public SheetPageHandler {
 class MonitorProfilePage : public SheetPageHandler {
  public:
   std::string_view RuntimeClass() const override { return "CPage6"; }
-};
-
-class ClockPage : public SheetPageHandler {
- public:
-  std::string_view RuntimeClass() const override { return "CPage7"; }
 };
 
 class QtvPage : public SheetPageHandler {

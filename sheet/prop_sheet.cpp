@@ -28,7 +28,12 @@ constexpr Tone kFailureTones[] = {{10000, 600}, {13000, 700}, {15000, 1000}};
 }  // namespace
 
 PropSheet::PropSheet(App& app)
-    : app_(app), agp_(app, *this), d3d_(app, *this), opengl_(app, *this), misc_(app, *this) {
+    : app_(app),
+      agp_(app, *this),
+      d3d_(app, *this),
+      opengl_(app, *this),
+      clock_(app),
+      misc_(app, *this) {
   RunState& state = app_.state;
   state.card_list = CountBoards(app_.hw, IsNtRoad(state.platform_kind));
   kinds_ = SheetPagesFor(state.platform_kind, state.chip_family, state.card.card_code,

@@ -8,6 +8,7 @@
 
 #include "app/run_state.h"
 #include "sheet/agp_page.h"
+#include "sheet/clock_page.h"
 #include "sheet/d3d_page.h"
 #include "sheet/feature_pages.h"
 #include "sheet/misc_page.h"

@@ -3,12 +3,34 @@
 // writers are not catalog settings.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+
+#include "hwaccess/clock.h"
 
 namespace tunora {
 
 inline constexpr int kClockOffsetAtRest = 100;
+
+// Clock-change state: the change dialog opened from the page, or after a
+// test (which enables its "Apply").
+inline constexpr int kClockChangeOpened = 0;
+inline constexpr int kClockChangeTested = 2;
+
+// What the Clock Tweak page and its dialogs share for the run.
+struct ClockPageState {
+  int slider_position = 0;  // 0..120 as the user moves it; 100 is the rated clock
+  ClockTable base_clocks = kInitialBaseClocks;  // MHz
+  ClockVariant variant = kVariantQx2Max;
+  int max_board = 0;  // QX2 board with subsystem kMaxBoardSubsystem
+  int current_mhz = 0;
+  int rated_mhz = 0;
+  // From the last ratio refresh: the system clock and the three ratios x 10.
+  int system_mhz = 0;
+  std::array<float, 3> ratios_x10{};
+  int change_state = kClockChangeOpened;
+};
 
 struct SheetFlags {
   // AGP page: "AGP 4x override bit enabled." is shown once per run.
@@ -19,6 +41,7 @@ struct SheetFlags {
   // Clock Tweak page: re-armed each time the sheet closes.
   int clock_first_activation = 1;
   int clock_offset = kClockOffsetAtRest;
+  ClockPageState clock;
   // Monitor Profile page: a custom resolution waiting for Apply.
   int monitor_pending = 0;
   int monitor_companion = 0;

@@ -44,6 +44,9 @@ void StoreChoice(Platform& platform, const ClockChoice& choice) {
   if (choice.family == kFamilyQx2 && !SetDword(registry, key, "Max", choice.max_board ? 0 : 1)) {
     report(kErrorSettingValue2);
   }
+  // lockstep leaves this mark when a log-on died applying the old choice;
+  // a new choice is tried again.
+  registry.DeleteValue(key, kClockApplyingValue);
   registry.CloseKey(key);
 }
 

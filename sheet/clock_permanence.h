@@ -33,8 +33,8 @@ struct ClockChoice {
   bool max_board = false;
 };
 
-// Stores "Percent", "Card" and (QX2 only) "Max", writes Lockstep.exe and
-// the Run value. Each failure is reported and the later steps still run,
+// Stores "Percent", "Card" and (QX2 only) "Max" and clears lockstep's
+// "Applying" mark, writes Lockstep.exe and the Run value. Each failure is reported and the later steps still run,
 // except that nothing follows a Run key that does not open.
 void MakeClockPermanent(Platform& platform, const ClockChoice& choice);
 

@@ -85,6 +85,9 @@ TEST(ClockPermanence, EachFailureIsReportedAndTheOtherStepsStillRun) {
     TestMachine test_machine("win2000-qx2max");
     auto machine = test_machine.Open();
     std::filesystem::create_directories(machine->drive_c() / "WINNT" / "Lockstep.exe");
+    // A log-on that died applying the last choice.
+    const RegHandle before = RegHandle::Create(machine->registry(), kClockSettingKey);
+    SetNumber(machine->registry(), before.key(), kClockApplyingValue, 1);
     FakeUi ui;
     sim::SimProcess process(*machine, ui);
     Platform& honest = process.platform();
@@ -108,6 +111,7 @@ TEST(ClockPermanence, EachFailureIsReportedAndTheOtherStepsStillRun) {
       // lockstep refuses positions above 120.
       EXPECT_EQ(QueryNumber(machine->registry(), clock.key(), "Percent"), 120u);
       EXPECT_EQ(QueryNumber(machine->registry(), clock.key(), "Max"), 0u);
+      EXPECT_FALSE(ValueExists(machine->registry(), clock.key(), kClockApplyingValue));
     }
     const RegHandle run = RegHandle::Open(machine->registry(), kRunKey);
     EXPECT_EQ(ValueExists(machine->registry(), run.key(), kLockstepRunValue), c.run_value_stored);

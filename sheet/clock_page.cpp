@@ -69,7 +69,7 @@ void ClockChangeWindow::OnCommand(DialogWindow& window, int id, int notification
   if (id == kIdcClockTest) {
     Test(window);
   } else if (id == kIdcClockApply && page_.Tested()) {
-    // Enter reaches IDOK even while "Apply" is disabled.
+    // Enter may send IDOK while "Apply" is disabled.
     PermanenceWindow permanence(page_);
     ui_.DialogBox(PermanenceDialog(), permanence);
     window.EndDialog(id);
@@ -196,7 +196,10 @@ void ClockPage::Activate(DialogWindow& window) {
       (board == Board::kQx1 && clock.current_mhz < BaseClock()) ||
       (board == Board::kQx2 &&
        clock.current_mhz < (clock.max_board != 0 ? kQx2MaxLowestClock : kQx2LowestClock));
-  if (too_low) DisableTestNow(window);
+  // The clock can be set on QX1 and QX2 boards only; the page also shows
+  // for a card that was not identified.
+  const bool served = board == Board::kQx1 || board == Board::kQx2;
+  if (too_low || !served) DisableTestNow(window);
 
   // The offset stays: a test before the user moves anything uses the last one.
   if (const std::optional<int> position = SliderPositionFor(clock.current_mhz, clock.rated_mhz)) {
@@ -210,8 +213,7 @@ void ClockPage::Activate(DialogWindow& window) {
 
   const bool low_ratio = std::any_of(clock.ratios_x10.begin(), clock.ratios_x10.end(),
                                      [](float ratio) { return ratio < kLowestRatioX10; });
-  if ((board == Board::kQx1 || board == Board::kQx2) && clock.system_mhz < BaseClock() &&
-      low_ratio) {
+  if (served && clock.system_mhz < BaseClock() && low_ratio) {
     app_.platform.ui.MessageBox(board == Board::kQx1 ? kQx1DividerFailure : kQx2DividerFailure,
                                 kProgramName, kMbOk);
     DisableTestNow(window);

@@ -1,9 +1,11 @@
-// lockstep on the simulated PC.
+// lockstep on the simulated PC: a console program, its report on standard
+// output.
 #include <iostream>
 
 #include "platform/platform.h"
 #include "sim/machine/host.h"
 
 int main() {
-  return tunora::sim::RunProgramOnMachine("lockstep", tunora::LockstepMain, std::cout, std::cerr);
+  return tunora::sim::RunConsoleProgramOnMachine("lockstep", tunora::LockstepMain, std::cout,
+                                                 std::cerr);
 }

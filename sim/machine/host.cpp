@@ -33,6 +33,17 @@ int Guarded(const std::string& program_name, const ProgramMain& main, Platform& 
   return kHostProgramCrashed;
 }
 
+// TUNORA_MACHINE (else the default machine, made on first use) and
+// TUNORA_UI_SCRIPT.
+HostRequest RequestFromEnvironment() {
+  HostRequest request;
+  const std::string named = Env("TUNORA_MACHINE");
+  request.machine_dir = named.empty() ? DefaultMachineDir() : fs::path(named);
+  request.create_default = named.empty();
+  request.script_file = Env("TUNORA_UI_SCRIPT");
+  return request;
+}
+
 }  // namespace
 
 fs::path DefaultMachineDir() {
@@ -62,8 +73,9 @@ int RunHosted(const std::string& program_name, const ProgramMain& main,
   }
 
   bool reboot = false;
+  std::ostream* console = request.console_program ? &out : nullptr;
   const auto run = [&](Ui& ui, bool real_time) {
-    SimProcess process(*machine, ui, real_time);
+    SimProcess process(*machine, ui, real_time, console);
     const int code = Guarded(program_name, main, process.platform(), err);
     reboot = process.system().reboot_requested();
     return code;
@@ -82,6 +94,8 @@ int RunHosted(const std::string& program_name, const ProgramMain& main,
       return kScriptFailureExitCode;
     }
     code = RunScriptedProgram(std::move(script), out, err, [&](Ui& ui) { return run(ui, false); });
+  } else if (request.console_program) {
+    code = RunOnConsole(err, [&](Ui& ui) { return run(ui, false); });
   } else {
     code = RunOnTerminal(err, [&](Ui& ui) { return run(ui, true); }, machine->drive_c());
   }
@@ -99,11 +113,13 @@ int RunHosted(const std::string& program_name, const ProgramMain& main,
 
 int RunProgramOnMachine(const std::string& program_name, const ProgramMain& main,
                         std::ostream& out, std::ostream& err) {
-  HostRequest request;
-  const std::string named = Env("TUNORA_MACHINE");
-  request.machine_dir = named.empty() ? DefaultMachineDir() : fs::path(named);
-  request.create_default = named.empty();
-  request.script_file = Env("TUNORA_UI_SCRIPT");
+  return RunHosted(program_name, main, RequestFromEnvironment(), out, err);
+}
+
+int RunConsoleProgramOnMachine(const std::string& program_name, const ProgramMain& main,
+                               std::ostream& out, std::ostream& err) {
+  HostRequest request = RequestFromEnvironment();
+  request.console_program = true;
   return RunHosted(program_name, main, request, out, err);
 }
 

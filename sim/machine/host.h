@@ -30,6 +30,10 @@ struct HostRequest {
   // without either the terminal UI runs.
   std::filesystem::path script_file;
   std::string script_text;
+  // A console program (lockstep): its standard output is `out`, between
+  // the transcript's lines when scripted; without a script its UI is the
+  // console UI (message boxes on `err`, virtual time), not the terminal.
+  bool console_program = false;
 };
 
 int RunHosted(const std::string& program_name, const ProgramMain& main,
@@ -38,5 +42,8 @@ int RunHosted(const std::string& program_name, const ProgramMain& main,
 // The same, told by the environment: TUNORA_MACHINE and TUNORA_UI_SCRIPT.
 int RunProgramOnMachine(const std::string& program_name, const ProgramMain& main,
                         std::ostream& out, std::ostream& err);
+// A console program (HostRequest::console_program) told by the environment.
+int RunConsoleProgramOnMachine(const std::string& program_name, const ProgramMain& main,
+                               std::ostream& out, std::ostream& err);
 
 }  // namespace tunora::sim

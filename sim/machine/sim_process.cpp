@@ -17,13 +17,13 @@ std::string PortFaultText(std::uint16_t port) {
 PrivilegedInstruction::PrivilegedInstruction(std::uint16_t port)
     : std::runtime_error(PortFaultText(port)) {}
 
-SimProcess::SimProcess(Machine& machine, Ui& ui, bool real_time)
+SimProcess::SimProcess(Machine& machine, Ui& ui, bool real_time, std::ostream* console)
     : address_space_(machine.physical()),
       kernel_(machine.bus(), address_space_),
       ports_(machine.bus(), machine.nine_x()),
       files_(machine.drive_c(), machine.profile().windows_directory),
       system_({machine.profile().version, machine.profile().clean_boot, real_time,
-               machine.profile().shutdown_privilege},
+               machine.profile().shutdown_privilege, console},
               machine.virtual_ms(), ui),
       devices_(machine.services(), machine.registry(), files_, kernel_, machine.nine_x(),
                machine.profile().administrator, machine.device_faults()),

@@ -48,7 +48,9 @@ class UserPortIo : public PortIo {
 
 class SimProcess {
  public:
-  SimProcess(Machine& machine, Ui& ui, bool real_time = false);
+  // `console`: a console program's standard output (null: its lines go to
+  // the UI as events).
+  SimProcess(Machine& machine, Ui& ui, bool real_time = false, std::ostream* console = nullptr);
 
   Platform& platform() { return platform_; }
   SimDevices& devices() { return devices_; }

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/platform.h"
+#include "sim/ui/console_ui.h"
 #include "sim/ui/scripted_ui.h"
 #include "sim/ui/terminal_ui.h"
 
@@ -20,6 +21,15 @@ int RunOnTerminal(std::ostream& err, const std::function<int(Ui&)>& program,
   }
   try {
     return program(*ui);
+  } catch (const ProcessExit& exit) {
+    return exit.code;
+  }
+}
+
+int RunOnConsole(std::ostream& messages, const std::function<int(Ui&)>& program) {
+  ConsoleUi ui(messages);
+  try {
+    return program(ui);
   } catch (const ProcessExit& exit) {
     return exit.code;
   }

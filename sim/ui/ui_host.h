@@ -1,6 +1,6 @@
 // How the host mains put a program on the simulated machine's user
-// interface: the scripted UI when TUNORA_UI_SCRIPT names a script, the
-// terminal UI otherwise.
+// interface: the scripted UI when TUNORA_UI_SCRIPT names a script, else
+// the terminal UI, or the console UI for a console program.
 #pragma once
 
 #include <filesystem>
@@ -21,6 +21,10 @@ inline constexpr int kNoTerminalExitCode = 2;
 // program opens through the shell.
 int RunOnTerminal(std::ostream& err, const std::function<int(Ui&)>& program,
                   const std::filesystem::path& drive_c = {});
+
+// Runs a console program on a ConsoleUi that writes its message boxes to
+// `messages`; a ProcessExit becomes the exit code.
+int RunOnConsole(std::ostream& messages, const std::function<int(Ui&)>& program);
 
 // `script` is the value of TUNORA_UI_SCRIPT (null or empty: the terminal).
 // Scripted: the transcript goes to `out` and ends with `exit N`; script

@@ -160,6 +160,9 @@ class Ui {
   // Something the program caused that the user would notice but that is
   // not a window (a reboot requested, a file opened through the shell).
   virtual void Event(std::string_view line) { (void)line; }
+  // The program is inside a long real-time wait (Sleep) behind the wait
+  // cursor; a UI may show how long it has waited.
+  virtual void Waiting() {}
 };
 
 // Shows the wait cursor for the life of the object.

@@ -28,6 +28,7 @@ void SimSystem::Sleep(std::uint32_t milliseconds) {
     } else {
       std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
     }
+    ui_.Waiting();
   }
   virtual_ms_ += milliseconds;
 }

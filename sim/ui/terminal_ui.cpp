@@ -139,7 +139,8 @@ void TerminalUi::Redraw(const std::vector<std::string>* menu, int menu_selection
   const bool unicode = session_->unicode();
   const bool busy = wait_depth_ > 0;
   const bool sheet_on_top = !layers_.empty() && layers_.back()->sheet;
-  const std::string status = busy ? std::string(kWaitText) : " " + status_;
+  std::string status = busy ? std::string(kWaitText) : " " + status_;
+  if (busy && wait_seconds_ > 0) status += " " + std::to_string(wait_seconds_) + " s";
   const std::string_view keys = sheet_on_top ? kSheetKeyHelp : kKeyHelp;
   if (!WindowsFit()) {
     int columns = 0, lines = 0;
@@ -396,7 +397,19 @@ int TerminalUi::RunMessageBox(Layer& layer) {
 }
 
 void TerminalUi::BeginWaitCursor() {
-  if (wait_depth_++ == 0) Redraw();
+  if (wait_depth_++ > 0) return;
+  wait_start_ = std::chrono::steady_clock::now();
+  wait_seconds_ = 0;
+  Redraw();
+}
+
+void TerminalUi::Waiting() {
+  if (wait_depth_ == 0) return;
+  const auto waited = std::chrono::steady_clock::now() - wait_start_;
+  const long long seconds = std::chrono::duration_cast<std::chrono::seconds>(waited).count();
+  if (seconds == wait_seconds_) return;  // a redraw a second at most
+  wait_seconds_ = seconds;
+  Redraw();
 }
 
 void TerminalUi::EndWaitCursor() {

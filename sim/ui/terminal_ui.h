@@ -20,6 +20,7 @@
 // an exception (ProcessExit) passes through a dialog.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -65,6 +66,8 @@ class TerminalUi : public Ui {
   int PropertySheet(const SheetTemplate& sheet, SheetHandler& handler) override;
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
+  // Redraws the wait line with the seconds waited when that number changes.
+  void Waiting() override;
   // Shown in the status line; repeated on standard output once the
   // terminal is restored, so they stay readable after the program ends.
   void Event(std::string_view line) override;
@@ -96,6 +99,8 @@ class TerminalUi : public Ui {
   std::unique_ptr<Session> session_;
   std::vector<Layer*> layers_;
   int wait_depth_ = 0;
+  std::chrono::steady_clock::time_point wait_start_;
+  long long wait_seconds_ = 0;  // as the wait line shows them
   std::string status_;
   std::vector<std::string> events_;
   std::filesystem::path drive_c_;

@@ -22,6 +22,7 @@ constexpr const char* kUsage =
     "  tunora-sim show DIR                          profile, boot count, pending reboot\n"
     "  tunora-sim show DIR registry [KEY]           print HKLM (or one key) as REGEDIT4\n"
     "  tunora-sim show DIR state                    print the volatile state as JSON\n"
+    "  tunora-sim show DIR card                     each card's PLL dividers and clock\n"
     "  tunora-sim reboot DIR                        restart the machine and log on\n";
 
 Profile LoadProfile(const std::string& name_or_file) {
@@ -73,6 +74,10 @@ int Run(const std::vector<std::string>& args) {
     }
     if (args[2] == "registry" && args.size() <= 4) {
       std::cout << ExportRegedit4(machine.registry().hive(), args.size() == 4 ? args[3] : "");
+      return 0;
+    }
+    if (args[2] == "card" && args.size() == 3) {
+      std::cout << machine.CardSummary();
       return 0;
     }
     if (args[2] == "state" && args.size() == 3) {

@@ -96,11 +96,13 @@ bool CardModel::ScreenBlanked() const {
   return (sequencer_[kSequencerClocking] & kScreenOffBit) != 0;
 }
 
+CardModel::Dividers CardModel::PllDividers() const {
+  return {dac_[kDacPllM] & 0x1Fu, dac_[kDacPllN] & 0x7Fu, dac_[kDacPllP] & 0x07u};
+}
+
 double CardModel::ClockMhz() const {
-  const unsigned m = dac_[kDacPllM] & 0x1Fu;
-  const unsigned n = dac_[kDacPllN] & 0x7Fu;
-  const unsigned p = dac_[kDacPllP] & 0x07u;
-  return kReferenceMhz * (n + 1) / ((m + 1) * (p + 1));
+  const Dividers d = PllDividers();
+  return kReferenceMhz * (d.n + 1) / ((d.m + 1) * (d.p + 1));
 }
 
 }  // namespace tunora::sim

@@ -70,6 +70,12 @@ class CardModel {
   std::uint8_t Sequencer(std::uint8_t index) const { return sequencer_[index]; }
   bool PllLocked() const { return !pll_never_locks_ && unlocked_reads_left_ == 0; }
   bool ScreenBlanked() const;
+  // M, N and P as the PLL takes them: the low 5, 7 and 3 bits of their
+  // registers.
+  struct Dividers {
+    unsigned m = 0, n = 0, p = 0;
+  };
+  Dividers PllDividers() const;
   // 27 MHz x (N + 1) / ((M + 1) x (P + 1)).
   double ClockMhz() const;
 

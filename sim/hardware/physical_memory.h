@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -46,11 +47,13 @@ class PhysicalMemory {
 
 // A 32 KB video BIOS image: the ROM signature, a banner holding
 // "(" + version_text + ")" inside the first 127 bytes, the parameter block
-// at `parameter_block_offset`, its offset as 16-bit LE at 0x7FFC and a
-// checksum byte that makes the image sum to 0. Throws
-// std::invalid_argument when the text or the block does not fit.
+// at `parameter_block_offset`, its offset as 16-bit LE at 0x7FFC (or
+// `block_pointer`, a fault switch, when given) and a checksum byte that
+// makes the image sum to 0. Throws std::invalid_argument when the text or
+// the block does not fit.
 std::vector<std::uint8_t> BuildVideoBios(std::string_view version_text,
                                          std::uint16_t parameter_block_offset,
-                                         std::span<const std::uint8_t> parameter_block);
+                                         std::span<const std::uint8_t> parameter_block,
+                                         std::optional<std::uint16_t> block_pointer = {});
 
 }  // namespace tunora::sim

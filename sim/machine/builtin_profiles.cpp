@@ -63,6 +63,9 @@ PciDeviceSpec MakerBoard(std::uint16_t device_id, std::uint16_t subsystem_id,
   d.registers[0x54] = device_id == 0x0521 ? 0 : 0x0100C018;
   d.registers[0xF8] = agp_command;
   d.card = card;
+  // The PLL takes a few status reads to lock, so every run exercises the
+  // programs' lock waits.
+  d.card->pll_lock_reads = 3;
   return d;
 }
 

@@ -121,13 +121,14 @@ void Machine::BuildHardware() {
       model->SetDividers(spec.card->pll_m, spec.card->pll_n, spec.card->pll_p);
       for (const auto& [index, value] : spec.card->dac) model->SetDac(index, value);
       model->SetPllNeverLocks(spec.card->pll_never_locks);
+      model->SetPllLockReads(spec.card->pll_lock_reads);
       physical_->AttachCard(attached, *model);
       cards_.push_back({spec.bus, spec.device, std::move(model)});
     }
   }
-  physical_->SetVideoBios(BuildVideoBios(profile_.bios.version_text,
-                                         profile_.bios.parameter_block_offset,
-                                         profile_.bios.parameter_block));
+  physical_->SetVideoBios(
+      BuildVideoBios(profile_.bios.version_text, profile_.bios.parameter_block_offset,
+                     profile_.bios.parameter_block, profile_.bios.block_pointer));
 }
 
 std::vector<CardModel*> Machine::cards() {
@@ -240,6 +241,18 @@ void Machine::SaveState() {
 std::string Machine::Summary() const {
   return "profile: " + profile_.name + "\nboot: " + std::to_string(boot_count_) +
          "\npending reboot: " + (pending_reboot_ ? "yes" : "no") + "\n";
+}
+
+std::string Machine::CardSummary() const {
+  std::string text;
+  for (const Card& card : cards_) {
+    const CardModel::Dividers d = card.model->PllDividers();
+    char line[96];
+    std::snprintf(line, sizeof line, "card %u:%02u M %u N %u P %u clock %.2f MHz\n",
+                  unsigned{card.bus}, unsigned{card.device}, d.m, d.n, d.p, card.model->ClockMhz());
+    text += line;
+  }
+  return text;
 }
 
 void Machine::Reboot() {

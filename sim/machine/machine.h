@@ -52,6 +52,9 @@ class Machine {
   void Reboot();
   // "name: value" lines for `tunora-sim show DIR`.
   std::string Summary() const;
+  // One line per maker's card for `tunora-sim show DIR card`:
+  // "card 1:00 M 5 N 36 P 0 clock 166.50 MHz" (bus:device, decimal).
+  std::string CardSummary() const;
 
   const std::filesystem::path& dir() const { return dir_; }
   const Profile& profile() const { return profile_; }

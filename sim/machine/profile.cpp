@@ -82,6 +82,7 @@ CardSpec CardFromJson(const json& j, const std::string& where) {
     }
   }
   card.pll_never_locks = Flag(j, "pll_never_locks", where, false);
+  card.pll_lock_reads = Field<std::uint32_t>(j, "pll_lock_reads", where, 0);
   return card;
 }
 
@@ -120,6 +121,7 @@ json CardToJson(const CardSpec& card) {
     j["dac"] = dac;
   }
   if (card.pll_never_locks) j["pll_never_locks"] = true;
+  if (card.pll_lock_reads != 0) j["pll_lock_reads"] = card.pll_lock_reads;
   return j;
 }
 
@@ -198,6 +200,9 @@ Profile ProfileFromJson(const json& j) {
     if (p.bios.parameter_block_offset + p.bios.parameter_block.size() > 0x7FFC) {
       throw ProfileError("bios: the parameter block must end before offset 0x7FFC");
     }
+    if (b.contains("block_pointer")) {
+      p.bios.block_pointer = Field<std::uint16_t>(b, "block_pointer", "bios", 0);
+    }
   }
   if (j.contains("faults")) {
     const json& f = j.at("faults");
@@ -242,6 +247,7 @@ json ProfileToJson(const Profile& p) {
   j["bios"] = {{"version_text", p.bios.version_text},
                {"parameter_block_offset", Hex(p.bios.parameter_block_offset, 4)},
                {"parameter_block", block}};
+  if (p.bios.block_pointer) j["bios"]["block_pointer"] = Hex(*p.bios.block_pointer, 4);
   json faults = json::object();
   if (!p.faults.driver_never_loads.empty()) faults["driver_never_loads"] = p.faults.driver_never_loads;
   if (!p.faults.device_open_fails.empty()) faults["device_open_fails"] = p.faults.device_open_fails;

@@ -21,6 +21,8 @@ struct CardSpec {
   std::uint8_t pll_m = 0, pll_n = 0, pll_p = 0;  // system PLL dividers
   std::map<std::uint8_t, std::uint8_t> dac;      // other DAC indexed registers
   bool pll_never_locks = false;
+  // Status reads the PLL stays unlocked after a divider write.
+  std::uint32_t pll_lock_reads = 0;
 };
 
 struct PciDeviceSpec {
@@ -40,6 +42,9 @@ struct BiosSpec {
   std::string version_text;  // the parenthesised text near the start of the ROM
   std::uint16_t parameter_block_offset = 0x7C00;
   std::vector<std::uint8_t> parameter_block;
+  // Fault switch: the value at 0x7FFC instead of the block's offset (the
+  // block stays where it is), e.g. one pointing past the ROM.
+  std::optional<std::uint16_t> block_pointer;
 };
 
 struct Faults {

@@ -76,11 +76,6 @@ void ReportFailure(HwContext& hw, std::string_view text) {
   }
 }
 
-DriverSet TunoraDrivers() {
-  return {*TunoraResource(kResHwgate2), *TunoraResource(kResHwgate4),
-          *TunoraResource(kResHwgt9x)};
-}
-
 DriverSet LockstepDrivers() {
   return {{}, *LockstepResource(kLockstepResHwgate4), *LockstepResource(kLockstepResHwgt9x)};
 }

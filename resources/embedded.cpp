@@ -27,9 +27,6 @@ constexpr std::string_view View(const char* image, std::size_t size_with_nul) {
 
 }  // namespace
 
-// The compiled help file; its source is generated from resources/help.
-std::string_view HelpFileImage();
-
 std::string_view DriverImage(DriverKind kind) {
   switch (kind) {
     case DriverKind::kHwgate2:
@@ -40,21 +37,6 @@ std::string_view DriverImage(DriverKind kind) {
       return View(kHwgt9xImage, sizeof kHwgt9xImage);
   }
   return {};
-}
-
-std::optional<std::string_view> TunoraResource(int id) {
-  switch (id) {
-    case kResHwgt9x:
-      return DriverImage(DriverKind::kHwgt9x);
-    case kResHwgate4:
-      return DriverImage(DriverKind::kHwgate4);
-    case kResHwgate2:
-      return DriverImage(DriverKind::kHwgate2);
-    case kResHelp:
-      return HelpFileImage();
-    default:
-      return std::nullopt;
-  }
 }
 
 std::optional<std::string_view> LockstepResource(int id) {

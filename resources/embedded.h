@@ -2,7 +2,8 @@
 //
 // In the simulated build the driver images are stand-ins that the
 // simulated service control manager recognises byte for byte; the Windows
-// build embeds the real driver binaries under the same ids.
+// build embeds the real driver binaries under the same ids. tunora's
+// resource 170 is the built lockstep program in both builds.
 #pragma once
 
 #include <optional>

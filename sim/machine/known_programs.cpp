@@ -1,12 +1,14 @@
 #include "sim/machine/known_programs.h"
 
+#include "resources/embedded.h"
 #include "sim/os/hive.h"
 
 namespace tunora::sim {
 
 std::vector<KnownProgram> KnownPrograms() {
-  // None yet: lockstep joins once tunora carries its image.
-  return {};
+  // lockstep is the file tunora wrote out of its resource 170: the built
+  // lockstep executable, run as it is.
+  return {{"lockstep", "Lockstep.exe", *TunoraResource(kResLockstep), {}}};
 }
 
 std::string CommandProgramPath(std::string_view command) {

@@ -1,6 +1,8 @@
 // The programs the simulated PC can start from a command line, such as a
 // Run entry at log-on: a file of the program's name in the Windows
-// directory that holds exactly its embedded image runs as its main.
+// directory that holds exactly its embedded image runs, either as its main
+// in this process or, for a program whose image is an executable of this
+// computer (lockstep), as that very file in a child process.
 #pragma once
 
 #include <string>
@@ -16,6 +18,8 @@ struct KnownProgram {
   std::string name;        // in reports and messages: "lockstep"
   std::string file_name;   // in the Windows directory: "Lockstep.exe"
   std::string_view image;  // what the file must hold, byte for byte
+  // Runs in this process on the scripted UI; empty: the file itself is
+  // started as a child process.
   ProgramMain main;
 };
 

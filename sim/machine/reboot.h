@@ -15,9 +15,11 @@ inline constexpr const char* kRunKeyPath = "Software\\Microsoft\\Windows\\Curren
 
 // Reboots the machine in `dir` (Machine::Reboot), then logs on: each value
 // of the Run key, in order, runs when its command starts one of `programs`
-// (on the scripted UI with nobody at the keyboard, its transcript on
-// `out`); every other entry is reported as skipped. Throws MachineError
-// when the machine cannot be opened.
+// (a main on the scripted UI with nobody at the keyboard, its transcript
+// on `out`; a program file as a child process with TUNORA_MACHINE=dir, its
+// output relayed to `out` and `err` and its exit code reported); every
+// other entry is reported as skipped. Throws MachineError when the machine
+// cannot be opened.
 void RebootAndLogOn(const std::filesystem::path& dir, const std::vector<KnownProgram>& programs,
                     std::ostream& out, std::ostream& err);
 

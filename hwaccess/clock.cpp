@@ -322,9 +322,10 @@ int ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int lim
     const DividerSet before = ReadDividers(hw.platform.memory, window);
     const float previous_hz = static_cast<float>(DividerClockHz(before));
     // No set, or one that needs a post-divider this sequence never writes,
-    // is refused before the card is touched.
+    // is refused before the card is touched; so is a target above the
+    // limit, which the check on the found set alone lets through.
     const std::optional<DividerSet> found = SearchDividers(target_mhz);
-    if (!found || found->p != 0 || !WithinLimit(*found, limit_mhz)) {
+    if (!found || found->p != 0 || target_mhz > limit_mhz || !WithinLimit(*found, limit_mhz)) {
       ReportFailure(hw, kClockingError1);
       return;
     }

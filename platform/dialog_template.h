@@ -53,6 +53,8 @@ struct ControlTemplate {
 // An application window: a taskbar button (WS_EX_APPWINDOW) and a
 // minimise box.
 inline constexpr std::uint32_t kDialogAppWindow = 0x0001;
+// No close box (no WS_SYSMENU): the dialog ends through its buttons only.
+inline constexpr std::uint32_t kDialogNoCloseBox = 0x0002;
 
 struct DialogTemplate {
   int id;

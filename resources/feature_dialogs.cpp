@@ -126,7 +126,8 @@ const DialogTemplate& ClockChangeDialog() {
           {kIdcClockApply, ControlKind::kPushButton, "Apply", 42, 62, 50, 14, kStyleDisabled},
           {kIdcClockTest, ControlKind::kPushButton, "Test", 102, 62, 50, 14},
           {kIdcClockChangeCancel, ControlKind::kPushButton, "Cancel", 162, 62, 50, 14},
-      }};
+      },
+      kDialogNoCloseBox};
   return dialog;
 }
 
@@ -149,7 +150,8 @@ const DialogTemplate& PermanenceDialog() {
           {kIdcPermanent, ControlKind::kDefPushButton, "Permanent", 43, 80, 56, 14},
           {kIdcTemporary, ControlKind::kPushButton, "Temporary", 109, 80, 56, 14},
           {kIdcPermanenceCancel, ControlKind::kPushButton, "Cancel", 175, 80, 56, 14},
-      }};
+      },
+      kDialogNoCloseBox};
   return dialog;
 }
 

@@ -119,7 +119,8 @@ int PictureResourceId(std::string_view text) {
 
 std::uint32_t DialogStyle(const DialogTemplate& dialog, TemplateUse use) {
   if (use == TemplateUse::kPage) return kWsChild | kDsControl | kDs3dLook | kDsSetFont;
-  std::uint32_t style = kWsPopup | kWsCaption | kWsSysMenu | kDsModalFrame | kDs3dLook | kDsSetFont;
+  std::uint32_t style = kWsPopup | kWsCaption | kDsModalFrame | kDs3dLook | kDsSetFont;
+  if (!(dialog.flags & kDialogNoCloseBox)) style |= kWsSysMenu;
   if (dialog.flags & kDialogAppWindow) style |= kWsMinimizeBox;
   return style;
 }

@@ -97,6 +97,10 @@ TEST(DialogTemplateStyles, PagesAndControls) {
   EXPECT_EQ(DialogStyle(kSmall, TemplateUse::kPage),
             kWsChild | kDsControl | kDs3dLook | kDsSetFont);
   EXPECT_EQ(DialogExStyle(kSmall, TemplateUse::kPage), 0u);
+  DialogTemplate no_close = kSmall;
+  no_close.flags = kDialogNoCloseBox;
+  EXPECT_EQ(DialogStyle(no_close, TemplateUse::kDialog) & kWsSysMenu, 0u);
+  EXPECT_NE(DialogStyle(kSmall, TemplateUse::kDialog) & kWsSysMenu, 0u);
 
   const ControlTemplate radio{1, ControlKind::kRadioButton, "A", 0, 0, 9, 9};
   const ControlTemplate auto_radio{2, ControlKind::kRadioButton, "B", 0, 0, 9, 9, kStyleAutoCheck};

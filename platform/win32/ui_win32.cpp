@@ -213,8 +213,13 @@ void ReadBack(HWND item, sim::ControlState& control, int limit) {
 
 // Default button and focus as the dialog manager has them.
 void ReadDefaultAndFocus(HWND dialog, sim::WindowModel& model) {
+  // The dialog manager names IDOK when no button is the default one; only
+  // a button drawn as the default counts.
   const LRESULT def = SendMessageA(dialog, DM_GETDEFID, 0, 0);
-  if (HIWORD(def) == DC_HASDEFID) model.SetDefaultButton(LOWORD(def));
+  HWND button = HIWORD(def) == DC_HASDEFID ? GetDlgItem(dialog, LOWORD(def)) : nullptr;
+  if (button && (GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+    model.SetDefaultButton(LOWORD(def));
+  }
   if (HWND focus = GetFocus(); focus && GetParent(focus) == dialog) {
     model.SetFocus(GetDlgCtrlID(focus));
   }

@@ -17,8 +17,8 @@ void MainWindow::OnInit(DialogWindow& window) {
   window.Enable(kIdcTweak, false);
   SheetFlags& flags = app_.state.flags;
   flags.audio_selection = 0;
-  flags.monitor_pending = 0;
-  flags.monitor_companion = 0;
+  flags.monitor_horizontal_chosen = false;
+  flags.monitor_vertical_chosen = false;
   if (!kAboutMenuText.empty()) window.AppendSystemMenu(kIdmAboutBox, kAboutMenuText);
   window.SetIcon(kIconProgram);
   // Nothing is pending when a main window comes up.

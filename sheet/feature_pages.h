@@ -1,6 +1,5 @@
-// The splash page and the pages of the monitor profile, TV tuner and audio
-// features as the sheet holds them: each with its dialog and runtime
-// class. The splash page has no behaviour.
+// The splash page and the TV tuner page as the sheet holds them: each with
+// its dialog and runtime class. The splash page has no behaviour.
 #pragma once
 
 #include "sheet/page.h"
@@ -10,16 +9,6 @@ namespace tunora {
 class SplashPage : public SheetPageHandler {
  public:
   std::string_view RuntimeClass() const override { return "CPage1"; }
-};
-
-class AudioPage : public SheetPageHandler {
- public:
-  std::string_view RuntimeClass() const override { return "CPage5"; }
-};
-
-class MonitorProfilePage : public SheetPageHandler {
- public:
-  std::string_view RuntimeClass() const override { return "CPage6"; }
 };
 
 class QtvPage : public SheetPageHandler {

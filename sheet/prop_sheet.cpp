@@ -7,6 +7,7 @@
 #include "resources/dialogs.h"
 #include "resources/embedded.h"
 #include "resources/strings.h"
+#include "sheet/custom_mode.h"
 
 namespace tunora {
 namespace {
@@ -27,14 +28,20 @@ constexpr Tone kFailureTones[] = {{10000, 600}, {13000, 700}, {15000, 1000}};
 
 }  // namespace
 
-PropSheet::PropSheet(App& app)
+PropSheet::PropSheet(App& app, PropSheetOptions options)
     : app_(app),
+      options_(options),
       agp_(app, *this),
       d3d_(app, *this),
       opengl_(app, *this),
+      audio_(app),
+      monitor_(app, *this),
       clock_(app),
       misc_(app, *this) {
   RunState& state = app_.state;
+  // A custom resolution is chosen anew in each sheet.
+  state.flags.monitor_horizontal_chosen = false;
+  state.flags.monitor_vertical_chosen = false;
   state.card_list = CountBoards(app_.hw, IsNtRoad(state.platform_kind));
   kinds_ = SheetPagesFor(state.platform_kind, state.chip_family, state.card.card_code,
                          state.card_list.size());
@@ -64,7 +71,12 @@ SheetPage PropSheet::PageFor(SheetPageKind kind) {
 
 int PropSheet::Run() {
   SheetTemplate sheet{kSheetCaption, {}, 0};
-  for (const SheetPageKind kind : kinds_) sheet.pages.push_back(PageFor(kind));
+  for (const SheetPageKind kind : kinds_) {
+    sheet.pages.push_back(PageFor(kind));
+    if (kind == SheetPageKind::kOpenGl && options_.show_audio_page) {
+      sheet.pages.push_back({&AudioPageDialog(), &audio_});
+    }
+  }
   const int result = app_.platform.ui.PropertySheet(sheet, *this);
   sheet_ = nullptr;
   return result;
@@ -119,8 +131,8 @@ void PropSheet::DisableApplyAndReset() {
 void PropSheet::ResetAll(SheetWindow& sheet) {
   SettingState& settings = app_.state.settings;
   settings.current = settings.at_opening;
-  app_.state.flags.monitor_pending = 0;
-  app_.state.flags.monitor_companion = 0;
+  app_.state.flags.monitor_horizontal_chosen = false;
+  app_.state.flags.monitor_vertical_chosen = false;
   // Leaving and re-entering the page rebuilds it from the restored values.
   const int active = sheet.ActivePageIndex();
   sheet.SetActivePage(0);
@@ -169,7 +181,9 @@ void RebootPrompt::OnCommand(DialogWindow& window, int id, int notification) {
 
 ApplyResults WritePendingChanges(App& app) {
   const SettingsContext context = app.state.Settings(app.platform.registry, app.platform.ui);
-  return WriteAllSettings(context, app.state.settings);
+  ApplyHooks hooks;
+  hooks.write_custom_mode = [&app] { WriteCustomMode(app); };
+  return WriteAllSettings(context, app.state.settings, hooks);
 }
 
 }  // namespace tunora

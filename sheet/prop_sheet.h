@@ -8,10 +8,12 @@
 
 #include "app/run_state.h"
 #include "sheet/agp_page.h"
+#include "sheet/audio_page.h"
 #include "sheet/clock_page.h"
 #include "sheet/d3d_page.h"
 #include "sheet/feature_pages.h"
 #include "sheet/misc_page.h"
+#include "sheet/monitor_profile_page.h"
 #include "sheet/opengl_page.h"
 #include "sheet/page.h"
 #include "sheet/page_rules.h"
@@ -26,11 +28,19 @@ inline constexpr std::string_view kRebootAborted =
 inline constexpr std::string_view kUnableToReboot = "Changes Applied!\n\nERROR: Unable to reboot.";
 inline constexpr std::string_view kUnknownPlatform = "ERROR: Unknown Platform?";
 
+// What tests may change about the sheet; the program always uses the
+// defaults.
+struct PropSheetOptions {
+  // Adds the Audio page after the OpenGL page, where its class number puts
+  // it; the program never shows it.
+  bool show_audio_page = false;
+};
+
 class PropSheet : public SheetHandler, public ApplyResetButtons {
  public:
   // Builds every page object and counts the boards (which deploys the
   // road's driver), then picks the pages.
-  explicit PropSheet(App& app);
+  explicit PropSheet(App& app, PropSheetOptions options = {});
 
   std::string_view RuntimeClass() const { return "CPropSheet"; }
   // Shows the sheet modally; returns when Cancel closes it (Apply ends the
@@ -53,12 +63,13 @@ class PropSheet : public SheetHandler, public ApplyResetButtons {
   SheetPage PageFor(SheetPageKind kind);
 
   App& app_;
+  PropSheetOptions options_;
   SheetWindow* sheet_ = nullptr;
   SplashPage splash_;
   AgpPage agp_;
   D3dPage d3d_;
   OpenGlPage opengl_;
-  AudioPage audio_;  // built with every sheet, never shown
+  AudioPage audio_;  // built with every sheet, shown only in tests
   MonitorProfilePage monitor_;
   ClockPage clock_;
   QtvPage qtv_;

@@ -42,9 +42,11 @@ struct SheetFlags {
   int clock_first_activation = 1;
   int clock_offset = kClockOffsetAtRest;
   ClockPageState clock;
-  // Monitor Profile page: a custom resolution waiting for Apply.
-  int monitor_pending = 0;
-  int monitor_companion = 0;
+  // Monitor Profile page: which values of the custom resolution have been
+  // picked since the sheet opened, and their decimal texts. Apply writes
+  // the resolution when both are chosen.
+  bool monitor_horizontal_chosen = false;
+  bool monitor_vertical_chosen = false;
   std::string monitor_horizontal;
   std::string monitor_vertical;
   // QTV page: channel frequencies edited, and the advanced capture switch

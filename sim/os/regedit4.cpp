@@ -1,4 +1,4 @@
-// REGEDIT4 export; the import lives in regedit4_parse.cpp.
+// REGEDIT4 and version 5 export; the import lives in regedit4_parse.cpp.
 #include "sim/os/regedit4.h"
 
 #include <stdexcept>
@@ -66,7 +66,23 @@ void AppendHexBytes(std::string& out, std::string_view data, std::size_t line_st
   }
 }
 
-void AppendValue(std::string& out, const HiveValue& value) {
+bool IsStringType(std::uint32_t type) {
+  return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+}
+
+// Latin-1 bytes as UTF-16LE code units.
+std::string Widen(std::string_view text) {
+  std::string wide;
+  wide.reserve(text.size() * 2);
+  for (char c : text) {
+    wide += c;
+    wide += '\0';
+  }
+  return wide;
+}
+
+// `wide_strings`: version 5 writes the string types' hex data as UTF-16LE.
+void AppendValue(std::string& out, const HiveValue& value, bool wide_strings) {
   std::size_t line_start = out.size();
   if (value.name.empty()) {
     out += '@';
@@ -91,26 +107,47 @@ void AppendValue(std::string& out, const HiveValue& value) {
       AppendHexNumber(out, value.type, 1);
       out += "):";
     }
-    AppendHexBytes(out, value.data, line_start);
+    AppendHexBytes(out, wide_strings && IsStringType(value.type) ? Widen(value.data) : value.data,
+                   line_start);
   }
   out += '\n';
 }
 
 // `path` is the key's full name, "HKEY_LOCAL_MACHINE\...".
-void AppendKey(std::string& out, const HiveKey& key, std::string& path) {
+void AppendKey(std::string& out, const HiveKey& key, std::string& path, bool wide_strings) {
   out += '[';
   out += path;
   out += "]\n";
-  for (const HiveValue& value : key.values()) AppendValue(out, value);
+  for (const HiveValue& value : key.values()) AppendValue(out, value, wide_strings);
   out += '\n';
   for (std::size_t i = 0; i < key.SubKeyCount(); ++i) {
     const HiveKey& sub_key = key.SubKey(i);
     std::size_t length = path.size();
     path += '\\';
     path += sub_key.name();
-    AppendKey(out, sub_key, path);
+    AppendKey(out, sub_key, path, wide_strings);
     path.resize(length);
   }
+}
+
+std::string ExportText(const Hive& hive, std::string_view subtree_path, std::string_view header,
+                       bool wide_strings) {
+  std::vector<std::string_view> parts;
+  if (SplitKeyPath(subtree_path, &parts) != kErrorSuccess) {
+    throw std::invalid_argument("bad registry key path \"" + std::string(subtree_path) + "\"");
+  }
+  std::string out = std::string(header) + "\n\n";
+  // The header names keys with their stored case, whatever case was asked.
+  std::string path(kLocalMachineName);
+  const HiveKey* key = &hive.root();
+  for (std::string_view part : parts) {
+    key = key->FindSubKey(part);
+    if (key == nullptr) return out;
+    path += '\\';
+    path += key->name();
+  }
+  AppendKey(out, *key, path, wide_strings);
+  return out;
 }
 
 }  // namespace
@@ -122,22 +159,21 @@ RegistryFileError::RegistryFileError(std::string_view file_name, std::string_vie
     : std::runtime_error(FileMessage(file_name, message)) {}
 
 std::string ExportRegedit4(const Hive& hive, std::string_view subtree_path) {
-  std::vector<std::string_view> parts;
-  if (SplitKeyPath(subtree_path, &parts) != kErrorSuccess) {
-    throw std::invalid_argument("bad registry key path \"" + std::string(subtree_path) + "\"");
+  return ExportText(hive, subtree_path, kRegedit4Header, false);
+}
+
+std::string ExportRegFile(const Hive& hive, std::string_view subtree_path, RegFileForm form) {
+  const bool version5 = form == RegFileForm::kVersion5;
+  const std::string text =
+      ExportText(hive, subtree_path, version5 ? kVersion5Header : kRegedit4Header, version5);
+  std::string crlf;
+  crlf.reserve(text.size() + text.size() / 16);
+  for (char c : text) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
   }
-  std::string out = std::string(kRegedit4Header) + "\n\n";
-  // The header names keys with their stored case, whatever case was asked.
-  std::string path(kLocalMachineName);
-  const HiveKey* key = &hive.root();
-  for (std::string_view part : parts) {
-    key = key->FindSubKey(part);
-    if (key == nullptr) return out;
-    path += '\\';
-    path += key->name();
-  }
-  AppendKey(out, *key, path);
-  return out;
+  if (!version5) return crlf;
+  return std::string(kUtf16LeByteOrderMark) + Widen(crlf);
 }
 
 }  // namespace tunora::sim

@@ -1,4 +1,5 @@
-// The hive as REGEDIT4 text, the format regedit exports and imports:
+// The hive as regedit's text, REGEDIT4 as the machine's own file and
+// Windows 95/98/ME and NT 4 write it:
 //
 //   REGEDIT4
 //
@@ -19,10 +20,19 @@
 // control characters other than tab; REG_DWORD not of four bytes) is
 // written as hex(1) / hex(4).
 //
-// Import accepts what export writes plus CRLF line ends, ";" comment
-// lines, blanks around "=" and hex bytes, any hex wrapping, 1..8 digit
-// dwords and repeated key sections (merged); anything else is an error,
-// never a partial hive.
+// Windows 2000/XP's regedit writes version 5: the header "Windows Registry
+// Editor Version 5.00", the text in UTF-16LE after a byte-order mark, and
+// the data of the string types in hex form (hex(1), hex(2), hex(7))
+// UTF-16LE too, since the registry holds them as Unicode there. The hive's
+// text is taken as Latin-1: each byte one character.
+//
+// Import accepts what export writes in either form plus CRLF line ends,
+// ";" comment lines, blanks around "=" and hex bytes, any hex wrapping,
+// 1..8 digit dwords and repeated key sections (merged). A text that starts
+// with the UTF-16LE byte-order mark is decoded first; the version 5 header
+// (in either encoding) makes the string types' hex data UTF-16LE. A
+// character above 0xFF cannot be held and is an error, like anything else
+// that does not parse: never a partial hive.
 #pragma once
 
 #include <stdexcept>
@@ -46,6 +56,8 @@ class RegistryFileError : public std::runtime_error {
 };
 
 inline constexpr std::string_view kRegedit4Header = "REGEDIT4";
+inline constexpr std::string_view kVersion5Header = "Windows Registry Editor Version 5.00";
+inline constexpr std::string_view kUtf16LeByteOrderMark = "\xFF\xFE";
 inline constexpr std::string_view kLocalMachineName = "HKEY_LOCAL_MACHINE";
 
 // `file_name` only names the text in errors.
@@ -56,5 +68,15 @@ Hive ParseRegedit4(std::string_view text, std::string_view file_name = "registry
 // exist exports as the header alone; a malformed path throws
 // std::invalid_argument.
 std::string ExportRegedit4(const Hive& hive, std::string_view subtree_path = "");
+
+// The forms "regedit /e" writes.
+enum class RegFileForm {
+  kRegedit4,  // Windows 95/98/ME and NT 4
+  kVersion5,  // Windows 2000/XP
+};
+
+// The file "regedit /e FILE KEY" writes: as ExportRegedit4 in that form,
+// with CRLF line ends.
+std::string ExportRegFile(const Hive& hive, std::string_view subtree_path, RegFileForm form);
 
 }  // namespace tunora::sim

@@ -1,5 +1,7 @@
-// REGEDIT4 import. Strict on purpose: a hive file that does not parse is
-// reported with its line, never loaded in part.
+// REGEDIT4 and version 5 import. Strict on purpose: a hive file that does
+// not parse is reported with its line, never loaded in part.
+#include <algorithm>
+#include <cstdio>
 #include <optional>
 
 #include "platform/registry.h"
@@ -45,13 +47,47 @@ std::optional<std::uint32_t> HexNumber(std::string_view text, std::size_t max_di
   return number;
 }
 
+bool IsStringType(std::uint32_t type) {
+  return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+}
+
+// The line the end of `text` lies on, counted from 1.
+int LastLine(std::string_view text) {
+  return 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// UTF-16LE (after its byte-order mark) as Latin-1 text: each code unit
+// must fit in a byte.
+std::string DecodeUtf16Le(std::string_view bytes, std::string_view file_name) {
+  bytes.remove_prefix(kUtf16LeByteOrderMark.size());
+  std::string text;
+  text.reserve(bytes.size() / 2);
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const unsigned unit = static_cast<unsigned char>(bytes[i]) |
+                          static_cast<unsigned>(static_cast<unsigned char>(bytes[i + 1])) << 8;
+    if (unit > 0xFF) {
+      char message[64];
+      std::snprintf(message, sizeof message, "character U+%04X outside Latin-1", unit);
+      throw RegistryFileError(file_name, LastLine(text), message);
+    }
+    text += static_cast<char>(unit);
+  }
+  if (bytes.size() % 2 != 0) {
+    throw RegistryFileError(file_name, LastLine(text), "UTF-16LE text ends in half a character");
+  }
+  return text;
+}
+
 class Parser {
  public:
   Parser(std::string_view text, std::string_view file_name) : text_(text), file_name_(file_name) {}
 
   Hive Parse() {
     std::string_view line;
-    if (!NextLine(&line) || line != kRegedit4Header) Fail("missing REGEDIT4 header");
+    if (!NextLine(&line) || (line != kRegedit4Header && line != kVersion5Header)) {
+      Fail("missing REGEDIT4 or version 5 header");
+    }
+    version5_ = line == kVersion5Header;
     while (NextLine(&line)) {
       if (line.empty() || line.front() == ';') continue;
       if (line.front() == '[') {
@@ -124,7 +160,9 @@ class Parser {
       std::optional<std::uint32_t> type;
       if (close != std::string_view::npos) type = HexNumber(line.substr(4, close - 4), 8);
       if (!type) Fail("bad value type in hex(...)");
-      current_->SetValue(name, *type, ParseHexBytes(line.substr(close + 2)));
+      std::string bytes = ParseHexBytes(line.substr(close + 2));
+      if (version5_ && IsStringType(*type)) bytes = NarrowUtf16(bytes);
+      current_->SetValue(name, *type, std::move(bytes));
     } else {
       Fail("unrecognised value data");
     }
@@ -184,8 +222,20 @@ class Parser {
     return bytes;
   }
 
+  // Version 5 keeps the string types' hex data as UTF-16LE.
+  std::string NarrowUtf16(std::string_view bytes) const {
+    if (bytes.size() % 2 != 0) Fail("string data of an odd number of bytes in a version 5 file");
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); i += 2) {
+      if (bytes[i + 1] != '\0') Fail("string data with a character outside Latin-1");
+      text += bytes[i];
+    }
+    return text;
+  }
+
   std::string_view text_;
   std::string_view file_name_;
+  bool version5_ = false;
   std::size_t position_ = 0;
   int line_number_ = 0;
   Hive hive_;
@@ -195,6 +245,10 @@ class Parser {
 }  // namespace
 
 Hive ParseRegedit4(std::string_view text, std::string_view file_name) {
+  if (text.starts_with(kUtf16LeByteOrderMark)) {
+    const std::string decoded = DecodeUtf16Le(text, file_name);
+    return Parser(decoded, file_name).Parse();
+  }
   return Parser(text, file_name).Parse();
 }
 

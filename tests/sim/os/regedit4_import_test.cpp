@@ -15,6 +15,17 @@ namespace {
 
 std::string Header(std::string_view body) { return "REGEDIT4\n\n" + std::string(body); }
 
+std::string Version5(std::string_view body) {
+  return std::string(kVersion5Header) + "\n\n" + std::string(body);
+}
+
+// Latin-1 text as UTF-16LE after the byte-order mark.
+std::string Utf16(std::string_view text) {
+  std::string out(kUtf16LeByteOrderMark);
+  for (char c : text) out += {c, '\0'};
+  return out;
+}
+
 // A hive with every kind of value and awkward names, for round trips.
 Hive AwkwardHive() {
   Hive hive;
@@ -47,6 +58,16 @@ TEST(Regedit4RoundTrip, EveryTypeComesBackByteForByte) {
   const Hive again = ParseRegedit4(text);
   EXPECT_EQ(again, hive) << text;
   EXPECT_EQ(ExportRegedit4(again), text);
+}
+
+// What "regedit /e" writes on either Windows generation reads back as
+// the hive it came from.
+TEST(RegFileRoundTrip, BothExportFormsComeBackByteForByte) {
+  const Hive hive = AwkwardHive();
+  for (RegFileForm form : {RegFileForm::kRegedit4, RegFileForm::kVersion5}) {
+    SCOPED_TRACE(form == RegFileForm::kVersion5 ? "version 5" : "REGEDIT4");
+    EXPECT_EQ(ParseRegedit4(ExportRegFile(hive, "", form)), hive);
+  }
 }
 
 TEST(Regedit4RoundTrip, RandomBinaryValuesOfManyLengths) {
@@ -116,9 +137,19 @@ struct Broken {
 TEST(Regedit4Import, DamagedFilesNameTheLineAndTheFault) {
   const std::string key = "[HKEY_LOCAL_MACHINE\\K]\n";
   const std::vector<Broken> cases = {
-      {"empty file", "", "1: missing REGEDIT4 header"},
-      {"other header", "Windows Registry Editor Version 5.00\n", "1: missing REGEDIT4 header"},
-      {"header later", "\nREGEDIT4\n", "1: missing REGEDIT4 header"},
+      {"empty file", "", "1: missing REGEDIT4 or version 5 header"},
+      {"other header", "Windows Registry Editor Version 4.00\n",
+       "1: missing REGEDIT4 or version 5 header"},
+      {"header later", "\nREGEDIT4\n", "1: missing REGEDIT4 or version 5 header"},
+      {"UTF-16 header later", Utf16("\nREGEDIT4\n"), "1: missing REGEDIT4 or version 5 header"},
+      {"UTF-16 cut in a character", Utf16("REGEDIT4\n") + "x",
+       "2: UTF-16LE text ends in half a character"},
+      {"UTF-16 beyond Latin-1", Utf16(Version5("[HKEY_LOCAL_MACHINE\\K]\n")) + "\x01\x01",
+       "4: character U+0101 outside Latin-1"},
+      {"version 5 string of odd length", Version5(key + "\"A\"=hex(2):61\n"),
+       "4: string data of an odd number of bytes in a version 5 file"},
+      {"version 5 string beyond Latin-1", Version5(key + "\"A\"=hex(7):61,00,\\\n  00,01\n"),
+       "5: string data with a character outside Latin-1"},
       {"value before any key", Header("\"A\"=dword:00000001\n"), "3: value line outside of a key"},
       {"default before any key", Header("; note\n@=\"x\"\n"), "4: value line outside of a key"},
       {"other root", Header("[HKEY_CURRENT_USER\\Software]\n"),

@@ -116,5 +116,65 @@ TEST(Regedit4Export, SubtreeUsesTheStoredCaseAndMissingKeysGiveTheHeaderAlone) {
   EXPECT_THROW(ExportRegedit4(hive, "\\Software"), std::invalid_argument);
 }
 
+// The file as text: version 5's UTF-16LE narrowed (every character of
+// these tests is below 0x100).
+std::string FileText(const std::string& file, RegFileForm form) {
+  if (form == RegFileForm::kRegedit4) return file;
+  EXPECT_EQ(file.substr(0, 2), "\xFF\xFE");
+  std::string text;
+  for (std::size_t i = 2; i + 1 < file.size(); i += 2) {
+    EXPECT_EQ(file[i + 1], '\0');
+    text += file[i];
+  }
+  return text;
+}
+
+TEST(RegFileExport, EachWindowsGenerationWritesItsOwnForm) {
+  Hive hive;
+  hive.SetString("K", "Text", "C:\\x");
+  hive.SetDword("K", "N", 5);
+  hive.SetValue("K", "E", kRegExpandSz, Bytes({'%', 'A', '%', 0}));
+  hive.SetValue("K", "B", kRegBinary, Bytes({0xAB, 0}));
+  const std::string body =
+      "[HKEY_LOCAL_MACHINE\\K]\r\n\"Text\"=\"C:\\\\x\"\r\n\"N\"=dword:00000005\r\n";
+  EXPECT_EQ(ExportRegFile(hive, "K", RegFileForm::kRegedit4),
+            "REGEDIT4\r\n\r\n" + body + "\"E\"=hex(2):25,41,25,00\r\n\"B\"=hex:ab,00\r\n\r\n");
+  // The string type's data become UTF-16LE, the binary value's do not.
+  EXPECT_EQ(FileText(ExportRegFile(hive, "K", RegFileForm::kVersion5), RegFileForm::kVersion5),
+            "Windows Registry Editor Version 5.00\r\n\r\n" + body +
+                "\"E\"=hex(2):25,00,41,00,25,00,00,00\r\n\"B\"=hex:ab,00\r\n\r\n");
+}
+
+// Whatever the name and data lengths, no line passes column 80, and a line
+// broken with "\" continues on an indented one.
+TEST(RegFileExport, HexDataWrapsBeforeColumn80InBothForms) {
+  Hive hive;
+  for (std::size_t length = 0; length < 120; length += 5) {
+    const std::string name(length % 31, 'n');
+    hive.SetValue("K", name + "b" + std::to_string(length), kRegBinary, Ramp(length));
+    hive.SetValue("K", name + "m" + std::to_string(length), kRegMultiSz, Ramp(length));
+  }
+  for (RegFileForm form : {RegFileForm::kRegedit4, RegFileForm::kVersion5}) {
+    SCOPED_TRACE(form == RegFileForm::kVersion5 ? "version 5" : "REGEDIT4");
+    const std::string file = ExportRegFile(hive, "K", form);
+    const std::string text = FileText(file, form);
+    std::size_t start = 0;
+    int wrapped = 0;
+    bool continues = false;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+      const std::string line = text.substr(start, end - start);
+      EXPECT_LE(line.size(), 80u) << line;
+      if (continues) {
+        EXPECT_EQ(line.substr(0, 2), "  ") << line;
+      }
+      continues = !line.empty() && line.back() == '\\';
+      wrapped += continues ? 1 : 0;
+    }
+    EXPECT_EQ(start, text.size()) << "every line ends in CRLF";
+    EXPECT_GT(wrapped, 50);
+    EXPECT_EQ(ParseRegedit4(file), hive);
+  }
+}
+
 }  // namespace
 }  // namespace tunora::sim

@@ -23,7 +23,7 @@ SimProcess::SimProcess(Machine& machine, Ui& ui, bool real_time, std::ostream* c
       ports_(machine.bus(), machine.nine_x()),
       files_(machine.drive_c(), machine.profile().windows_directory),
       system_({machine.profile().version, machine.profile().clean_boot, real_time,
-               machine.profile().shutdown_privilege, console},
+               machine.profile().shutdown_privilege, console, &files_},
               machine.virtual_ms(), ui),
       devices_(machine.services(), machine.registry(), files_, kernel_, machine.nine_x(),
                machine.profile().administrator, machine.device_faults()),

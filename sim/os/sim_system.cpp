@@ -1,9 +1,12 @@
 #include "sim/os/sim_system.h"
 
 #include <chrono>
+#include <cstdlib>
+#include <optional>
 #include <ostream>
 #include <thread>
 
+#include "sim/os/host_player.h"
 #include "sim/ui/ui_script.h"
 
 namespace tunora::sim {
@@ -40,7 +43,28 @@ bool SimSystem::Beep(std::uint32_t frequency, std::uint32_t duration_ms) {
 }
 
 bool SimSystem::PlaySoundFile(std::string_view path) {
-  ui_.Event("sound played \"" + std::string(path) + "\"");
+  const std::string quoted = "\"" + std::string(path) + "\"";
+  const std::optional<std::string> bytes =
+      setup_.files != nullptr ? setup_.files->ReadFile(path) : std::nullopt;
+  if (!bytes) {
+    ui_.Event("sound not played " + quoted + ": no such file");
+    return false;
+  }
+  const WaveCheck check = CheckWaveFile(*bytes);
+  if (!check.format) {
+    // PlaySound fails on a file it cannot play.
+    ui_.Event("sound not played " + quoted + ": " + check.problem);
+    return false;
+  }
+  ui_.Event("sound played " + quoted + " " + check.format->Describe());
+  sounds_played_.push_back({std::string(path), *check.format});
+  if (setup_.real_time) {
+    // Someone is listening: this computer's player, when it has one.
+    const char* search_path = std::getenv("PATH");
+    PlayOnHost(FindAudioPlayers(search_path != nullptr ? search_path : ""), *bytes);
+  }
+  // SND_SYNC: the call returns when the sound has ended.
+  virtual_ms_ += check.format->DurationMs();
   return true;
 }
 

@@ -1,15 +1,19 @@
 // System port of the simulated PC: its Windows version and boot mode, a
 // clock that is virtual by default (Sleep advances it at no cost) or real
 // for the terminal UI, and the effects people would notice (sound, shell,
-// restart) reported to the UI as events.
+// restart) reported to the UI as events. A sound file is checked as a WAV
+// file before it counts as played.
 #pragma once
 
 #include <cstdint>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
+#include "platform/files.h"
 #include "platform/system.h"
 #include "platform/ui.h"
+#include "sim/os/wave_file.h"
 
 namespace tunora::sim {
 
@@ -21,6 +25,13 @@ struct SystemSetup {
   // A console program's standard output; without one its lines go to the
   // UI as events ("console" followed by the quoted line).
   std::ostream* console = nullptr;
+  // Where PlaySound reads its file; without it no file plays.
+  Files* files = nullptr;
+};
+
+struct PlayedSound {
+  std::string path;
+  WaveFormat format;
 };
 
 class SimSystem : public System {
@@ -42,6 +53,8 @@ class SimSystem : public System {
 
   bool reboot_requested() const { return reboot_requested_; }
   std::uint64_t sleep_calls() const { return sleep_calls_; }
+  // The files PlaySoundFile played, in order.
+  const std::vector<PlayedSound>& sounds_played() const { return sounds_played_; }
 
  private:
   SystemSetup setup_;
@@ -50,6 +63,7 @@ class SimSystem : public System {
   bool shutdown_privilege_ = false;
   bool reboot_requested_ = false;
   std::uint64_t sleep_calls_ = 0;
+  std::vector<PlayedSound> sounds_played_;
 };
 
 }  // namespace tunora::sim

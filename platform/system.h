@@ -40,6 +40,13 @@ class System {
   virtual bool PlaySoundFile(std::string_view path) = 0;
   // ShellExecute(NULL, "open", file, params, NULL, SW_SHOWNORMAL).
   virtual bool ShellOpen(std::string_view file, std::string_view parameters) = 0;
+  // ShellExecute(NULL, NULL, file, params, NULL, SW_HIDE): the default
+  // verb, no window; does not wait for the program. A system that starts
+  // no programs (a test double) refuses.
+  virtual bool ShellStartHidden(std::string_view file, std::string_view parameters) {
+    (void)file, (void)parameters;
+    return false;
+  }
   // OpenProcessToken + LookupPrivilegeValue(SE_SHUTDOWN_NAME) +
   // AdjustTokenPrivileges.
   virtual bool EnableShutdownPrivilege() = 0;

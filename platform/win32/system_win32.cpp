@@ -36,6 +36,18 @@ bool AdjustShutdownPrivilege() {
   return enabled;
 }
 
+// ShellExecuteA without a window or folder of its own; a null verb is the
+// file's default one.
+bool RunShell(const char* verb, std::string_view file, std::string_view parameters, int show) {
+  const std::string file_text(file);
+  const std::string parameter_text(parameters);
+  const HINSTANCE result =
+      ShellExecuteA(nullptr, verb, file_text.c_str(),
+                    parameter_text.empty() ? nullptr : parameter_text.c_str(), nullptr, show);
+  // Values above 32 mean success.
+  return reinterpret_cast<std::uintptr_t>(result) > 32;
+}
+
 }  // namespace
 
 OsVersion Win32System::GetVersion() {
@@ -64,13 +76,11 @@ bool Win32System::PlaySoundFile(std::string_view path) {
 }
 
 bool Win32System::ShellOpen(std::string_view file, std::string_view parameters) {
-  const std::string file_text(file);
-  const std::string parameter_text(parameters);
-  const HINSTANCE result = ShellExecuteA(nullptr, "open", file_text.c_str(),
-                                         parameter_text.empty() ? nullptr : parameter_text.c_str(),
-                                         nullptr, SW_SHOWNORMAL);
-  // Values above 32 mean success.
-  return reinterpret_cast<std::uintptr_t>(result) > 32;
+  return RunShell("open", file, parameters, SW_SHOWNORMAL);
+}
+
+bool Win32System::ShellStartHidden(std::string_view file, std::string_view parameters) {
+  return RunShell(nullptr, file, parameters, SW_HIDE);
 }
 
 bool Win32System::EnableShutdownPrivilege() {

@@ -14,6 +14,7 @@ class Win32System : public System {
   bool Beep(std::uint32_t frequency, std::uint32_t duration_ms) override;
   bool PlaySoundFile(std::string_view path) override;
   bool ShellOpen(std::string_view file, std::string_view parameters) override;
+  bool ShellStartHidden(std::string_view file, std::string_view parameters) override;
   bool EnableShutdownPrivilege() override;
   bool ExitWindows(std::uint32_t flags) override;
   void WriteConsoleLine(std::string_view line) override;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "sim/os/sim_regedit.h"
+
 namespace tunora::sim {
 namespace {
 
@@ -27,6 +29,14 @@ SimProcess::SimProcess(Machine& machine, Ui& ui, bool real_time, std::ostream* c
               machine.virtual_ms(), ui),
       devices_(machine.services(), machine.registry(), files_, kernel_, machine.nine_x(),
                machine.profile().administrator, machine.device_faults()),
-      platform_{machine.registry(), devices_, ports_, address_space_, files_, system_, ui, wmi_} {}
+      platform_{machine.registry(), devices_, ports_, address_space_, files_, system_, ui, wmi_} {
+  system_.set_shell_programs(
+      [this, &machine](std::string_view file,
+                       std::string_view parameters) -> std::optional<std::string> {
+        if (!IsRegedit(file)) return std::nullopt;
+        return RunRegedit(parameters, machine.registry().hive(), files_,
+                          RegeditFormFor(machine.profile().version));
+      });
+}
 
 }  // namespace tunora::sim

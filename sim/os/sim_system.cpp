@@ -75,6 +75,19 @@ bool SimSystem::ShellOpen(std::string_view file, std::string_view parameters) {
   return true;
 }
 
+bool SimSystem::ShellStartHidden(std::string_view file, std::string_view parameters) {
+  ui_.Event("shell start \"" + std::string(file) + "\" \"" + std::string(parameters) + "\" hidden");
+  std::optional<std::string> outcome;
+  if (shell_programs_) outcome = shell_programs_(file, parameters);
+  if (!outcome) {
+    // ShellExecute fails on a file it cannot find.
+    ui_.Event("shell start: not a program the simulated PC runs: " + std::string(file));
+    return false;
+  }
+  ui_.Event(*outcome);
+  return true;
+}
+
 bool SimSystem::EnableShutdownPrivilege() {
   // 9x has no privileges to adjust; NT grants it to the interactive user
   // unless the machine's policy denies it.

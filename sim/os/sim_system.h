@@ -1,13 +1,17 @@
 // System port of the simulated PC: its Windows version and boot mode, a
 // clock that is virtual by default (Sleep advances it at no cost) or real
 // for the terminal UI, and the effects people would notice (sound, shell,
-// restart) reported to the UI as events. A sound file is checked as a WAV
+// restart) reported to the UI as events; programs the shell starts run on
+// the machine when it knows them (regedit). A sound file is checked as a WAV
 // file before it counts as played.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/files.h"
@@ -47,9 +51,17 @@ class SimSystem : public System {
   bool Beep(std::uint32_t frequency, std::uint32_t duration_ms) override;
   bool PlaySoundFile(std::string_view path) override;
   bool ShellOpen(std::string_view file, std::string_view parameters) override;
+  bool ShellStartHidden(std::string_view file, std::string_view parameters) override;
   bool EnableShutdownPrivilege() override;
   bool ExitWindows(std::uint32_t flags) override;
   void WriteConsoleLine(std::string_view line) override;
+
+  // The programs the shell can start on the machine: one runs to its end
+  // and returns the line that says what it did; nothing when the machine
+  // has no such program.
+  using ShellPrograms =
+      std::function<std::optional<std::string>(std::string_view file, std::string_view parameters)>;
+  void set_shell_programs(ShellPrograms programs) { shell_programs_ = std::move(programs); }
 
   bool reboot_requested() const { return reboot_requested_; }
   std::uint64_t sleep_calls() const { return sleep_calls_; }
@@ -62,6 +74,7 @@ class SimSystem : public System {
   Ui& ui_;
   bool shutdown_privilege_ = false;
   bool reboot_requested_ = false;
+  ShellPrograms shell_programs_;
   std::uint64_t sleep_calls_ = 0;
   std::vector<PlayedSound> sounds_played_;
 };

@@ -11,6 +11,7 @@
 #include "hwaccess/deploy.h"
 #include "hwaccess/pci_scan.h"
 #include "hwaccess/platform_kind.h"
+#include "hwlog/hardware_log.h"
 #include "platform/platform.h"
 #include "settings/setting_state.h"
 #include "settings/settings_context.h"
@@ -32,6 +33,8 @@ struct RunState {
   SettingState settings;
   // What the sheet's pages keep for the run beside the settings.
   SheetFlags flags;
+  // The hardware log's counter, connection and collected tables.
+  HardwareLogState hardware_log;
 
   // What the settings engine needs to find the driver's keys.
   SettingsContext Settings(Registry& registry, Ui& ui) const {

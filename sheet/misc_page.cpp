@@ -3,6 +3,7 @@
 #include <string>
 
 #include "resources/dialogs.h"
+#include "hwlog/hardware_log.h"
 #include "resources/strings.h"
 
 namespace tunora {
@@ -65,7 +66,9 @@ void MiscPage::OnCommand(DialogWindow& window, int id, int notification) {
   }
   if (notification != kBnClicked) return;
   if (id == kIdcHardwareLog) {
-    app_.platform.ui.MessageBox(kHardwareLogUnavailable, kProgramName, kMbOk | kMbIconInformation);
+    GenerateHardwareLog({app_.hw, IsNtRoad(app_.state.platform_kind),
+                         app_.state.flags.tv_capture_at_opening},
+                        app_.state.hardware_log);
     return;
   }
   for (const RadioChoice& choice : kChoices) {

@@ -24,7 +24,5 @@ class MiscPage : public SettingsPage {
 std::int32_t ParseCacheSize(std::string_view text);
 
 inline constexpr int kCacheSizeDigits = 4;
-inline constexpr std::string_view kHardwareLogUnavailable =
-    "The hardware log is not available in this build of the utility.";
 
 }  // namespace tunora

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "hwaccess/clock.h"
+#include "sheet/tv_tuner.h"
 
 namespace tunora {
 
@@ -49,11 +50,16 @@ struct SheetFlags {
   bool monitor_vertical_chosen = false;
   std::string monitor_horizontal;
   std::string monitor_vertical;
-  // QTV page: channel frequencies edited, and the advanced capture switch
-  // as read when the sheet opened and as chosen since.
+  // QTV page: the channel table read when the page first shows in a sheet
+  // and whether a frequency was edited; the advanced capture switch as read
+  // when the sheet opened and as Apply would store it. The pending mode
+  // starts from the stored one and keeps a choice the user agreed to for
+  // the rest of the run.
+  TvChannelTable tv_channels;
   int tv_channels_changed = 0;
   std::int32_t tv_capture_at_opening = 0;
   std::int32_t tv_capture_pending = 0;
+  bool tv_capture_chosen = false;
   // Audio page: the chosen base tone.
   int audio_selection = 0;
 };

@@ -365,6 +365,25 @@ Profile Win2000NoDriver() {
   return p;
 }
 
+// A 2000 driver of the old value names that keeps the list of resolutions
+// it offers, "Qxg.SingleResolutions": 640x480, 800x600, 1024x768,
+// 1152x864, 1280x1024 and 1600x1200, each as two 16-bit numbers.
+Profile Win2000Qx2ModeList() {
+  const std::string modes =
+      "\"Qxg.SingleResolutions\"=hex:80,02,e0,01,20,03,58,02,00,04,00,03,80,04,60,03,00,05,\\\n"
+      "  00,04,40,06,b0,04\n";
+  return Assemble({"win2000-qx2-modelist",
+                   "Windows 2000 SP4 with one QX2 board, a driver of the old value names that "
+                   "keeps its list of resolutions",
+                   Version(kVerPlatformWin32Nt, 5, 0, 2195, "Service Pack 4"), "C:\\WINNT",
+                   HostBridge(0x8086, 0x7190, 0x00100002, 0x00000302),
+                   MakerBoard(0x0525, 0x0378, 0x00000302, {7, 41, 0, {{0x1A, 0x04}}, false}),
+                   Qx2Bios("V2.2.009", 38),
+                   CommonSoftware() + PanelixKeys() + NtServiceExtras() +
+                       NtDisplayService("QX2", "qx2", "5.12.005", false, 0x0525, 0x0378, 1,
+                                        modes)});
+}
+
 const std::map<std::string, std::function<Profile()>>& Builders() {
   static const std::map<std::string, std::function<Profile()>> builders = {
       {"win2000-qx2max", Win2000Qx2Max}, {"win98-qx1", Win98Qx1},
@@ -375,6 +394,7 @@ const std::map<std::string, std::function<Profile()>>& Builders() {
       {"win2000-qx2duo-only", Win2000Qx2DuoOnly},
       {"nt4-qx2-boardrecords", Nt4Qx2BoardRecords},
       {"win2000-nodriver", Win2000NoDriver},
+      {"win2000-qx2-modelist", Win2000Qx2ModeList},
   };
   return builders;
 }

@@ -36,14 +36,16 @@ TestMachine::TestMachine(const sim::Profile& profile) : dir_(temp_.path() / "mac
   sim::Machine::Create(dir_, profile);
 }
 
-ProgramRun TestMachine::RunTunora(std::string_view script) const {
+ProgramRun TestMachine::RunTunora(std::string_view script) const { return Run(TunoraMain, script); }
+
+ProgramRun TestMachine::Run(const sim::ProgramMain& main, std::string_view script) const {
   sim::HostRequest request;
   request.machine_dir = dir_;
   request.script_text = std::string(script);
   if (request.script_text.empty()) request.script_text = "# nothing\n";
   std::ostringstream out, err;
   ProgramRun run;
-  run.exit_code = sim::RunHosted("tunora", TunoraMain, request, out, err);
+  run.exit_code = sim::RunHosted("tunora", main, request, out, err);
   run.transcript = out.str();
   run.errors = err.str();
   return run;

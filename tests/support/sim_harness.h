@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "sim/machine/host.h"
 #include "sim/machine/machine.h"
 #include "sim/machine/profile.h"
 
@@ -39,6 +40,8 @@ class TestMachine {
   // Runs tunora with the script; the machine's state is saved afterwards
   // as the real host does.
   ProgramRun RunTunora(std::string_view script) const;
+  // The same with a test's own program main over tunora's parts.
+  ProgramRun Run(const sim::ProgramMain& main, std::string_view script) const;
   // Opens the machine to look at what a run left.
   std::unique_ptr<sim::Machine> Open() const { return std::make_unique<sim::Machine>(dir_); }
   // HKEY_LOCAL_MACHINE below `key` as REGEDIT4.

@@ -205,6 +205,47 @@ std::string NinexClassKeys(const std::string& instances) {
          "@=\"Display adapters\"\n\"Class\"=\"Display\"\n" + instances;
 }
 
+// The TV tuner application's channel table as its channel scan leaves it:
+// the band's values, "F0" unused, then one "F" value per channel in kHz.
+struct TvChannelPlan {
+  const char* country;
+  unsigned band;
+  unsigned first_channel, last_channel;
+  unsigned (*frequency_khz)(unsigned channel);
+};
+
+// UHF channels 21 to 68 of the 8 MHz raster, vision carriers.
+unsigned UkFrequency(unsigned channel) { return 471250 + 8000 * (channel - 21); }
+
+// Broadcast channels 2 to 69: two VHF blocks, then UHF, 6 MHz apart.
+unsigned UsFrequency(unsigned channel) {
+  if (channel <= 4) return 55250 + 6000 * (channel - 2);
+  if (channel <= 6) return 77250 + 6000 * (channel - 5);
+  if (channel <= 13) return 175250 + 6000 * (channel - 7);
+  return 471250 + 6000 * (channel - 14);
+}
+
+std::string TvTunerKeys(const TvChannelPlan& plan, const std::string& advanced_mode) {
+  const std::string base = "SOFTWARE\\Quillex\\Chromalink";
+  char line[64];
+  std::string text = Key(base) + Key(base + "\\0") + Key(base + "\\0\\TVTFreq") + "\"Country\"=\"" +
+                     plan.country + "\"\n" + Key(base + "\\0\\TVTFreq\\CurrentFreq");
+  std::snprintf(line, sizeof line, "\"Band\"=dword:%08x\n\"MinChannel\"=dword:%08x\n", plan.band,
+                plan.first_channel);
+  text += line;
+  std::snprintf(line, sizeof line, "\"MaxChannel\"=dword:%08x\n\"F0\"=dword:00000000\n",
+                plan.last_channel);
+  text += line;
+  for (unsigned channel = plan.first_channel; channel <= plan.last_channel; ++channel) {
+    std::snprintf(line, sizeof line, "\"F%u\"=dword:%08x\n", channel, plan.frequency_khz(channel));
+    text += line;
+  }
+  // The capture application keeps its switch only once it has run.
+  if (advanced_mode.empty()) return text;
+  return text + Key("SOFTWARE\\Quillex\\VidKeeper") + Key("SOFTWARE\\Quillex\\VidKeeper\\Record") +
+         "\"AdvancedMode\"=hex:" + advanced_mode + "\n";
+}
+
 std::string Regedit4(const std::string& body) { return "REGEDIT4\n" + body; }
 
 // ---- machines -------------------------------------------------------------
@@ -270,7 +311,8 @@ Profile WinMeQx2eQtv() {
        Qx2Bios("V3.1.002", 50),
        CommonSoftware() + PanelixKeys() +
            NinexClassKeys(NinexDisplayInstance("0000", "Standard Display Adapter (VGA)", false) +
-                          NinexDisplayInstance("0001", "Quillex QX2E QTV", true))});
+                          NinexDisplayInstance("0001", "Quillex QX2E QTV", true)) +
+           TvTunerKeys({"United Kingdom", 1, 21, 68, UkFrequency}, "00")});
 }
 
 Profile Nt4Qx2() {
@@ -291,6 +333,18 @@ Profile WinXpQx3() {
                    Qx2Bios("V1.0.030", 55),
                    CommonSoftware() + PanelixKeys() + NtServiceExtras() +
                        NtDisplayService("QX3DUO", "qx3", "5.91.012", true, 0x2527, 0x0F82, 2)});
+}
+
+// The QTV board on the NT road: the single QX2 driver serves the QX2E.
+Profile Win2000Qx2eQtv() {
+  return Assemble({"win2000-qx2e-qtv", "Windows 2000 SP4 with one QX2E QTV (TV tuner) board",
+                   Version(kVerPlatformWin32Nt, 5, 0, 2195, "Service Pack 4"), "C:\\WINNT",
+                   HostBridge(0x8086, 0x7190, 0x00100002, 0x00000302),
+                   MakerBoard(0x0525, 0x0E01, 0x00000302, {6, 51, 0, {{0x1A, 0x04}}, false}),
+                   Qx2Bios("V3.1.002", 50),
+                   CommonSoftware() + PanelixKeys() + NtServiceExtras() +
+                       NtDisplayService("QX2", "qx2", "5.82.017", true, 0x0525, 0x0E01, 1) +
+                       TvTunerKeys({"United States", 0, 2, 69, UsFrequency}, "")});
 }
 
 Profile Win95() {
@@ -394,6 +448,7 @@ const std::map<std::string, std::function<Profile()>>& Builders() {
       {"win2000-qx2duo-only", Win2000Qx2DuoOnly},
       {"nt4-qx2-boardrecords", Nt4Qx2BoardRecords},
       {"win2000-nodriver", Win2000NoDriver},
+      {"win2000-qx2e-qtv", Win2000Qx2eQtv},
       {"win2000-qx2-modelist", Win2000Qx2ModeList},
   };
   return builders;

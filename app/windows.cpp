@@ -46,7 +46,8 @@ void MainWindow::OnCommand(DialogWindow& window, int id, int notification) {
 
 void RunTweak(App& app) {
   RunState& state = app.state;
-  ReadSettingsForSheet(state.Settings(app.platform.registry, app.platform.ui), &state.settings);
+  ReadSettingsForSheet(state.Settings(app.platform.registry, app.platform.ui), &state.settings,
+                       [&app] { ReadCaptureSwitchForSheet(app); });
   state.flags.tv_channels_changed = 0;
   PropSheet sheet(app);
   sheet.Run();

@@ -1,5 +1,5 @@
-// The splash page and the TV tuner page as the sheet holds them: each with
-// its dialog and runtime class. The splash page has no behaviour.
+// The splash page as the sheet holds it: its dialog and runtime class, and
+// no behaviour.
 #pragma once
 
 #include "sheet/page.h"
@@ -9,11 +9,6 @@ namespace tunora {
 class SplashPage : public SheetPageHandler {
  public:
   std::string_view RuntimeClass() const override { return "CPage1"; }
-};
-
-class QtvPage : public SheetPageHandler {
- public:
-  std::string_view RuntimeClass() const override { return "CPage8"; }
 };
 
 }  // namespace tunora

@@ -37,6 +37,7 @@ PropSheet::PropSheet(App& app, PropSheetOptions options)
       audio_(app),
       monitor_(app, *this),
       clock_(app),
+      qtv_(app, *this),
       misc_(app, *this) {
   RunState& state = app_.state;
   // A custom resolution is chosen anew in each sheet.
@@ -182,7 +183,9 @@ void RebootPrompt::OnCommand(DialogWindow& window, int id, int notification) {
 ApplyResults WritePendingChanges(App& app) {
   const SettingsContext context = app.state.Settings(app.platform.registry, app.platform.ui);
   ApplyHooks hooks;
+  hooks.write_tv_frequencies = [&app] { ApplyTvFrequencies(app); };
   hooks.write_custom_mode = [&app] { WriteCustomMode(app); };
+  hooks.write_capture_switch = [&app] { ApplyCaptureSwitch(app); };
   return WriteAllSettings(context, app.state.settings, hooks);
 }
 

@@ -17,6 +17,7 @@
 #include "sheet/opengl_page.h"
 #include "sheet/page.h"
 #include "sheet/page_rules.h"
+#include "sheet/qtv_page.h"
 
 namespace tunora {
 

@@ -110,51 +110,21 @@ TEST(CustomMode, NtWriterKeysNamesAndList) {
     DriverVersion version;
     std::vector<std::string_view> services;  // installed, each with a Device0 key
     int list_bytes;                          // -1: no list
-    std::string_view written_service;        // empty: nothing written
-    const char* value_name;
+    std::string_view written;                // the service written; empty: none
+    bool new_names;
     int result;
   };
   const Case cases[] = {
-      {"new names", kFamilyQx2, {5, 82}, {"QX2"}, -1, "QX2", "Graphic.1024.768", 0},
-      {"minor 69 keeps old names",
-       kFamilyQx2,
-       {5, 69},
-       {"QX2"},
-       -1,
-       "QX2",
-       "Default.Graphic.1024.768",
-       0},
-      {"major 4 keeps old names",
-       kFamilyQx2,
-       {4, 82},
-       {"QX2"},
-       -1,
-       "QX2",
-       "Default.Graphic.1024.768",
-       0},
-      {"249 bytes grow to 253", kFamilyQx2, {5, 82}, {"QX2"}, 249, "QX2", "Graphic.1024.768", 1},
-      {"250 bytes stay", kFamilyQx2, {5, 82}, {"QX2"}, 250, "QX2", "Graphic.1024.768", 0},
-      {"too long to read", kFamilyQx2, {5, 82}, {"QX2"}, 256, "QX2", "Graphic.1024.768", 0},
-      {"QX2E on the dual driver",
-       kFamilyQx2e,
-       {5, 82},
-       {"QX2DUO"},
-       8,
-       "QX2DUO",
-       "Graphic.1024.768",
-       1},
-      {"single driver first",
-       kFamilyQx2,
-       {5, 82},
-       {"QX2", "QX2DUO"},
-       8,
-       "QX2",
-       "Graphic.1024.768",
-       1},
-      {"QX1", kFamilyQx1Agp, {5, 82}, {"QX1"}, 8, "QX1", "Graphic.1024.768", 1},
-      {"QX3", kFamilyQx3, {5, 91}, {"QX3DUO"}, 8, "QX3DUO", "Graphic.1024.768", 1},
-      {"driver missing", kFamilyQx3, {5, 91}, {"QX2"}, 8, "", "", 1},
-      {"family without a key", kFamilyFarview, {5, 82}, {"QX2"}, 8, "", "", 1},
+      {"minor 69: old names", kFamilyQx2, {5, 69}, {"QX2"}, -1, "QX2", false, 0},
+      {"major 4: old names", kFamilyQx2, {4, 82}, {"QX2"}, -1, "QX2", false, 0},
+      {"249 bytes grow to 253", kFamilyQx2, {5, 82}, {"QX2"}, 249, "QX2", true, 1},
+      {"250 bytes stay", kFamilyQx2, {5, 82}, {"QX2"}, 250, "QX2", true, 0},
+      {"too long to read", kFamilyQx2, {5, 82}, {"QX2"}, 256, "QX2", true, 0},
+      {"QX2E, dual driver", kFamilyQx2e, {5, 82}, {"QX2DUO"}, 8, "QX2DUO", true, 1},
+      {"single driver first", kFamilyQx2, {5, 82}, {"QX2", "QX2DUO"}, 8, "QX2", true, 1},
+      {"QX1", kFamilyQx1Agp, {5, 82}, {"QX1"}, 8, "QX1", true, 1},
+      {"driver missing", kFamilyQx3, {5, 91}, {"QX2"}, 8, "", true, 1},
+      {"family without a key", kFamilyFarview, {5, 82}, {"QX2"}, 8, "", true, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -171,19 +141,19 @@ TEST(CustomMode, NtWriterKeysNamesAndList) {
                                   0x0525,    0x217D, c.version};
     const std::string before = sim::ExportRegedit4(registry->hive());
     EXPECT_EQ(AddCustomModeNt(context, "1024", "768"), c.result);
-    if (c.written_service.empty()) {
+    if (c.written.empty()) {
       EXPECT_EQ(sim::ExportRegedit4(registry->hive()), before);
       continue;
     }
     std::vector<std::uint8_t> list_after = list;
     if (c.list_bytes >= 0 && c.list_bytes <= 249) list_after.insert(list_after.end(), {0, 4, 0, 3});
-    std::string expected =
-        "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\" + DeviceKey(c.written_service) + "]\n";
+    std::string expected = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\" + DeviceKey(c.written) + "]\n";
     if (c.list_bytes >= 0)
       expected += "\"Qxg.SingleResolutions\"=hex:" + HexBytes(list_after) + "\n";
-    expected += "\"" + std::string(c.value_name) + "\"=hex:" + std::string(kRecord1024) + "\n";
-    EXPECT_EQ(ExportKey(*registry, DeviceKey(c.written_service)),
-              sim::ExportRegedit4(sim::ParseRegedit4(expected), DeviceKey(c.written_service)));
+    expected += std::string(c.new_names ? "\"Graphic" : "\"Default.Graphic") +
+                ".1024.768\"=hex:" + std::string(kRecord1024) + "\n";
+    EXPECT_EQ(ExportKey(*registry, DeviceKey(c.written)),
+              sim::ExportRegedit4(sim::ParseRegedit4(expected), DeviceKey(c.written)));
   }
 }
 
@@ -196,8 +166,9 @@ TEST(CustomMode, ApplyWritesOnlyBothValuesOnItsRoads) {
     bool written;
   };
   const Case cases[] = {
-      {"win2000-qx2max", true, true, true},   {"win98-qx1", true, true, true},
-      {"win2000-qx2max", true, false, false}, {"win98-qx1", false, true, false},
+      {"win98-qx1", true, true, true},
+      {"win2000-qx2max", true, false, false},
+      {"win98-qx1", false, true, false},
       {"nt4-qx2", true, true, false},
   };
   for (const Case& c : cases) {

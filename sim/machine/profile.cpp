@@ -1,6 +1,10 @@
 #include "sim/machine/profile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+
+#include "sim/os/hive.h"
 
 namespace tunora::sim {
 namespace {
@@ -155,7 +159,162 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
+// ---- the WMI repository --------------------------------------------------
+
+// Class and property names are identifiers: letters, digits, underscores.
+void CheckIdentifier(const std::string& name, const std::string& where) {
+  const bool ok =
+      !name.empty() && name.size() <= 255 && std::all_of(name.begin(), name.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+      });
+  if (!ok) throw ProfileError(where + ": \"" + name + "\" is not a name (letters, digits, _)");
+}
+
+void CheckKeys(const json& object, std::initializer_list<const char*> known,
+               const std::string& where) {
+  for (const auto& [key, value] : object.items()) {
+    if (std::find_if(known.begin(), known.end(), [&](const char* k) { return key == k; }) ==
+        known.end()) {
+      std::string list;
+      for (const char* k : known) list += std::string(list.empty() ? "" : ", ") + k;
+      throw ProfileError(where + ": unknown entry \"" + key + "\" (known: " + list + ")");
+    }
+  }
+}
+
+HResult Result(const json& value, const std::string& where) {
+  return static_cast<HResult>(static_cast<std::uint32_t>(Number(value, where, 0xFFFFFFFF)));
+}
+
+HResult FailureResult(const json& value, const std::string& where) {
+  const HResult result = Result(value, where);
+  if (!Failed(result)) throw ProfileError(where + ": must be a failure (0x80000000 or above)");
+  return result;
+}
+
+// Text, a whole number of 32 bits (unsigned ones read back as V_I4 reads
+// a VT_UI4), true/false, null, or a list: a kind the port calls other.
+WmiValue PropertyValue(const json& value, const std::string& where) {
+  WmiValue result;
+  if (value.is_null()) return result;
+  if (value.is_string()) {
+    result.type = WmiType::kText;
+    result.text = value.get<std::string>();
+  } else if (value.is_boolean()) {
+    result.type = WmiType::kBool;
+    result.boolean = value.get<bool>();
+  } else if (value.is_number_integer() || value.is_number_unsigned()) {
+    const bool fits = value.is_number_unsigned()
+                          ? value.get<std::uint64_t>() <= 0xFFFFFFFFu
+                          : value.get<std::int64_t>() >= INT32_MIN &&
+                                value.get<std::int64_t>() <= std::int64_t{0xFFFFFFFF};
+    if (!fits) throw ProfileError(where + ": " + value.dump() + " does not fit 32 bits");
+    result.type = WmiType::kInt32;
+    result.number = static_cast<std::int32_t>(static_cast<std::uint32_t>(
+        value.is_number_unsigned() ? value.get<std::uint64_t>()
+                                   : static_cast<std::uint64_t>(value.get<std::int64_t>())));
+  } else if (value.is_array()) {
+    result.type = WmiType::kOther;
+  } else {
+    throw ProfileError(where +
+                       ": expected text, a whole number, true/false, null or a list (another "
+                       "kind of value)");
+  }
+  return result;
+}
+
+WmiInstance InstanceFromJson(const json& j, const std::string& where) {
+  if (!j.is_object()) throw ProfileError(where + ": expected an object of properties");
+  WmiInstance instance;
+  for (const auto& [name, value] : j.items()) {
+    CheckIdentifier(name, where);
+    for (const WmiProperty& other : instance) {
+      if (NamesEqual(other.name, name)) {
+        throw ProfileError(where + ": \"" + other.name + "\" and \"" + name +
+                           "\" name one property");
+      }
+    }
+    instance.push_back({name, PropertyValue(value, where + "." + name)});
+  }
+  return instance;
+}
+
+void AddFaults(const json& f, WmiRepository& repository) {
+  const std::string where = "wmi.faults";
+  if (!f.is_object()) throw ProfileError(where + ": expected an object");
+  CheckKeys(f, {"locator", "connect", "enumerate", "fetch"}, where);
+  if (f.contains("locator")) {
+    repository.locator_result = FailureResult(f.at("locator"), where + ".locator");
+  }
+  if (f.contains("connect")) {
+    repository.connect_result = FailureResult(f.at("connect"), where + ".connect");
+  }
+  if (f.contains("enumerate")) {
+    if (!f.at("enumerate").is_object()) {
+      throw ProfileError(where + ".enumerate: expected an object of class names and results");
+    }
+    for (const auto& [name, result] : f.at("enumerate").items()) {
+      CheckIdentifier(name, where + ".enumerate");
+      repository.enumerate_results.emplace_back(
+          name, FailureResult(result, where + ".enumerate." + name));
+    }
+  }
+  if (f.contains("fetch")) {
+    if (!f.at("fetch").is_array()) throw ProfileError(where + ".fetch: expected a list");
+    int index = 0;
+    for (const json& item : f.at("fetch")) {
+      const std::string at = where + ".fetch[" + std::to_string(index++) + "]";
+      if (!item.is_object()) throw ProfileError(at + ": expected an object");
+      CheckKeys(item, {"class", "at", "result", "object"}, at);
+      if (!item.contains("class") || !item.contains("at") || !item.contains("result")) {
+        throw ProfileError(at + ": \"class\", \"at\" and \"result\" are required");
+      }
+      WmiFetchFault fault;
+      fault.class_name = Text(item, "class", at);
+      CheckIdentifier(fault.class_name, at + ".class");
+      fault.at = Field<std::uint32_t>(item, "at", at, 0);
+      if (fault.at == 0) throw ProfileError(at + ".at: fetches count from 1");
+      fault.result = Result(item.at("result"), at + ".result");
+      fault.object = Flag(item, "object", at, false);
+      if (fault.object && Failed(fault.result)) {
+        throw ProfileError(at + ": a failing fetch delivers no object");
+      }
+      repository.fetch_faults.push_back(fault);
+    }
+  }
+}
+
 }  // namespace
+
+WmiRepository WmiRepositoryFromJson(const json& j) {
+  if (!j.is_object()) throw ProfileError("wmi: expected an object");
+  CheckKeys(j, {"namespace", "classes", "faults"}, "wmi");
+  WmiRepository repository;
+  repository.namespace_path = Text(j, "namespace", "wmi");
+  if (j.contains("classes")) {
+    const json& classes = j.at("classes");
+    if (!classes.is_object()) throw ProfileError("wmi.classes: expected an object of classes");
+    for (const auto& [name, instances] : classes.items()) {
+      const std::string where = "wmi.classes." + name;
+      CheckIdentifier(name, "wmi.classes");
+      for (const WmiClass& other : repository.classes) {
+        if (NamesEqual(other.name, name)) {
+          throw ProfileError("wmi.classes: \"" + other.name + "\" and \"" + name +
+                             "\" name one class");
+        }
+      }
+      if (!instances.is_array()) throw ProfileError(where + ": expected a list of instances");
+      WmiClass wmi_class{name, {}};
+      for (std::size_t i = 0; i < instances.size(); ++i) {
+        wmi_class.instances.push_back(
+            InstanceFromJson(instances[i], where + "[" + std::to_string(i) + "]"));
+      }
+      repository.classes.push_back(std::move(wmi_class));
+    }
+  }
+  if (j.contains("faults")) AddFaults(j.at("faults"), repository);
+  return repository;
+}
 
 Profile ProfileFromJson(const json& j) {
   if (!j.is_object()) throw ProfileError("profile: expected a JSON object");
@@ -225,7 +384,10 @@ Profile ProfileFromJson(const json& j) {
       throw ProfileError("registry: expected REGEDIT4 text as a list of lines");
     }
   }
-  if (j.contains("wmi")) p.wmi = j.at("wmi");
+  if (j.contains("wmi")) {
+    p.wmi = j.at("wmi");
+    WmiRepositoryFromJson(p.wmi);  // checked now, so a machine never opens with a bad one
+  }
   return p;
 }
 

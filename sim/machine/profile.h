@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/system.h"
+#include "sim/os/sim_wmi.h"
 
 namespace tunora::sim {
 
@@ -67,6 +68,8 @@ struct Profile {
   BiosSpec bios;
   Faults faults;
   std::string registry;  // HKEY_LOCAL_MACHINE as REGEDIT4 text
+  // The management-instrumentation repository and its fault switches, as
+  // written (docs/simulator.md); checked when the profile is read.
   nlohmann::json wmi = nlohmann::json::object();
 };
 
@@ -77,6 +80,9 @@ class ProfileError : public std::runtime_error {
 
 Profile ProfileFromJson(const nlohmann::json& json);  // throws ProfileError
 nlohmann::json ProfileToJson(const Profile& profile);
+// A profile's "wmi" entry as the simulated PC's repository; throws
+// ProfileError naming the place of anything malformed.
+WmiRepository WmiRepositoryFromJson(const nlohmann::json& wmi);
 
 inline constexpr const char* kDefaultProfile = "win2000-qx2max";
 std::vector<std::string> BuiltinProfileNames();

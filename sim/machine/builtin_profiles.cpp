@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 
+#include "sim/machine/builtin_inventory.h"
 #include "sim/machine/profile.h"
 
 namespace tunora::sim {
@@ -355,6 +356,27 @@ Profile Win95() {
   return p;
 }
 
+// Windows 98 as many PCs of its years ran it: without management
+// instrumentation, which came with later software or its own installer.
+Profile Win98NoWmi() {
+  Profile p = Win98Qx1();
+  p.name = "win98-nowmi";
+  p.description = "Windows 98 SE with one QX1 AGP board, no management instrumentation installed";
+  p.wmi = {{"faults", {{"locator", "0x80040154"}}}};  // REGDB_E_CLASSNOTREG
+  return p;
+}
+
+// A damaged repository: the codec files' class is gone, so enumerating it
+// fails with WBEM_E_INVALID_CLASS.
+Profile Win2000BrokenWmi() {
+  Profile p = Win2000Qx2Max();
+  p.name = "win2000-brokenwmi";
+  p.description = "Windows 2000 SP4, QX2 DUO MAX, a repository that lost the class Win32_CodecFile";
+  p.wmi = BuiltinInventory(p);
+  p.wmi["classes"].erase("Win32_CodecFile");
+  return p;
+}
+
 Profile Win2000NoCard() {
   Profile p = Win2000Qx2Max();
   p.name = "win2000-nocard";
@@ -444,6 +466,7 @@ const std::map<std::string, std::function<Profile()>>& Builders() {
       {"winme-qx2e-qtv", WinMeQx2eQtv},  {"nt4-qx2", Nt4Qx2},
       {"winxp-qx3", WinXpQx3},           {"win95", Win95},
       {"win2000-nocard", Win2000NoCard}, {"win2000-user", Win2000User},
+      {"win98-nowmi", Win98NoWmi},       {"win2000-brokenwmi", Win2000BrokenWmi},
       {"win2000-safemode", Win2000SafeMode},
       {"win2000-qx2duo-only", Win2000Qx2DuoOnly},
       {"nt4-qx2-boardrecords", Nt4Qx2BoardRecords},
@@ -462,10 +485,15 @@ std::vector<std::string> BuiltinProfileNames() {
   return names;
 }
 
+// The inventory follows the finished machine, so a profile made from
+// another by changing its cards or Windows lists what it has; a builder
+// that sets its own keeps it.
 std::optional<Profile> BuiltinProfile(const std::string& name) {
   const auto it = Builders().find(name);
   if (it == Builders().end()) return std::nullopt;
-  return it->second();
+  Profile profile = it->second();
+  if (profile.wmi.empty()) profile.wmi = BuiltinInventory(profile);
+  return profile;
 }
 
 }  // namespace tunora::sim

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "sim/machine/wmi_inventory.h"
 #include "sim/os/sim_regedit.h"
 
 namespace tunora::sim {
@@ -29,6 +30,7 @@ SimProcess::SimProcess(Machine& machine, Ui& ui, bool real_time, std::ostream* c
               machine.virtual_ms(), ui),
       devices_(machine.services(), machine.registry(), files_, kernel_, machine.nine_x(),
                machine.profile().administrator, machine.device_faults()),
+      wmi_(MachineWmiRepository(machine.profile(), machine.registry().hive())),
       platform_{machine.registry(), devices_, ports_, address_space_, files_, system_, ui, wmi_} {
   system_.set_shell_programs(
       [this, &machine](std::string_view file,

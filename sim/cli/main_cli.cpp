@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/machine/host_inventory.h"
 #include "sim/machine/machine.h"
 #include "sim/machine/profile.h"
 #include "sim/machine/reboot.h"
@@ -18,7 +19,9 @@ constexpr const char* kUsage =
     "usage:\n"
     "  tunora-sim profiles                          list the built-in profiles\n"
     "  tunora-sim profile NAME                      print a built-in profile as JSON\n"
-    "  tunora-sim new DIR [--profile NAME|FILE.json] make a machine directory\n"
+    "  tunora-sim new DIR [--profile NAME|FILE.json] [--wmi-from-host]\n"
+    "                                               make a machine directory; --wmi-from-host\n"
+    "                                               takes its hardware inventory from here\n"
     "  tunora-sim show DIR                          profile, boot count, pending reboot\n"
     "  tunora-sim show DIR registry [KEY]           print HKLM (or one key) as REGEDIT4\n"
     "  tunora-sim show DIR state                    print the volatile state as JSON\n"
@@ -60,11 +63,29 @@ int Run(const std::vector<std::string>& args) {
     std::cout << ProfileToJson(*profile).dump(2) << '\n';
     return 0;
   }
-  if (command == "new" && (args.size() == 2 || (args.size() == 4 && args[2] == "--profile"))) {
-    const Profile profile = LoadProfile(args.size() == 4 ? args[3] : kDefaultProfile);
-    Machine::Create(args[1], profile);
-    std::cout << "made " << args[1] << " from " << profile.name << '\n';
-    return 0;
+  if (command == "new" && args.size() >= 2) {
+    std::string profile_name = kDefaultProfile;
+    bool from_host = false, usage = false;
+    for (std::size_t i = 2; i < args.size(); ++i) {
+      if (args[i] == "--profile" && i + 1 < args.size()) {
+        profile_name = args[++i];
+      } else if (args[i] == "--wmi-from-host") {
+        from_host = true;
+      } else {
+        usage = true;
+      }
+    }
+    if (!usage) {
+      Profile profile = LoadProfile(profile_name);
+      if (from_host) {
+        profile.wmi = HostInventory("/", profile);
+        WmiRepositoryFromJson(profile.wmi);  // what the machine will load
+      }
+      Machine::Create(args[1], profile);
+      std::cout << "made " << args[1] << " from " << profile.name
+                << (from_host ? ", management instrumentation from this computer" : "") << '\n';
+      return 0;
+    }
   }
   if (command == "show" && args.size() >= 2) {
     Machine machine(args[1]);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui.h"
+
 namespace tunora::bench {
 
 // Median wall time of `runs` calls, in microseconds.
@@ -23,6 +25,16 @@ inline double MedianMicros(int runs, const std::function<void()>& body) {
   std::sort(times.begin(), times.end());
   return times[times.size() / 2];
 }
+
+// A user who answers every box with OK and cancels every dialog.
+class SilentUi : public Ui {
+ public:
+  int MessageBox(std::string_view, std::string_view, std::uint32_t) override { return kIdOk; }
+  int DialogBox(const DialogTemplate&, DialogHandler&) override { return kIdCancel; }
+  int PropertySheet(const SheetTemplate&, SheetHandler&) override { return 0; }
+  void BeginWaitCursor() override {}
+  void EndWaitCursor() override {}
+};
 
 class ScratchDir {
  public:

@@ -15,15 +15,6 @@ namespace {
 
 using namespace tunora;
 
-class QuietUi : public Ui {
- public:
-  int MessageBox(std::string_view, std::string_view, std::uint32_t) override { return kIdOk; }
-  int DialogBox(const DialogTemplate&, DialogHandler&) override { return kIdCancel; }
-  int PropertySheet(const SheetTemplate&, SheetHandler&) override { return 0; }
-  void BeginWaitCursor() override {}
-  void EndWaitCursor() override {}
-};
-
 class CountingMemory : public ProcessMemory {
  public:
   explicit CountingMemory(ProcessMemory& inner) : inner_(inner) {}
@@ -68,7 +59,7 @@ Programming MeasureProgramming(const char* profile_name, ChipFamily family, int 
   const sim::Profile profile = *sim::BuiltinProfile(profile_name);
   sim::Machine::Create(dir, profile);
   sim::Machine machine(dir);
-  QuietUi ui;
+  bench::SilentUi ui;
   sim::SimProcess process(machine, ui);
   Platform& p = process.platform();
   CountingMemory memory(p.memory);

@@ -68,15 +68,6 @@ class CountingRegistry : public Registry {
   Registry& inner_;
 };
 
-class SilentUi : public Ui {
- public:
-  int MessageBox(std::string_view, std::string_view, std::uint32_t) override { return kIdOk; }
-  int DialogBox(const DialogTemplate&, DialogHandler&) override { return kIdCancel; }
-  int PropertySheet(const SheetTemplate&, SheetHandler&) override { return 0; }
-  void BeginWaitCursor() override {}
-  void EndWaitCursor() override {}
-};
-
 // Every setting changed, as after a user visited each page.
 SettingState EverythingChanged() {
   SettingState state;
@@ -101,7 +92,7 @@ struct Result {
 };
 
 Result Measure(sim::SimRegistry& registry, int runs) {
-  SilentUi ui;
+  bench::SilentUi ui;
   CountingRegistry counting(registry);
   const SettingsContext context{counting, ui, kPlatformWin2kXp, kFamilyQx2, 0x0525, 0x217D, {5, 82}};
   const SettingState changed = EverythingChanged();

@@ -28,13 +28,6 @@ PropertySlot Number(std::string_view name, Decoding decoding = Decoding::kNone) 
 }
 PropertySlot Boolean(std::string_view name) { return {name, Kind::kBoolean}; }
 
-ClassQuery Query(std::string_view class_name, std::initializer_list<PropertySlot> slots) {
-  ClassQuery query;
-  query.class_name = class_name;
-  std::size_t i = 0;
-  for (const PropertySlot& slot : slots) query.slots[i++] = slot;
-  return query;
-}
 
 // What a section writes besides its class dumps.
 enum class Extra { kNone, kCaptureMark, kProductId };
@@ -50,10 +43,10 @@ struct Section {
 const std::vector<Section>& SectionsBeforeProcessor() {
   static const std::vector<Section> sections = {
       {"BIOS Info",
-       Query("Win32_BIOS", {{"Caption"}, {"Description"}, {"BuildNumber"}, {"Manufacturer"},
+       MakeQuery("Win32_BIOS", {{"Caption"}, {"Description"}, {"BuildNumber"}, {"Manufacturer"},
                             {"Name"}, {"ReleaseDate"}, {"Version"}})},
       {"MotherBoard",
-       Query("Win32_BaseBoard", {{"Caption"}, {"Description"}, {"Manufacturer"}, {"Name"},
+       MakeQuery("Win32_BaseBoard", {{"Caption"}, {"Description"}, {"Manufacturer"}, {"Name"},
                                  {"Model"}, {"PartNumber"}, {"Version"}}),
        Extra::kCaptureMark},
   };
@@ -62,66 +55,66 @@ const std::vector<Section>& SectionsBeforeProcessor() {
 
 const std::vector<Section>& SectionsBeforeEnumeration() {
   static const std::vector<Section> sections = {
-      {"Battery", Query("Win32_Battery", {{"Caption"}, {"Description"},
+      {"Battery", MakeQuery("Win32_Battery", {{"Caption"}, {"Description"},
                                           Number("Chemistry", Decoding::kChemistry)})},
       {"1394 Controller",
-       Query("Win32_1394Controller", {{"Caption"}, {"Description"}, {"Manufacturer"}})},
-      {"1394 Devices", Query("Win32_1394ControllerDevice", {{"Antecedent"}, {"Dependent"}})},
-      {"CDROM Drive(s)", Query("Win32_CDROMDrive", {{"Caption"}, {"Description"}, {"Drive"},
+       MakeQuery("Win32_1394Controller", {{"Caption"}, {"Description"}, {"Manufacturer"}})},
+      {"1394 Devices", MakeQuery("Win32_1394ControllerDevice", {{"Antecedent"}, {"Dependent"}})},
+      {"CDROM Drive(s)", MakeQuery("Win32_CDROMDrive", {{"Caption"}, {"Description"}, {"Drive"},
                                                     {"Manufacturer"}, {"RevisionLevel"}})},
       {"Codec Info",
-       Query("Win32_CodecFile", {{"Caption"}, {"Description"}, {"Group"}, {"Version"}})},
+       MakeQuery("Win32_CodecFile", {{"Caption"}, {"Description"}, {"Group"}, {"Version"}})},
       {"Computer System Info",
-       Query("Win32_ComputerSystem", {{"Caption"}, {"Description"}, Boolean("InfraredSupported"),
+       MakeQuery("Win32_ComputerSystem", {{"Caption"}, {"Description"}, Boolean("InfraredSupported"),
                                       {"Manufacturer"}, {"Model"}, Number("NumberOfProcessors"),
                                       {"SystemType"}})},
       {"Desktop Monitor Info",
-       Query("Win32_DesktopMonitor",
+       MakeQuery("Win32_DesktopMonitor",
              {{"Caption"}, {"Description"}, {"MonitorManufacturer"}, {"MonitorType"}})},
       {"Disk Drive Info",
-       Query("Win32_DiskDrive", {{"Caption"}, {"Description"}, {"MediaType"}, {"Model"},
+       MakeQuery("Win32_DiskDrive", {{"Caption"}, {"Description"}, {"MediaType"}, {"Model"},
                                  {"Manufacturer"}, {"Model"}, {"InterfaceType"}})},
       {"Display Configuration Info",
-       Query("Win32_DisplayConfiguration",
+       MakeQuery("Win32_DisplayConfiguration",
              {{"Caption"}, {"Description"}, Number("BitsPerPel"), Number("DisplayFrequency"),
               {"DriverVersion"}, Number("PelsHeight"), Number("PelsWidth")})},
       {"Display Controller Info",
-       Query("Win32_DisplayControllerConfiguration",
+       MakeQuery("Win32_DisplayControllerConfiguration",
              {{"Caption"}, {"Description"}, Number("HorizontalResolution"),
               Number("VerticalResolution"), {"VideoMode"}})},
-      {"Fan Info", Query("Win32_Fan", {{"Caption"}, {"Description"}, Boolean("ActiveCooling"),
+      {"Fan Info", MakeQuery("Win32_Fan", {{"Caption"}, {"Description"}, Boolean("ActiveCooling"),
                                        Boolean("VariableSpeed")})},
-      {"Floppy Controller Info", Query("Win32_FloppyController",
+      {"Floppy Controller Info", MakeQuery("Win32_FloppyController",
                                        {{"Caption"}, {"Description"}, {"Manufacturer"}, {"Status"}})},
-      {"Floppy Drive Info", Query("Win32_FloppyDrive",
+      {"Floppy Drive Info", MakeQuery("Win32_FloppyDrive",
                                   {{"Caption"}, {"Description"}, {"Manufacturer"}, {"Status"}})},
-      {"IDE Controller Info", Query("Win32_IDEController",
+      {"IDE Controller Info", MakeQuery("Win32_IDEController",
                                     {{"Caption"}, {"Description"}, {"Manufacturer"}, {"Status"}})},
-      {"IDE Device Info", Query("Win32_IDEControllerDevice", {{"Antecedent"}, {"Dependent"}})},
-      {"Infrared Device Info", Query("Win32_InfraredDevice",
+      {"IDE Device Info", MakeQuery("Win32_IDEControllerDevice", {{"Antecedent"}, {"Dependent"}})},
+      {"Infrared Device Info", MakeQuery("Win32_InfraredDevice",
                                      {{"Caption"}, {"Description"}, {"Manufacturer"}, {"Status"}})},
       {"Keyboard Info",
-       Query("Win32_KeyBoard", {{"Caption"}, {"Description"}, {"Layout"}, {"Status"}})},
+       MakeQuery("Win32_KeyBoard", {{"Caption"}, {"Description"}, {"Layout"}, {"Status"}})},
       {"Logical Drive Info",
-       Query("Win32_LogicalDisk", {{"Caption"}, {"Description"}, {"FileSystem"}})},
+       MakeQuery("Win32_LogicalDisk", {{"Caption"}, {"Description"}, {"FileSystem"}})},
       {"Network Adapter Info",
-       Query("Win32_NetworkAdapter", {{"Caption"}, {"Description"}, {"AdapterType"},
+       MakeQuery("Win32_NetworkAdapter", {{"Caption"}, {"Description"}, {"AdapterType"},
                                       Boolean("AutoSense"), {"Manufacturer"}})},
       {"Operating System Info",
-       Query("Win32_OperatingSystem",
+       MakeQuery("Win32_OperatingSystem",
              {{"Caption"}, {"Description"}, {"BuildNumber"}, {"BuildType"}, {"CountryCode"},
               {"Version"}, {"Manufacturer"}, {"Locale"}, {"CSDVersion"}}),
        Extra::kProductId},
       {"Swap / Page File Info",
-       Query("Win32_PageFile", {{"Caption"}, {"Description"}, Boolean("Hidden"),
+       MakeQuery("Win32_PageFile", {{"Caption"}, {"Description"}, Boolean("Hidden"),
                                 Number("InitialSize"), Number("MaximumSize"), {"Status"}})},
       {"Parallel Port Info",
-       Query("Win32_ParallelPort", {{"Caption"}, {"Description"}, Boolean("DMASupport")})},
+       MakeQuery("Win32_ParallelPort", {{"Caption"}, {"Description"}, Boolean("DMASupport")})},
       {"PCMCIA Controller Info",
-       Query("Win32_PCMCIAController", {{"Caption"}, {"Description"}, {"Manufacturer"},
+       MakeQuery("Win32_PCMCIAController", {{"Caption"}, {"Description"}, {"Manufacturer"},
                                         {"Status"}, Number("ProtocolSupported")})},
       {"Physical Memory Info",
-       Query("Win32_PhysicalMemory",
+       MakeQuery("Win32_PhysicalMemory",
              {{"Caption"}, {"Description"}, {"BankLabel"}, Number("DataWidth"), {"DeviceLocator"},
               {"Model"}, Number("MemoryType"), Number("Speed"), {"Tag"}, Number("TypeDetail")})},
   };
@@ -131,48 +124,48 @@ const std::vector<Section>& SectionsBeforeEnumeration() {
 const std::vector<Section>& SectionsAfterEnumeration() {
   static const std::vector<Section> sections = {
       {"Pointing Device Info",
-       Query("Win32_PointingDevice",
+       MakeQuery("Win32_PointingDevice",
              {{"Caption"}, {"Description"}, {"HardwareType"}, {"Manufacturer"}})},
       {"Portable Battery Info",
-       Query("Win32_PortableBattery",
+       MakeQuery("Win32_PortableBattery",
              {{"Caption"}, {"Description"}, {"DeviceID"}, {"Manufacturer"}, {"Status"}})},
       {"Port Connector Info",
-       Query("Win32_PortConnector",
+       MakeQuery("Win32_PortConnector",
              {{"Caption"}, {"Description"}, {"ConnectorPinout"}, {"ExternalReferenceDesignator"},
               {"InternalReferenceDesignator"}, {"Manufacturer"}, {"Model"}, {"Version"}, {"Tag"},
               {"Status"}})},
-      {"Modem Info", Query("Win32_POTSModem", {{"Caption"}, {"Description"}, {"DeviceType"},
+      {"Modem Info", MakeQuery("Win32_POTSModem", {{"Caption"}, {"Description"}, {"DeviceType"},
                                                {"Model"}, {"Status"}})},
       {"Printer Info",
-       Query("Win32_Printer", {{"Caption"}, {"Description"}, {"DriverName"}, {"PortName"},
+       MakeQuery("Win32_Printer", {{"Caption"}, {"Description"}, {"DriverName"}, {"PortName"},
                                Boolean("SpoolEnabled"), {"Status"}, {"ServerName"}})},
       {"Scsi Controller Info",
-       Query("Win32_SCSIController", {{"Caption"}, {"Description"}, {"DriverName"},
+       MakeQuery("Win32_SCSIController", {{"Caption"}, {"Description"}, {"DriverName"},
                                       {"HardwareVersion"}, Number("MaxDataWidth"),
                                       {"Manufacturer"}})},
       {"Serial Port Info",
-       Query("Win32_SerialPort", {{"Caption"}, {"Description"}, {"Name"},
+       MakeQuery("Win32_SerialPort", {{"Caption"}, {"Description"}, {"Name"},
                                   Boolean("OSAutoDiscovered"), {"ProviderType"}, {"Status"}})},
       {"Audio Device Info",
-       Query("Win32_SoundDevice", {{"Caption"}, {"Description"}, {"Manufacturer"},
+       MakeQuery("Win32_SoundDevice", {{"Caption"}, {"Description"}, {"Manufacturer"},
                                    {"ProductName"}, {"Name"}, {"Status"}})},
       {"Startup Command Info",
-       Query("Win32_StartupCommand",
+       MakeQuery("Win32_StartupCommand",
              {{"Caption"}, {"Description"}, {"Command"}, {"Location"}, {"Name"}})},
       {"Tape Drive Info",
-       Query("Win32_TapeDrive", {{"Caption"}, {"Description"}, {"Id"}, {"Manufacturer"},
+       MakeQuery("Win32_TapeDrive", {{"Caption"}, {"Description"}, {"Id"}, {"Manufacturer"},
                                  {"name"}, {"Status"}})},
       {"Temperature Probe Info",
-       Query("Win32_TemperatureProbe", {{"Caption"}, {"Description"}, Number("NominalReading"),
+       MakeQuery("Win32_TemperatureProbe", {{"Caption"}, {"Description"}, Number("NominalReading"),
                                         Number("CurrentReading"), {"Status"}})},
-      {"UPS Info", Query("Win32_UninterruptiblePowerSupply",
+      {"UPS Info", MakeQuery("Win32_UninterruptiblePowerSupply",
                          {{"Caption"}, {"Description"}, {"Name"}, {"Status"}})},
       {"USB Controller Info",
-       Query("Win32_USBController",
+       MakeQuery("Win32_USBController",
              {{"Caption"}, {"Description"}, {"Name"}, {"Manufacturer"}, {"Status"}})},
-      {"USB Device Info", Query("Win32_USBControllerDevice", {{"Antecedent"}, {"Dependent"}})},
+      {"USB Device Info", MakeQuery("Win32_USBControllerDevice", {{"Antecedent"}, {"Dependent"}})},
       {"Video Configuration Info",
-       Query("Win32_VideoConfiguration",
+       MakeQuery("Win32_VideoConfiguration",
              {{"Caption"}, {"Description"}, {"AdapterType"}, Number("AdapterRAM")})},
   };
   return sections;
@@ -219,20 +212,20 @@ class LogWriter {
     if (!Dump(SectionsBeforeProcessor(), product_id)) return 0;
 
     log_ << SectionLine("Processor", false) << '\n';
-    if (!DumpClass(Query("Win32_Processor",
+    if (!DumpClass(MakeQuery("Win32_Processor",
                          {{"Manufacturer"}, {"Caption"}, Number("Architecture", Decoding::kArchitecture),
                           {"Version"}, Number("CurrentClockSpeed", Decoding::kMhz),
                           Number("DataWidth", Decoding::kBits),
                           Number("AddressWidth", Decoding::kBits)})) ||
-        !DumpClass(Query("Win32_Processor", {{"DeviceID"}, Number("Revision")}))) {
+        !DumpClass(MakeQuery("Win32_Processor", {{"DeviceID"}, Number("Revision")}))) {
       return 0;
     }
     Footer("Processor");
     if (!Dump(SectionsBeforeEnumeration(), product_id)) return 0;
 
-    ClassQuery allocations = Query("Win32_PNPAllocatedResource", {{"Antecedent"}, {"Dependent"}});
+    ClassQuery allocations = MakeQuery("Win32_PNPAllocatedResource", {{"Antecedent"}, {"Dependent"}});
     ClassQuery entities =
-        Query("Win32_PnPEntity", {{"Caption"}, {"Description"}, {"Manufacturer"}, {"DeviceID"},
+        MakeQuery("Win32_PnPEntity", {{"Caption"}, {"Description"}, {"Manufacturer"}, {"DeviceID"},
                                   {"PNPDeviceID"}, {"Service"}, {"Status"}});
     allocations.mode = kModeAllocatedResources;
     entities.mode = kModePnpEntities;

@@ -136,6 +136,16 @@ class CloseOnly : public DialogHandler {
 
 }  // namespace
 
+ClassQuery MakeQuery(std::string_view class_name, std::initializer_list<PropertySlot> slots) {
+  ClassQuery query;
+  query.class_name = class_name;
+  std::size_t i = 0;
+  for (const PropertySlot& slot : slots) {
+    if (i < kPropertySlots) query.slots[i++] = slot;
+  }
+  return query;
+}
+
 LogText& LogText::operator<<(std::string_view text) {
   for (const char c : text) {
     if (c == '\n') bytes_ += '\r';

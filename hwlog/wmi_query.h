@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -64,6 +65,9 @@ struct PnpCollection {
   int allocation_count = 0;
   int entity_count = 0;
 };
+
+// A printing query of these slots in order (at most kPropertySlots).
+ClassQuery MakeQuery(std::string_view class_name, std::initializer_list<PropertySlot> slots);
 
 // The connection kept for the rest of the run once made.
 struct WmiConnection {

@@ -208,14 +208,6 @@ class LogBench {
   HardwareLogState state;
 };
 
-ClassQuery Printing(std::string_view name, std::initializer_list<PropertySlot> slots) {
-  ClassQuery q;
-  q.class_name = name;
-  std::size_t i = 0;
-  for (const PropertySlot& s : slots) q.slots[i++] = s;
-  return q;
-}
-
 TEST(DumpClass, LinesKindsAndFailures) {
   struct Case {
     const char* what;
@@ -229,7 +221,7 @@ TEST(DumpClass, LinesKindsAndFailures) {
   const Instance cpu = {{"Name", Text("CPU")}, {"CurrentClockSpeed", Int(733)},
                         {"PowerManagementSupported", Bool(true)}, {"Caption", {}}};
   const ClassQuery query =
-      Printing("C", {{"Name"}, {"CurrentClockSpeed", PropertyKind::kNumber, NumberDecoding::kMhz},
+      MakeQuery("C", {{"Name"}, {"CurrentClockSpeed", PropertyKind::kNumber, NumberDecoding::kMhz},
                      {"PowerManagementSupported", PropertyKind::kBoolean}, {"Caption"}});
   const std::string lines =
       "  Name                 = CPU\r\n  CurrentClockSpeed    = 733 MHz\r\n"
@@ -275,7 +267,7 @@ TEST(DumpClass, CollectsAtMost299Entries) {
         {{"Description", Text("device " + std::to_string(i + 1))}, {"Manufacturer", Text("M")},
          {"DeviceID", Text(std::string(300, 'x'))}});
   }
-  ClassQuery q = Printing("Win32_PnPEntity", {{"Caption"}, {"Description"}, {"Manufacturer"},
+  ClassQuery q = MakeQuery("Win32_PnPEntity", {{"Caption"}, {"Description"}, {"Manufacturer"},
                                               {"DeviceID"}});
   q.slots[0] = {};
   q.mode = kModePnpEntities;

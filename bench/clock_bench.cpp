@@ -72,8 +72,8 @@ Programming MeasureProgramming(const char* profile_name, ChipFamily family, int 
   Programming result;
   const std::uint64_t requests = process.devices().device_requests();
   ProgramClock(hw, card, 228, 260, true);
-  result.config_accesses = nt ? static_cast<long>(process.devices().device_requests() - requests)
-                              : ports.accesses;
+  result.config_accesses =
+      nt ? static_cast<long>(process.devices().device_requests() - requests) : ports.accesses;
   result.register_accesses = memory.accesses;
   int target = 200;
   result.micros = bench::MedianMicros(runs, [&] {
@@ -89,18 +89,21 @@ int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::atoi(argv[1]) : 200;
   volatile int sink = 0;
   const double early = bench::MedianMicros(runs, [&] { sink = sink + SearchDividers(166)->n; });
-  const double never = bench::MedianMicros(runs, [&] { sink = sink + SearchDividers(134).has_value(); });
+  const double never =
+      bench::MedianMicros(runs, [&] { sink = sink + SearchDividers(134).has_value(); });
   const Programming nt = MeasureProgramming("win2000-qx2max", kFamilyQx2, runs);
   const Programming ninex = MeasureProgramming("win98-qx1", kFamilyQx1Agp, runs);
 
   std::printf("divider search, target 166 (found) %8.1f us, %.4f us per candidate\n", early,
               early / 15004);
   std::printf("divider search, target 134 (none)  %8.1f us\n", never);
-  std::printf("ProgramClock, Windows 2000 (hwgate4) %8.1f us: %ld driver requests, %ld register "
-              "accesses\n",
-              nt.micros, nt.config_accesses, nt.register_accesses);
-  std::printf("ProgramClock, Windows 98 (Hwgt9x)    %8.1f us: %ld port accesses, %ld register "
-              "accesses\n",
-              ninex.micros, ninex.config_accesses, ninex.register_accesses);
+  std::printf(
+      "ProgramClock, Windows 2000 (hwgate4) %8.1f us: %ld driver requests, %ld register "
+      "accesses\n",
+      nt.micros, nt.config_accesses, nt.register_accesses);
+  std::printf(
+      "ProgramClock, Windows 98 (Hwgt9x)    %8.1f us: %ld port accesses, %ld register "
+      "accesses\n",
+      ninex.micros, ninex.config_accesses, ninex.register_accesses);
   return 0;
 }

@@ -107,7 +107,10 @@ float Qx2Ratio(std::uint32_t code) {
 class Programmer {
  public:
   Programmer(HwContext& hw, ConfigSpace& config, const ClockTarget& card, std::uint32_t window)
-      : memory_(hw.platform.memory), system_(hw.platform.system), config_(config), card_(card),
+      : memory_(hw.platform.memory),
+        system_(hw.platform.system),
+        config_(config),
+        card_(card),
         window_(window) {}
 
   // The blank, stop, re-divide, restart, unblank sequence. On a lock that
@@ -186,7 +189,9 @@ std::uint16_t RatedClockFromBlock(const ParameterBlock& block, ChipFamily family
   if (family != kFamilyQx1Agp || b[5] != 3 || !has(62)) return kUnknownRatedClock;
 
   const bool fifteen = (b[52] & 1) != 0;
-  const auto scaled = [&](int v) { return static_cast<std::uint16_t>(v * (fifteen ? 15 : 20) / 10); };
+  const auto scaled = [&](int v) {
+    return static_cast<std::uint16_t>(v * (fifteen ? 15 : 20) / 10);
+  };
   const int s = b[60];
   const int t = b[62];
   const int lo = t & 0x0F;
@@ -306,15 +311,14 @@ ClockRatios ReadClockRatios(HwContext& hw, const ClockTarget& card) {
   return ratios;
 }
 
-int ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int limit_mhz,
-                 bool keep) {
+int ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int limit_mhz, bool keep) {
   int result = 0;
   WithRoad(hw, card, {kVxdMessagesProgramming, false}, [&](ConfigSpace& config, const MapFn& map) {
     const std::uint32_t raw_base = ReadRegisterWindowBase(config, card.slot_device);
     EnableMemoryDecoding(config, card.slot_device);
-    const std::uint32_t window =
-        card.nt_road ? map(raw_base & kNtWindowBaseMask, kProgramWindowLengthNt)
-                     : map(raw_base & kWindowBaseMask, kProgramWindowLength9x);
+    const std::uint32_t window = card.nt_road
+                                     ? map(raw_base & kNtWindowBaseMask, kProgramWindowLengthNt)
+                                     : map(raw_base & kWindowBaseMask, kProgramWindowLength9x);
     if (window == 0) {
       ReportFailure(hw, kClockingError1);
       return;

@@ -91,7 +91,8 @@ ClockRatios ReadClockRatios(HwContext& hw, const ClockTarget& card);
 int ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int limit_mhz, bool keep);
 
 // The stored permanent clock ("Percent", "Card", "Max") and the log-on entry.
-inline constexpr const char* kClockSettingKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Clock";
+inline constexpr const char* kClockSettingKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Clock";
 inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 // Set under the Clock key while lockstep programs the card and cleared
 // after: found at log-on, it means the last log-on died applying the clock.

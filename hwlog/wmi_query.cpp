@@ -8,11 +8,12 @@
 namespace tunora {
 namespace {
 
-constexpr std::int32_t kEnumFlags = kWbemFlagForwardOnly | kWbemFlagReturnImmediately |
-                                    kWbemFlagShallow;
+constexpr std::int32_t kEnumFlags =
+    kWbemFlagForwardOnly | kWbemFlagReturnImmediately | kWbemFlagShallow;
 constexpr std::string_view kInstanceSeparator = "  ---------------------------------  ";
 constexpr std::size_t kNameField = 20;
 
+// clang-format off
 // Coded numbers: entry n of this list is value text 10 + n.
 constexpr std::string_view kValueTexts[] = {
     "K", "M", "G", "MHz", "Volts", "Bits", "Bytes", "ON", "OFF", "TRUE", "FALSE", "Other",
@@ -35,6 +36,7 @@ constexpr std::string_view kValueTexts[] = {
     "Maximum Interface Type", "Unknown", "Other", "Multiscan Color", "Multiscan Monochrome",
     "Fixed Frequency Color", "Fixed Frequency Monochrome", "Unknown", "No Root Directory",
     "Removeable Disk", "Local Disk", "Network Drive", "CD/DVD Drive", "Ram Disk"};
+// clang-format on
 constexpr int kFirstValueText = 10;
 static_assert(std::size(kValueTexts) == 146 - kFirstValueText + 1);
 constexpr int kArchitectureBase = 34;
@@ -209,7 +211,8 @@ int OpenWmiConnection(Platform& platform, WmiConnection& connection, LogText& lo
         << "help by click on the help button in this\n"
         << "utility. Then go to TunoraUtil and then\n"
         << "'Miscellaneous Tab' for more information.\n\n";
-    return fail("Failed to create IWbemLocator object\n\nVerify c:\\hardware.txt for more information");
+    return fail(
+        "Failed to create IWbemLocator object\n\nVerify c:\\hardware.txt for more information");
   }
   if (connection.services != kNullWmiHandle) {
     wmi.Release(connection.services);

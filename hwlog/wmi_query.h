@@ -60,8 +60,8 @@ inline constexpr std::size_t kPnpEntries = 300;
 inline constexpr std::size_t kPnpTextLimit = 254;
 struct PnpCollection {
   using Table = std::array<std::string, kPnpEntries>;
-  Table antecedents, dependents;                      // allocated resources
-  Table descriptions, manufacturers, device_ids;      // PnP entities
+  Table antecedents, dependents;                  // allocated resources
+  Table descriptions, manufacturers, device_ids;  // PnP entities
   int allocation_count = 0;
   int entity_count = 0;
 };

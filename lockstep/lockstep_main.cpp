@@ -113,7 +113,8 @@ class Lockstep {
     }
     StoredSetting setting;
     const std::optional<std::uint32_t> percent = ReadDword(registry, key, "Percent");
-    const std::optional<std::uint32_t> card = percent ? ReadDword(registry, key, "Card") : std::nullopt;
+    const std::optional<std::uint32_t> card =
+        percent ? ReadDword(registry, key, "Card") : std::nullopt;
     if (!percent || !card) {
       registry.CloseKey(key);
       Line("RegQueryValueEx Failure!");
@@ -168,7 +169,8 @@ class Lockstep {
 
     if (cards > 1) Report("[ Card is NOT OverClocked too many cards! ]");
     if (state == OverclockState::kTooManyCards) Report("[ Card is NOT OverClocked ]");
-    if (state == OverclockState::kDividerError) Report("[ Card is NOT OverClocked - Divider Error! ]");
+    if (state == OverclockState::kDividerError)
+      Report("[ Card is NOT OverClocked - Divider Error! ]");
     if (cards == 0) Report("[ Card is NOT OverClocked - no card found ]");
     if (setting.interrupted && state == OverclockState::kProgram && cards == 1) {
       Report("[ Card is NOT OverClocked - the last log-on stopped while setting the clock ]");

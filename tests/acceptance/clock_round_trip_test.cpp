@@ -53,8 +53,7 @@ TEST(ClockRoundTrip, PermanentAt120PercentIsAppliedAtLogOnAndCardDefaultUndoesIt
   EXPECT_NE(shown.transcript.find("control 1087 static \"120 %\""), std::string::npos)
       << shown.transcript;
 
-  const ProgramRun undo =
-      machine.RunTunora(kOpenPage + "click 1030\n" + kCloseSheet + kExit);
+  const ProgramRun undo = machine.RunTunora(kOpenPage + "click 1030\n" + kCloseSheet + kExit);
   ASSERT_EQ(undo.exit_code, 0) << undo.errors << undo.transcript;
   EXPECT_FALSE(machine.FileExists("C:\\WINNT\\Lockstep.exe"));
   const std::string second_log_on = LogOn(machine);

@@ -38,9 +38,9 @@ TEST(HardwareLogAcceptance, WholeLogOncePerRun) {
   for (const char* profile : {"win2000-qx2max", "win98-qx1", "winxp-qx3"}) {
     SCOPED_TRACE(profile);
     TestMachine machine(profile);
-    const ProgramRun run = machine.RunTunora(
-        kOpenMisc + "click 1028\nexpect window 159\npress 1\nclick 1028\n" +
-        Expect(kLogAlreadyCreated) + kLeave);
+    const ProgramRun run =
+        machine.RunTunora(kOpenMisc + "click 1028\nexpect window 159\npress 1\nclick 1028\n" +
+                          Expect(kLogAlreadyCreated) + kLeave);
     ASSERT_EQ(run.exit_code, 0) << run.errors << run.transcript;
     const std::string file = LogFile(machine);
     EXPECT_EQ(file.rfind(SectionLine("Video BIOS Info", false) + "\r\n", 0), 0u);

@@ -31,8 +31,8 @@ TEST(RatedClock, FromTheParameterBlock) {
       {"QX1, S adjusted by T's high nibble", kFamilyQx1Agp, 3, 0, 0x5A, 0x8F, 0, 0, 77, 152, 152},
       {"QX1, T only: A adjusted, lockstep keeps 100", kFamilyQx1Agp, 3, 0, 255, 0xF0, 100, 0, 77,
        140, 100},
-      {"QX1, adjusted S is 255: A instead, lockstep uses it", kFamilyQx1Agp, 3, 0, 29, 0xF0, 100,
-       0, 77, 140, 510},
+      {"QX1, adjusted S is 255: A instead, lockstep uses it", kFamilyQx1Agp, 3, 0, 29, 0xF0, 100, 0,
+       77, 140, 510},
       {"QX1 block of another version", kFamilyQx1Agp, 4, 0, 0x5A, 0xFF, 0, 0, 77, 100, 100},
       {"QX2E has no rated clock", kFamilyQx2e, 4, 0, 0, 0, 0, 50, 77, 100, 100},
       {"nothing readable", kFamilyQx2, 4, 0, 0, 0, 0, 50, 0, 100, 100},
@@ -57,8 +57,8 @@ TEST(DividerSearch, FirstMatchInSearchOrder) {
     std::optional<DividerSet> found;
   };
   const Case cases[] = {
-      {166, DividerSet{5, 36, 0}}, {200, DividerSet{6, 51, 0}}, {228, DividerSet{8, 75, 0}},
-      {260, DividerSet{10, 105, 0}}, {134, std::nullopt},       {161, std::nullopt},
+      {166, DividerSet{5, 36, 0}},   {200, DividerSet{6, 51, 0}}, {228, DividerSet{8, 75, 0}},
+      {260, DividerSet{10, 105, 0}}, {134, std::nullopt},         {161, std::nullopt},
       {268, std::nullopt},
   };
   for (const Case& c : cases) EXPECT_EQ(SearchDividers(c.target), c.found) << c.target;
@@ -264,12 +264,11 @@ TEST_P(ClockOnRoad, PllThatNeverLocksIsUndone) {
   EXPECT_EQ(bench.card().Dac(0x2C), m0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Roads, ClockOnRoad, ::testing::ValuesIn(kRoads),
-                         [](const auto& road) {
-                           std::string name = road.param.profile;
-                           std::replace(name.begin(), name.end(), '-', '_');
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Roads, ClockOnRoad, ::testing::ValuesIn(kRoads), [](const auto& road) {
+  std::string name = road.param.profile;
+  std::replace(name.begin(), name.end(), '-', '_');
+  return name;
+});
 
 TEST(ClockTest, PreviousClockAboveTheLimitStays) {
   ClockBench bench(Builtin("win2000-qx2max"), kFamilyQx2);  // 200.57 MHz now

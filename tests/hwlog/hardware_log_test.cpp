@@ -100,9 +100,9 @@ TEST(LogFormat, TildesAndChecksum) {
     const char* checksum;
   };
   const Case cases[] = {
-      {"ABCD", "", "44434241"},              // one group, always taken
-      {"ABCDEF", "~~", "44434241"},          // 8 bytes: the last group is not summed
-      {"ABCDEFG", "~~~", "c28a8886"},        // 10 bytes: "ABCD" + "EFG~"
+      {"ABCD", "", "44434241"},                            // one group, always taken
+      {"ABCDEF", "~~", "44434241"},                        // 8 bytes: the last group is not summed
+      {"ABCDEFG", "~~~", "c28a8886"},                      // 10 bytes: "ABCD" + "EFG~"
       {std::string("\x80\0\0\0abcd", 8), "", "ffffff80"},  // bytes are signed
       {std::string("\x01\0\0\0abcd", 8), "", "00000001"},  // zero-padded
   };
@@ -128,11 +128,16 @@ TEST(LogFormat, SectionLinesAndCodedValues) {
     const char* text;
   };
   const Case cases[] = {
-      {0, NumberDecoding::kArchitecture, "x86"},    {3, NumberDecoding::kArchitecture, "PowerPC"},
-      {112, NumberDecoding::kArchitecture, "Ram Disk"}, {113, NumberDecoding::kArchitecture, "113"},
-      {-1, NumberDecoding::kArchitecture, "-1"},    {3, NumberDecoding::kChemistry, "Lead Acid"},
-      {1, NumberDecoding::kChemistry, "Other"},     {40, NumberDecoding::kChemistry, "40"},
-      {450, NumberDecoding::kMhz, "450 MHz"},       {32, NumberDecoding::kBits, "32 Bits"},
+      {0, NumberDecoding::kArchitecture, "x86"},
+      {3, NumberDecoding::kArchitecture, "PowerPC"},
+      {112, NumberDecoding::kArchitecture, "Ram Disk"},
+      {113, NumberDecoding::kArchitecture, "113"},
+      {-1, NumberDecoding::kArchitecture, "-1"},
+      {3, NumberDecoding::kChemistry, "Lead Acid"},
+      {1, NumberDecoding::kChemistry, "Other"},
+      {40, NumberDecoding::kChemistry, "40"},
+      {450, NumberDecoding::kMhz, "450 MHz"},
+      {32, NumberDecoding::kBits, "32 Bits"},
       {-7, NumberDecoding::kNone, "-7"},
   };
   for (const Case& c : cases) EXPECT_EQ(DecodeNumber(c.value, c.decoding), c.text) << c.value;
@@ -151,7 +156,8 @@ TEST(LogFormat, HardwareEnumerationMatchesEntitiesToTheirResources) {
   c.entity_count = 4;
   const auto allocation = [&](int i, const char* antecedent, const char* entity_id) {
     c.antecedents[i] = antecedent;
-    c.dependents[i] = std::string("\\\\PC\\root\\cimv2:Win32_PnPEntity.DeviceID=\"") + entity_id + "\"";
+    c.dependents[i] =
+        std::string("\\\\PC\\root\\cimv2:Win32_PnPEntity.DeviceID=\"") + entity_id + "\"";
   };
   allocation(1, "Win32_IRQResource.IRQNumber=5",
              "PCI\\\\VEN_1274&DEV_5880&SUBSYS_80011274&REV_02\\\\3&61AAA01&0&60");
@@ -218,26 +224,55 @@ TEST(DumpClass, LinesKindsAndFailures) {
     int result;
     std::string log;
   };
-  const Instance cpu = {{"Name", Text("CPU")}, {"CurrentClockSpeed", Int(733)},
-                        {"PowerManagementSupported", Bool(true)}, {"Caption", {}}};
+  const Instance cpu = {{"Name", Text("CPU")},
+                        {"CurrentClockSpeed", Int(733)},
+                        {"PowerManagementSupported", Bool(true)},
+                        {"Caption", {}}};
   const ClassQuery query =
-      MakeQuery("C", {{"Name"}, {"CurrentClockSpeed", PropertyKind::kNumber, NumberDecoding::kMhz},
-                     {"PowerManagementSupported", PropertyKind::kBoolean}, {"Caption"}});
+      MakeQuery("C", {{"Name"},
+                      {"CurrentClockSpeed", PropertyKind::kNumber, NumberDecoding::kMhz},
+                      {"PowerManagementSupported", PropertyKind::kBoolean},
+                      {"Caption"}});
   const std::string lines =
       "  Name                 = CPU\r\n  CurrentClockSpeed    = 733 MHz\r\n"
       "  PowerManagementSupported = TRUE\r\n  Caption              = \r\n";
   const std::vector<Case> cases = {
       {"two instances", {cpu, cpu}, query, kSOk, {}, 1, lines + lines},
       {"no instances", {}, query, kSOk, {}, 1, ""},
-      {"a property the class lacks", {{{"Name", Text("CPU")}}}, query, kSOk, {}, 0,
+      {"a property the class lacks",
+       {{{"Name", Text("CPU")}}},
+       query,
+       kSOk,
+       {},
+       0,
        "  Name                 = CPU\r\nScan Error\r\n"},
-      {"a class that does not exist", {}, query, kWbemEInvalidClass, {}, 0,
+      {"a class that does not exist",
+       {},
+       query,
+       kWbemEInvalidClass,
+       {},
+       0,
        "Class does not exist\r\nCreateInstanceEnum() failed: 0x80041010\r\nDCOM error"},
-      {"not found", {}, query, kWbemENotFound, {}, 0,
+      {"not found",
+       {},
+       query,
+       kWbemENotFound,
+       {},
+       0,
        "CreateInstanceEnum() failed: 0x80041002\r\nNot Found error"},
-      {"a time-out delivers nothing", {cpu, cpu}, query, kSOk, {2, kWbemSTimedOut}, 1,
+      {"a time-out delivers nothing",
+       {cpu, cpu},
+       query,
+       kSOk,
+       {2, kWbemSTimedOut},
+       1,
        lines + "TimeOut occurred before obtaining all objects\r\n"},
-      {"an enumeration made invalid", {cpu, cpu}, query, kSOk, {2, kWbemEUnexpected}, 1,
+      {"an enumeration made invalid",
+       {cpu, cpu},
+       query,
+       kSOk,
+       {2, kWbemEUnexpected},
+       1,
        lines + "Deleted Object -- Enum validity Destroyed\r\nUnspecified problem\r\n"},
       {"another fetch error", {cpu}, query, kSOk, {1, kWbemEFailed}, 1, "Unspecified problem\r\n"},
   };
@@ -264,11 +299,12 @@ TEST(DumpClass, CollectsAtMost299Entries) {
   LogBench bench;
   for (int i = 0; i < 310; ++i) {
     bench.wmi.classes["Win32_PnPEntity"].push_back(
-        {{"Description", Text("device " + std::to_string(i + 1))}, {"Manufacturer", Text("M")},
+        {{"Description", Text("device " + std::to_string(i + 1))},
+         {"Manufacturer", Text("M")},
          {"DeviceID", Text(std::string(300, 'x'))}});
   }
-  ClassQuery q = MakeQuery("Win32_PnPEntity", {{"Caption"}, {"Description"}, {"Manufacturer"},
-                                              {"DeviceID"}});
+  ClassQuery q =
+      MakeQuery("Win32_PnPEntity", {{"Caption"}, {"Description"}, {"Manufacturer"}, {"DeviceID"}});
   q.slots[0] = {};
   q.mode = kModePnpEntities;
   q.print = false;
@@ -289,24 +325,57 @@ TEST(DumpClass, CollectsAtMost299Entries) {
 // Every class the log reads, one instance each with the property names
 // it asks for; numbers and booleans where the log expects them.
 void FillEveryClass(FakeWmi& wmi) {
-  const char* classes[] = {
-      "Win32_BIOS", "Win32_BaseBoard", "Win32_Processor", "Win32_Battery",
-      "Win32_1394Controller", "Win32_1394ControllerDevice", "Win32_CDROMDrive", "Win32_CodecFile",
-      "Win32_ComputerSystem", "Win32_DesktopMonitor", "Win32_DiskDrive",
-      "Win32_DisplayConfiguration", "Win32_DisplayControllerConfiguration", "Win32_Fan",
-      "Win32_FloppyController", "Win32_FloppyDrive", "Win32_IDEController",
-      "Win32_IDEControllerDevice", "Win32_InfraredDevice", "Win32_KeyBoard", "Win32_LogicalDisk",
-      "Win32_NetworkAdapter", "Win32_OperatingSystem", "Win32_PageFile", "Win32_ParallelPort",
-      "Win32_PCMCIAController", "Win32_PhysicalMemory", "Win32_PNPAllocatedResource",
-      "Win32_PnPEntity", "Win32_PointingDevice", "Win32_PortableBattery", "Win32_PortConnector",
-      "Win32_POTSModem", "Win32_Printer", "Win32_SCSIController", "Win32_SerialPort",
-      "Win32_SoundDevice", "Win32_StartupCommand", "Win32_TapeDrive", "Win32_TemperatureProbe",
-      "Win32_UninterruptiblePowerSupply", "Win32_USBController", "Win32_USBControllerDevice",
-      "Win32_VideoConfiguration"};
+  const char* classes[] = {"Win32_BIOS",
+                           "Win32_BaseBoard",
+                           "Win32_Processor",
+                           "Win32_Battery",
+                           "Win32_1394Controller",
+                           "Win32_1394ControllerDevice",
+                           "Win32_CDROMDrive",
+                           "Win32_CodecFile",
+                           "Win32_ComputerSystem",
+                           "Win32_DesktopMonitor",
+                           "Win32_DiskDrive",
+                           "Win32_DisplayConfiguration",
+                           "Win32_DisplayControllerConfiguration",
+                           "Win32_Fan",
+                           "Win32_FloppyController",
+                           "Win32_FloppyDrive",
+                           "Win32_IDEController",
+                           "Win32_IDEControllerDevice",
+                           "Win32_InfraredDevice",
+                           "Win32_KeyBoard",
+                           "Win32_LogicalDisk",
+                           "Win32_NetworkAdapter",
+                           "Win32_OperatingSystem",
+                           "Win32_PageFile",
+                           "Win32_ParallelPort",
+                           "Win32_PCMCIAController",
+                           "Win32_PhysicalMemory",
+                           "Win32_PNPAllocatedResource",
+                           "Win32_PnPEntity",
+                           "Win32_PointingDevice",
+                           "Win32_PortableBattery",
+                           "Win32_PortConnector",
+                           "Win32_POTSModem",
+                           "Win32_Printer",
+                           "Win32_SCSIController",
+                           "Win32_SerialPort",
+                           "Win32_SoundDevice",
+                           "Win32_StartupCommand",
+                           "Win32_TapeDrive",
+                           "Win32_TemperatureProbe",
+                           "Win32_UninterruptiblePowerSupply",
+                           "Win32_USBController",
+                           "Win32_USBControllerDevice",
+                           "Win32_VideoConfiguration"};
   for (const char* name : classes) wmi.classes[name] = {};
-  wmi.classes["Win32_BIOS"] = {{{"Caption", Text("Award BIOS")}, {"Description", Text("d")},
-                                {"BuildNumber", Text("")}, {"Manufacturer", Text("Award")},
-                                {"Name", Text("n")}, {"ReleaseDate", Text("20000101")},
+  wmi.classes["Win32_BIOS"] = {{{"Caption", Text("Award BIOS")},
+                                {"Description", Text("d")},
+                                {"BuildNumber", Text("")},
+                                {"Manufacturer", Text("Award")},
+                                {"Name", Text("n")},
+                                {"ReleaseDate", Text("20000101")},
                                 {"Version", Text("v")}}};
 }
 
@@ -369,7 +438,8 @@ TEST(HardwareLog, AFailingClassEndsTheLogThere) {
   GenerateHardwareLog({bench.hw, true, 0}, bench.state);
   const std::optional<std::string> file = bench.File(kHardwareLogPath);
   ASSERT_TRUE(file.has_value());
-  EXPECT_NE(file->find(SectionLine("Fan Info", false) + "\r\n"
+  EXPECT_NE(file->find(SectionLine("Fan Info", false) +
+                       "\r\n"
                        "Class does not exist\r\nCreateInstanceEnum() failed: 0x80041010\r\n"
                        "DCOM error"),
             std::string::npos);

@@ -172,7 +172,8 @@ void CheckIdentifier(const std::string& name, const std::string& where) {
 
 void CheckKeys(const json& object, std::initializer_list<const char*> known,
                const std::string& where) {
-  for (const auto& [key, value] : object.items()) {
+  for (const auto& item : object.items()) {
+    const std::string& key = item.key();
     if (std::find_if(known.begin(), known.end(), [&](const char* k) { return key == k; }) ==
         known.end()) {
       std::string list;

@@ -60,8 +60,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, i
     win32::Win32Files files;
     win32::Win32System system;
     win32::Win32Wmi wmi;
-    sim::SimDevices devices(machine.services(), machine.registry(), files, kernel,
-                            machine.nine_x(), true, machine.device_faults());
+    sim::SimDevices sim_devices(machine.services(), machine.registry(), files, kernel,
+                                machine.nine_x(), true, machine.device_faults());
+    // TUNORA_SIMHW_WINDOWS_DEVICES=1: the drivers are Windows' (Wine's)
+    // own, so a road whose driver Windows cannot load stops as it would
+    // on a real PC with this card.
+    win32::Win32Devices windows_devices;
+    const char* windows = std::getenv("TUNORA_SIMHW_WINDOWS_DEVICES");
+    Devices& devices = windows != nullptr && std::string(windows) == "1"
+                           ? static_cast<Devices&>(windows_devices)
+                           : sim_devices;
     Platform platform{registry, devices, ports, memory, files, system, ui, wmi};
     code = ui.FinishRun(TunoraMain(platform));
   }

@@ -76,7 +76,11 @@ class MisbehavingKernel : public drivers::KernelServices {
     mappings.push_back({section_offset, view_size});
     if (fault == Fault::kFailMapping) return std::nullopt;
     const auto base = honest_.MapPhysicalMemoryView(section_offset, view_size);
-    if (base && fault == Fault::kMisroundSection) section_offset += amount;
+    // Above the rounded offset: a sum that wraps stays at the top.
+    if (base && fault == Fault::kMisroundSection) {
+      section_offset =
+          section_offset + amount < section_offset ? UINT64_MAX : section_offset + amount;
+    }
     return base;
   }
 

@@ -155,14 +155,14 @@ Windows WindowsOf(const Profile& profile) {
   w.nt4 = !w.nine_x && v.major == 4;
   w.acpi = w.nine_x ? v.minor >= 90 : v.major >= 5;
   if (w.nine_x) {
-    w.caption = v.minor >= 90   ? "Microsoft Windows Millennium Edition"
-                : v.minor >= 10 ? "Microsoft Windows 98"
-                                : "Microsoft Windows 95";
+    w.caption = v.minor >= 90   ? "Windows ME"
+                : v.minor >= 10 ? "Windows 98"
+                                : "Windows 95";
     w.os_type = v.minor >= 10 ? 17 : 16;
   } else {
-    w.caption = w.nt4          ? "Microsoft Windows NT Workstation"
-                : v.minor == 0 ? "Microsoft Windows 2000 Professional"
-                               : "Microsoft Windows XP Professional";
+    w.caption = w.nt4          ? "Windows NT Workstation"
+                : v.minor == 0 ? "Windows 2000 Professional"
+                               : "Windows XP Professional";
   }
   w.version = Format("%u.%u.%u", v.major, v.minor, v.build);
   w.windows_dir = profile.windows_directory;
@@ -374,7 +374,7 @@ void OperatingSystem(Inventory& inv, const Profile& profile, const Windows& w, c
            {"BuildType", w.nine_x ? json() : json("Uniprocessor Free")},
            {"CountryCode", "1"},
            {"Version", w.version},
-           {"Manufacturer", "Microsoft Corporation"},
+           {"Manufacturer", "Windows"},
            {"Locale", "0409"},
            {"CSDVersion", profile.version.csd},
            {"Name", w.caption + "|" + w.windows_dir + "|\\Device\\Harddisk0\\Partition1"},
@@ -399,16 +399,16 @@ void OperatingSystem(Inventory& inv, const Profile& profile, const Windows& w, c
     const char* file;
     const char* group;
     const char* description;
-  } codecs[] = {{"msadp32.acm", "Audio", "Microsoft ADPCM CODEC"},
-                {"msg711.acm", "Audio", "Microsoft CCITT G.711 A-Law and u-Law CODEC"},
-                {"msrle32.dll", "Video", "Microsoft RLE Codec"}};
+  } codecs[] = {{"msadp32.acm", "Audio", "ADPCM audio codec"},
+                {"msg711.acm", "Audio", "G.711 A-law and u-law audio codec"},
+                {"msrle32.dll", "Video", "RLE video codec"}};
   for (const auto& c : codecs) {
     const std::string path = w.system_dir + "\\" + c.file;
     inv.Add("Win32_CodecFile", {{"Caption", path},
                                 {"Description", c.description},
                                 {"FileName", c.file},
                                 {"Group", c.group},
-                                {"Manufacturer", "Microsoft Corporation"},
+                                {"Manufacturer", "Windows"},
                                 {"Name", path},
                                 {"Version", w.version}});
   }
@@ -423,7 +423,7 @@ void SystemDevices(Inventory& inv, const Windows& w) {
   const auto nt = [&w](const char* service) { return w.nine_x ? "" : service; };
   if (w.acpi && !w.nine_x) {
     inv.AddDevice(
-        {"ACPI_HAL\\PNP0C08\\0", "Microsoft ACPI-Compliant System", "Microsoft", "ACPI", {irq(9)}});
+        {"ACPI_HAL\\PNP0C08\\0", "ACPI-Compliant System", "Windows", "ACPI", {irq(9)}});
   }
   const std::string system = "(Standard system devices)";
   inv.AddDevice({SystemDeviceId(w, "PNP0000", 0),
@@ -607,7 +607,7 @@ std::vector<PnpResource> PciResources(const PciDeviceSpec& d, const Profile& pro
       break;
     case 0x0401:
       r = {{Kind::kIrq, 5}, {Kind::kPort, 0xD400}};
-      // 9x drivers add the Sound Blaster emulation DOS games need.
+      // 9x drivers add the legacy sound emulation DOS games need.
       if (w.nine_x) r.insert(r.end(), {{Kind::kPort, 0x220}, {Kind::kDma, 1}});
       break;
     case 0x0300:
@@ -636,13 +636,13 @@ void NetworkAdapters(Inventory& inv, const Windows& w, const std::optional<PnpDe
     ++index;
   };
   if (w.nine_x) {
-    add("Dial-Up Adapter", "Microsoft", nullptr, nullptr);
+    add("Dial-Up Adapter", "Windows", nullptr, nullptr);
   } else {
     add("RAS Async Adapter", nullptr, "Wide Area Network (WAN)", nullptr);
   }
   if (nic) add(nic->description, nic->manufacturer, "Ethernet 802.3", nic->device_id);
   if (!w.nine_x && !w.nt4) {
-    add("WAN Miniport (L2TP)", "Microsoft", "Wide Area Network (WAN)",
+    add("WAN Miniport (L2TP)", "Windows", "Wide Area Network (WAN)",
         "ROOT\\MS_L2TPMINIPORT\\0000");
   }
 }

@@ -189,7 +189,7 @@ std::string NinexDisplayInstance(const std::string& index, const std::string& de
                                  bool ours) {
   const std::string base = "SYSTEM\\CurrentControlSet\\Services\\Class\\Display\\" + index;
   std::string text = Key(base) + "\"DriverDesc\"=\"" + description + "\"\n" +
-                     "\"ProviderName\"=\"" + (ours ? "Quillex" : "Microsoft") + "\"\n" +
+                     "\"ProviderName\"=\"" + (ours ? "Quillex" : "(Standard display types)") + "\"\n" +
                      "\"DriverDate\"=\" 3-14-2003\"\n\"Ver\"=\"4.0\"\n";
   if (!ours) return text;
   text += "\"DevLoader\"=\"*vdd,*vflatd\"\n\"Enum\"=\"PCI\"\n" + Key(base + "\\DEFAULT") +

@@ -370,10 +370,10 @@ void FillEveryClass(FakeWmi& wmi) {
                            "Win32_USBControllerDevice",
                            "Win32_VideoConfiguration"};
   for (const char* name : classes) wmi.classes[name] = {};
-  wmi.classes["Win32_BIOS"] = {{{"Caption", Text("Award BIOS")},
+  wmi.classes["Win32_BIOS"] = {{{"Caption", Text("Board BIOS")},
                                 {"Description", Text("d")},
                                 {"BuildNumber", Text("")},
-                                {"Manufacturer", Text("Award")},
+                                {"Manufacturer", Text("Board maker")},
                                 {"Name", Text("n")},
                                 {"ReleaseDate", Text("20000101")},
                                 {"Version", Text("v")}}};
@@ -391,7 +391,7 @@ TEST(HardwareLog, WholeLogOnceAndItsEnding) {
                         "[ END Video BIOS Info ]-------------------------------------------\r\n"
                         "\r\n"
                         "[ BIOS Info ]-----------------------------------------------------\r\n"
-                        "  Caption              = Award BIOS\r\n",
+                        "  Caption              = Board BIOS\r\n",
                         0),
             0u)
       << *file;

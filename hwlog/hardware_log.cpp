@@ -345,6 +345,18 @@ class LogWriter {
 
 }  // namespace
 
+std::vector<std::string_view> LoggedClasses() {
+  std::vector<std::string_view> names;
+  for (const auto* sections :
+       {&SectionsBeforeProcessor(), &SectionsBeforeEnumeration(), &SectionsAfterEnumeration()}) {
+    for (const Section& section : *sections) names.push_back(section.query.class_name);
+  }
+  for (std::string_view name : {"Win32_Processor", "Win32_PNPAllocatedResource", "Win32_PnPEntity"}) {
+    names.push_back(name);
+  }
+  return names;
+}
+
 std::string SectionLine(std::string_view title, bool end) {
   std::string line = std::string(end ? "[ END " : "[ ") + std::string(title) + " ]";
   const std::size_t width = title == "Floppy Drive Info"     ? 61

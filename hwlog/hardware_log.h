@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "hwaccess/deploy.h"
 #include "hwlog/wmi_query.h"
@@ -34,6 +35,9 @@ struct LogInputs {
 
 // The button: the log once per run, with the wait cursor, then dialog 159.
 void GenerateHardwareLog(const LogInputs& inputs, HardwareLogState& state);
+
+// Every class the log reads, spelt as it queries them.
+std::vector<std::string_view> LoggedClasses();
 
 // u tildes after a text of length 4n + u, and the 8 lowercase hexadecimal
 // digits of the sum of its 4-byte groups (bytes signed).

@@ -322,54 +322,9 @@ TEST(DumpClass, CollectsAtMost299Entries) {
   EXPECT_EQ(log.bytes(), "");
 }
 
-// Every class the log reads, one instance each with the property names
-// it asks for; numbers and booleans where the log expects them.
+// Every class the log reads, empty but for one BIOS instance.
 void FillEveryClass(FakeWmi& wmi) {
-  const char* classes[] = {"Win32_BIOS",
-                           "Win32_BaseBoard",
-                           "Win32_Processor",
-                           "Win32_Battery",
-                           "Win32_1394Controller",
-                           "Win32_1394ControllerDevice",
-                           "Win32_CDROMDrive",
-                           "Win32_CodecFile",
-                           "Win32_ComputerSystem",
-                           "Win32_DesktopMonitor",
-                           "Win32_DiskDrive",
-                           "Win32_DisplayConfiguration",
-                           "Win32_DisplayControllerConfiguration",
-                           "Win32_Fan",
-                           "Win32_FloppyController",
-                           "Win32_FloppyDrive",
-                           "Win32_IDEController",
-                           "Win32_IDEControllerDevice",
-                           "Win32_InfraredDevice",
-                           "Win32_KeyBoard",
-                           "Win32_LogicalDisk",
-                           "Win32_NetworkAdapter",
-                           "Win32_OperatingSystem",
-                           "Win32_PageFile",
-                           "Win32_ParallelPort",
-                           "Win32_PCMCIAController",
-                           "Win32_PhysicalMemory",
-                           "Win32_PNPAllocatedResource",
-                           "Win32_PnPEntity",
-                           "Win32_PointingDevice",
-                           "Win32_PortableBattery",
-                           "Win32_PortConnector",
-                           "Win32_POTSModem",
-                           "Win32_Printer",
-                           "Win32_SCSIController",
-                           "Win32_SerialPort",
-                           "Win32_SoundDevice",
-                           "Win32_StartupCommand",
-                           "Win32_TapeDrive",
-                           "Win32_TemperatureProbe",
-                           "Win32_UninterruptiblePowerSupply",
-                           "Win32_USBController",
-                           "Win32_USBControllerDevice",
-                           "Win32_VideoConfiguration"};
-  for (const char* name : classes) wmi.classes[name] = {};
+  for (std::string_view name : LoggedClasses()) wmi.classes[std::string(name)] = {};
   wmi.classes["Win32_BIOS"] = {{{"Caption", Text("Board BIOS")},
                                 {"Description", Text("d")},
                                 {"BuildNumber", Text("")},

@@ -18,7 +18,7 @@ void ReadCatalog(const SettingsContext& context, SettingValues* values,
   values->bitmap_caching = ReadBitmapCaching(context);
   values->ogl = ReadOglPreset(context);
   values->subimage_cache_kb = RecordedSubImageCache(ReadSubImageCache(context));
-  if (platform != kPlatformNt4) Run(read_capture_switch);
+  Run(read_capture_switch);  // on NT 4 too: the hardware log shows it
 }
 
 }  // namespace

@@ -34,10 +34,25 @@ void ExpectSealed(const std::string& file) {
   EXPECT_EQ(body.size() - text, text % 4);
 }
 
+// The capture application's advanced mode stored as `mode`.
+sim::Profile WithCaptureMode(const std::string& name, int mode) {
+  sim::Profile profile = Builtin(name);
+  profile.registry += "\n[HKEY_LOCAL_MACHINE\\Software\\Quillex\\VidKeeper\\Record]\n"
+                      "\"AdvancedMode\"=hex:0" +
+                      std::to_string(mode) + "\n";
+  return profile;
+}
+
 TEST(HardwareLogAcceptance, WholeLogOncePerRun) {
-  for (const char* profile : {"win2000-qx2max", "win98-qx1", "winxp-qx3"}) {
-    SCOPED_TRACE(profile);
-    TestMachine machine(profile);
+  // The mother board's section is marked when the capture mode is on, on
+  // every Windows, NT 4 included.
+  const struct {
+    const char* profile;
+    int capture_mode;
+  } machines[] = {{"win2000-qx2max", 1}, {"win98-qx1", 0}, {"winxp-qx3", 0}, {"nt4-qx2", 1}};
+  for (const auto& m : machines) {
+    SCOPED_TRACE(m.profile);
+    TestMachine machine(WithCaptureMode(m.profile, m.capture_mode));
     const ProgramRun run =
         machine.RunTunora(kOpenMisc + "click 1028\nexpect window 159\npress 1\nclick 1028\n" +
                           Expect(kLogAlreadyCreated) + kLeave);
@@ -51,6 +66,9 @@ TEST(HardwareLogAcceptance, WholeLogOncePerRun) {
     // The graphics card is enumerated with its vendor and an interrupt.
     EXPECT_NE(file.find("  VendorID      = 102B\r\n"), std::string::npos) << file;
     EXPECT_NE(file.find("  IRQ           = "), std::string::npos);
+    EXPECT_EQ(file.find(SectionLine("MotherBoard", false) + "\r\n  [VDCaption]\r\n") !=
+                  std::string::npos,
+              m.capture_mode == 1);
     EXPECT_FALSE(machine.FileExists("c:\\hw_temp.txt"));
     ExpectSealed(file);
   }

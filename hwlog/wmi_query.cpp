@@ -8,6 +8,7 @@
 namespace tunora {
 namespace {
 
+// The three flags by name (0x31), not amended qualifiers.
 constexpr std::int32_t kEnumFlags =
     kWbemFlagForwardOnly | kWbemFlagReturnImmediately | kWbemFlagShallow;
 constexpr std::string_view kInstanceSeparator = "  ---------------------------------  ";

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <vector>
 
 #include "resources/dialogs.h"
@@ -31,6 +32,7 @@ class FakeWmi : public Wmi {
   // A class's fetch number (from 1) that returns this instead.
   std::map<std::string, std::pair<int, HResult>> fetch_failures;
   int open_handles = 0;
+  std::set<std::int32_t> enum_flags;  // every flag set an enumeration asked for
 
   HResult Initialize() override { return kSOk; }
   void Uninitialize() override {}
@@ -47,8 +49,9 @@ class FakeWmi : public Wmi {
   HResult SetProxyBlanket(WmiHandle, std::uint32_t, std::uint32_t, std::uint32_t) override {
     return kSOk;
   }
-  HResult CreateInstanceEnum(WmiHandle, std::string_view name, std::int32_t,
+  HResult CreateInstanceEnum(WmiHandle, std::string_view name, std::int32_t flags,
                              WmiHandle* enumerator) override {
+    enum_flags.insert(flags);
     const std::string key(name);
     if (start_failures.count(key)) return start_failures[key];
     if (!classes.count(key)) return kWbemEInvalidClass;
@@ -341,6 +344,8 @@ TEST(HardwareLog, WholeLogOnceAndItsEnding) {
   const std::optional<std::string> file = bench.File(kHardwareLogPath);
   ASSERT_TRUE(file.has_value());
   EXPECT_FALSE(bench.File(kHardwareLogTempPath).has_value());
+  // Forward-only, return immediately, shallow.
+  EXPECT_EQ(bench.wmi.enum_flags, (std::set<std::int32_t>{0x31}));
   EXPECT_EQ(file->rfind("[ Video BIOS Info ]-----------------------------------------------\r\n"
                         "  Bios Revision        = V2.4.015\r\n"
                         "[ END Video BIOS Info ]-------------------------------------------\r\n"

@@ -239,15 +239,17 @@ void DrawTabs(const Canvas& screen, const SheetLayout& layout, int active) {
     // The edges meet the page box's top line.
     const int box_top = layout.page_box.y;
     const bool box_left = tab.left == layout.page_box.x;
+    // Tabs that fill the width end on the box's right edge.
+    const bool box_right = tab.right == layout.page_box.x + layout.page_box.width - 1;
     if (is_active) {
       for (int x = tab.left + 1; x < tab.right; ++x) screen.Cell(box_top, x, L' ');
       screen.Line(box_top, tab.left, box_left ? Glyph::kVertical : Glyph::kBottomRight);
-      screen.Line(box_top, tab.right, Glyph::kBottomLeft);
+      screen.Line(box_top, tab.right, box_right ? Glyph::kVertical : Glyph::kBottomLeft);
     } else {
       if (static_cast<int>(i) != active + 1 || active < 0) {
         screen.Line(box_top, tab.left, box_left ? Glyph::kTeeRight : Glyph::kTeeUp);
       }
-      if (i + 1 == count) screen.Line(box_top, tab.right, Glyph::kTeeUp);
+      if (i + 1 == count) screen.Line(box_top, tab.right, box_right ? Glyph::kTeeLeft : Glyph::kTeeUp);
     }
   }
   if (count > 0) {

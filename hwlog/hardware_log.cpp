@@ -351,7 +351,8 @@ std::vector<std::string_view> LoggedClasses() {
        {&SectionsBeforeProcessor(), &SectionsBeforeEnumeration(), &SectionsAfterEnumeration()}) {
     for (const Section& section : *sections) names.push_back(section.query.class_name);
   }
-  for (std::string_view name : {"Win32_Processor", "Win32_PNPAllocatedResource", "Win32_PnPEntity"}) {
+  for (std::string_view name :
+       {"Win32_Processor", "Win32_PNPAllocatedResource", "Win32_PnPEntity"}) {
     names.push_back(name);
   }
   return names;

@@ -249,7 +249,8 @@ void DrawTabs(const Canvas& screen, const SheetLayout& layout, int active) {
       if (static_cast<int>(i) != active + 1 || active < 0) {
         screen.Line(box_top, tab.left, box_left ? Glyph::kTeeRight : Glyph::kTeeUp);
       }
-      if (i + 1 == count) screen.Line(box_top, tab.right, box_right ? Glyph::kTeeLeft : Glyph::kTeeUp);
+      if (i + 1 == count)
+        screen.Line(box_top, tab.right, box_right ? Glyph::kTeeLeft : Glyph::kTeeUp);
     }
   }
   if (count > 0) {

@@ -37,9 +37,10 @@ void ExpectSealed(const std::string& file) {
 // The capture application's advanced mode stored as `mode`.
 sim::Profile WithCaptureMode(const std::string& name, int mode) {
   sim::Profile profile = Builtin(name);
-  profile.registry += "\n[HKEY_LOCAL_MACHINE\\Software\\Quillex\\VidKeeper\\Record]\n"
-                      "\"AdvancedMode\"=hex:0" +
-                      std::to_string(mode) + "\n";
+  profile.registry +=
+      "\n[HKEY_LOCAL_MACHINE\\Software\\Quillex\\VidKeeper\\Record]\n"
+      "\"AdvancedMode\"=hex:0" +
+      std::to_string(mode) + "\n";
   return profile;
 }
 
@@ -66,9 +67,9 @@ TEST(HardwareLogAcceptance, WholeLogOncePerRun) {
     // The graphics card is enumerated with its vendor and an interrupt.
     EXPECT_NE(file.find("  VendorID      = 102B\r\n"), std::string::npos) << file;
     EXPECT_NE(file.find("  IRQ           = "), std::string::npos);
-    EXPECT_EQ(file.find(SectionLine("MotherBoard", false) + "\r\n  [VDCaption]\r\n") !=
-                  std::string::npos,
-              m.capture_mode == 1);
+    EXPECT_EQ(
+        file.find(SectionLine("MotherBoard", false) + "\r\n  [VDCaption]\r\n") != std::string::npos,
+        m.capture_mode == 1);
     EXPECT_FALSE(machine.FileExists("c:\\hw_temp.txt"));
     ExpectSealed(file);
   }

@@ -169,15 +169,25 @@ void DrawControl(const Canvas& c, const WindowModel& window, const ControlState&
     case ControlKind::kCheckBox:
     case ControlKind::kRadioButton: {
       const bool radio = control.kind == ControlKind::kRadioButton;
-      const std::string mark =
-          radio ? (control.checked ? "(o) " : "( ) ") : (control.checked ? "[x] " : "[ ] ");
+      const attr_t face = attr | (focused ? A_REVERSE : A_NORMAL);
+      // A Unicode screen draws a radio's circle in one cell, as narrow as
+      // the dialog's own, so labels sized for it stay inside their group.
+      int x = r.x;
+      if (radio && c.unicode) {
+        c.Cell(r.y, x++, control.checked ? L'\u25C9' : L'\u25CB', face);  // ◉ ○
+        c.Cell(r.y, x++, L' ', face);
+      } else {
+        c.Text(r.y, x,
+               radio ? (control.checked ? "(o) " : "( ) ") : (control.checked ? "[x] " : "[ ] "),
+               face);
+        x += 4;
+      }
       // The mark is wider than the dialog's box, so the label may run past
       // the control's cells (clipped at the window's edge) rather than lose
       // its last word.
-      const std::string label = mark + text;
-      c.Text(r.y, r.x,
-             AlignText(label, std::max(r.width, static_cast<int>(label.size())), Align::kLeft),
-             attr | (focused ? A_REVERSE : A_NORMAL));
+      const int room = r.x + r.width - x;
+      c.Text(r.y, x, AlignText(text, std::max(room, static_cast<int>(text.size())), Align::kLeft),
+             face);
       break;
     }
     case ControlKind::kGroupBox:

@@ -83,7 +83,9 @@ namespace {
 // cancelling a main window, ends the run.
 void RunStartUp(App& app) {
   IdentifyMachine(app);
-  while (ShowMainWindow(app) != kIdCancel) RearmAfterSheet(app);
+  // 0: the sheet closed. Anything else (Escape, a window that could not
+  // be shown) ends the run instead of showing the window again.
+  while (ShowMainWindow(app) == 0) RearmAfterSheet(app);
   EndProcess(0);
 }
 

@@ -10,8 +10,8 @@
 
 #include "platform/platform.h"
 #include "platform/win32/automation.h"
-#include "platform/win32/screenshot.h"
 #include "platform/win32/dlgtemplate.h"
+#include "platform/win32/screenshot.h"
 #include "sim/ui/sheet_model.h"
 #include "sim/ui/window_model.h"
 
@@ -142,7 +142,7 @@ class HwndWindow : public Base {
     icon_ = LoadIconA(ui_.instance(), MAKEINTRESOURCEA(resource_id));
     HICON small_icon = static_cast<HICON>(LoadImageA(ui_.instance(), MAKEINTRESOURCEA(resource_id),
                                                      IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                     GetSystemMetrics(SM_CYSMICON), 0));
+                                                     GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageA(hwnd_, WM_SETICON, ICON_SMALL,
                  reinterpret_cast<LPARAM>(small_icon ? small_icon : icon_));
@@ -344,8 +344,14 @@ class SheetContext : public HwndWindow<SheetWindow>, public Automated {
         {button.id, button.default_button ? ControlKind::kDefPushButton : ControlKind::kPushButton,
          button.text, 0, 0, 0, 0});
   }
+  // By the page's window: PSM_HWNDTOINDEX is newer than the common
+  // controls of Windows 98 and NT 4.
   int ActivePageIndex() override {
-    return static_cast<int>(PropSheet_HwndToIndex(hwnd_, PropSheet_GetCurrentPageHwnd(hwnd_)));
+    const HWND current = PropSheet_GetCurrentPageHwnd(hwnd_);
+    for (std::size_t i = 0; current && i < pages_.size(); ++i) {
+      if (pages_[i]->hwnd() == current) return static_cast<int>(i);
+    }
+    return -1;
   }
   void SetActivePage(int index) override { PropSheet_SetCurSel(hwnd_, nullptr, index); }
 
@@ -406,11 +412,12 @@ void Win32Ui::Guard(HWND hwnd, Action action, bool post_step) {
     action();
   } catch (...) {
     pending_ = std::current_exception();
-    // A page ends with its sheet; the frame is the page's parent.
+    // A page ends with its sheet; the frame is the page's parent. The
+    // message waits in the queue until the frame is subclassed, should a
+    // page be initialised first.
     const bool child = (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) != 0;
-    HWND frame = child ? GetParent(hwnd) : hwnd;
-    if (GetPropA(frame, kSheetProp)) {
-      PostMessageA(frame, kEndSheetMessage, 0, 0);
+    if (child || GetPropA(hwnd, kSheetProp)) {
+      PostMessageA(child ? GetParent(hwnd) : hwnd, kEndSheetMessage, 0, 0);
     } else {
       ::EndDialog(hwnd, -1);
     }
@@ -842,7 +849,7 @@ Win32Ui::~Win32Ui() = default;
 int Win32Ui::MessageBox(std::string_view text, std::string_view caption, std::uint32_t type) {
   if (automation_) return automation_->MessageBox(text, caption, type);
   const std::string text_z(text), caption_z(caption);
-  return MessageBoxA(GetActiveWindow(), text_z.c_str(), caption_z.c_str(), type);
+  return MessageBoxA(Owner(), text_z.c_str(), caption_z.c_str(), type);
 }
 
 int Win32Ui::DialogBox(const DialogTemplate& dialog, DialogHandler& handler) {
@@ -853,12 +860,17 @@ int Win32Ui::DialogBox(const DialogTemplate& dialog, DialogHandler& handler) {
   // WM_INITDIALOG's lParam reads like a page's, so one procedure serves both.
   PROPSHEETPAGEA carrier{};
   carrier.lParam = reinterpret_cast<LPARAM>(&context);
+  const HWND owner = Owner();
   automated_.push_back(&context);
   const INT_PTR result =
-      DialogBoxIndirectParamA(instance_, reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()),
-                              GetActiveWindow(), DialogProc, reinterpret_cast<LPARAM>(&carrier));
+      DialogBoxIndirectParamA(instance_, reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()), owner,
+                              DialogProc, reinterpret_cast<LPARAM>(&carrier));
   automated_.pop_back();
   RethrowPending();
+  if (result == -1) {
+    MessageBoxA(Owner(), "The window could not be opened.", "tunora", MB_OK | MB_ICONSTOP);
+    return -1;
+  }
   PostStep();
   return static_cast<int>(result);
 }
@@ -870,14 +882,17 @@ int Win32Ui::PropertySheet(const SheetTemplate& sheet, SheetHandler& handler) {
   std::vector<std::string> titles;
   templates.reserve(sheet.pages.size());
   titles.reserve(sheet.pages.size());
-  std::vector<PROPSHEETPAGEA> pages;
+  // The first versions of both records, which every common-controls
+  // release takes (the original NT 4 one refuses larger ones); the pages
+  // are read at the stride their size gives.
+  std::vector<PROPSHEETPAGEA_V1> pages;
   for (const SheetPage& page : sheet.pages) {
     templates.push_back(BuildDialogTemplate(*page.dialog, TemplateUse::kPage,
                                             [this](int id) { return IsIcon(id); }));
     titles.emplace_back(page.dialog->title);
     context.pages().push_back(
         std::make_unique<DialogContext>(*this, *page.dialog, *page.handler, true));
-    PROPSHEETPAGEA entry{};
+    PROPSHEETPAGEA_V1 entry{};
     entry.dwSize = sizeof entry;
     entry.dwFlags = PSP_DLGINDIRECT | PSP_USETITLE;
     entry.hInstance = instance_;
@@ -889,25 +904,34 @@ int Win32Ui::PropertySheet(const SheetTemplate& sheet, SheetHandler& handler) {
   }
   const std::string caption(sheet.caption);
   PROPSHEETHEADERA header{};
-  header.dwSize = sizeof header;
+  header.dwSize = PROPSHEETHEADERA_V1_SIZE;
   header.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK;
-  header.hwndParent = GetActiveWindow();
+  header.hwndParent = Owner();
   header.hInstance = instance_;
   header.pszCaption = caption.c_str();
   header.nPages = static_cast<UINT>(pages.size());
   header.nStartPage = static_cast<UINT>(std::max(sheet.start_page, 0));
-  header.ppsp = pages.data();
+  header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(pages.data());
   header.pfnCallback = SheetCallback;
 
   SheetContext* outer = g_creating_sheet;
   g_creating_sheet = &context;
   automated_.push_back(&context);
-  PropertySheetA(&header);
+  const INT_PTR opened = PropertySheetA(&header);
   automated_.pop_back();
   g_creating_sheet = outer;
   RethrowPending();
+  if (opened == -1) {
+    // Nothing was shown: say so rather than look like a Cancel.
+    MessageBoxA(Owner(), "The property sheet could not be opened.", "tunora", MB_OK | MB_ICONSTOP);
+    return 0;
+  }
   PostStep();
   return context.result();
+}
+
+HWND Win32Ui::Owner() const {
+  return automated_.empty() ? nullptr : automated_.back()->StepTarget();
 }
 
 void Win32Ui::BeginWaitCursor() {

@@ -72,6 +72,10 @@ class Win32Ui : public Ui {
  private:
   bool IsIcon(int id) const;
   void RethrowPending();
+  // The innermost open window, owner of the next one; null when none is
+  // open. (The active window is null while another program's is active,
+  // which would leave the window beneath usable.)
+  HWND Owner() const;
 
   HINSTANCE instance_;
   HCURSOR saved_cursor_ = nullptr;

@@ -37,15 +37,6 @@ std::optional<std::string> Value(const TestMachine& machine, std::string_view ke
   return value->data;
 }
 
-sim::Profile WithStoredMode(const std::string& name, const char* mode_hex) {
-  sim::Profile profile = Builtin(name);
-  profile.registry +=
-      "\n[HKEY_LOCAL_MACHINE\\Software\\Quillex\\VidKeeper\\Record]\n"
-      "\"AdvancedMode\"=hex:" +
-      std::string(mode_hex) + "\n";
-  return profile;
-}
-
 struct Flow {
   const char* label;
   sim::Profile profile;
@@ -92,12 +83,12 @@ TEST(QtvPage, ApplyWritesTheEditedFrequenciesAndTheAgreedCaptureMode) {
        {{"F2", 2}},
        std::nullopt},
       {"a stored mode 1 stays",
-       WithStoredMode("winme-qx2e-qtv", "01"),
+       WithCaptureMode("winme-qx2e-qtv", "01"),
        "select 1104 0\ntype 1105 \"5\"\n",
        {{"F21", 5}},
        "\x01"},
       {"a stored mode 1 turned off",
-       WithStoredMode("win2000-qx2e-qtv", "01"),
+       WithCaptureMode("win2000-qx2e-qtv", "01"),
        "uncheck 1017\n" + kAgree,
        {{"F2", 55250}},
        std::string(1, '\0')},
@@ -124,7 +115,7 @@ TEST(QtvPage, ApplyWritesTheEditedFrequenciesAndTheAgreedCaptureMode) {
 // selection that fills the frequency box without enabling Apply, the
 // warning declined leaving the box as it was.
 TEST(QtvPage, ShowsTheTableAndChangesNothingUntilTheUserDoes) {
-  TestMachine machine(WithStoredMode("winme-qx2e-qtv", "01"));
+  TestMachine machine(WithCaptureMode("winme-qx2e-qtv", "01"));
   const ProgramRun run = machine.RunTunora(kOpenPage + "dump\nselect 1104 2\ndump\nuncheck 1017\n" +
                                            kDisagree + "dump\ntab \"AGP\"\nexpect window 130\n" +
                                            "tab \"QTV\"\nexpect window 172\ndump\n" + kLeave);

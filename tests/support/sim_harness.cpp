@@ -29,6 +29,15 @@ sim::Profile Builtin(const std::string& name) {
   return *profile;
 }
 
+sim::Profile WithCaptureMode(const std::string& name, const char* mode_hex) {
+  sim::Profile profile = Builtin(name);
+  profile.registry +=
+      "\n[HKEY_LOCAL_MACHINE\\Software\\Quillex\\VidKeeper\\Record]\n"
+      "\"AdvancedMode\"=hex:" +
+      std::string(mode_hex) + "\n";
+  return profile;
+}
+
 TestMachine::TestMachine(const std::string& builtin_profile)
     : TestMachine(Builtin(builtin_profile)) {}
 

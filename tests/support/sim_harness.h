@@ -54,5 +54,8 @@ class TestMachine {
 };
 
 sim::Profile Builtin(const std::string& name);
+// A built-in machine whose capture application stores its advanced mode
+// as the one byte `mode_hex` ("00", "01").
+sim::Profile WithCaptureMode(const std::string& name, const char* mode_hex);
 
 }  // namespace tunora::testing

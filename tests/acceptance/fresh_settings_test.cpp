@@ -5,12 +5,8 @@
 // same defaults, after start-up's message.
 #include <gtest/gtest.h>
 
-#include "app/start_up.h"
-#include "hwaccess/board_tables.h"
 #include "settings/setting_state.h"
-#include "sim/machine/sim_process.h"
-#include "tests/support/fake_ui.h"
-#include "tests/support/sim_harness.h"
+#include "tests/support/identified_app.h"
 
 namespace tunora::testing {
 namespace {
@@ -20,7 +16,7 @@ struct FreshCase {
   PlatformKind road;
   ChipFamily family;
   int driver_major, driver_minor;
-  std::int32_t flip_on_vblank;  // kUnchanged where the road has no such setting
+  std::int32_t flip_on_vblank;    // kUnchanged where the road has no such setting
   const char* message = nullptr;  // what start-up says about the driver, if anything
 };
 
@@ -30,20 +26,15 @@ class FreshDriverSettings : public ::testing::TestWithParam<FreshCase> {};
 
 TEST_P(FreshDriverSettings, ReadAsTheDriversDefaults) {
   const FreshCase& c = GetParam();
-  TestMachine test_machine(c.profile);
-  auto machine = test_machine.Open();
-  FakeUi ui;
-  sim::SimProcess process(*machine, ui);
-  App app(process.platform());
-  IdentifyMachine(app);
-  app.state.chip_family = NameCard(app.state.card.card_code).family;
+  IdentifiedApp run(c.profile);
+  const App& app = run.app;
 
   EXPECT_EQ(app.state.platform_kind, c.road);
   EXPECT_EQ(app.state.chip_family, c.family);
   EXPECT_EQ(app.state.driver_version.major, c.driver_major);
   EXPECT_EQ(app.state.driver_version.minor, c.driver_minor);
 
-  const SettingState state = ReadAllSettings(app.state.Settings(machine->registry(), ui));
+  const SettingState state = ReadAllSettings(run.Settings());
   const SettingValues& v = state.current;
   EXPECT_EQ(v.agp_mode, 0) << "Default";
   EXPECT_EQ(v.flip_on_vblank, c.flip_on_vblank);
@@ -53,10 +44,10 @@ TEST_P(FreshDriverSettings, ReadAsTheDriversDefaults) {
   EXPECT_EQ(v.subimage_cache_kb, 512);
   EXPECT_EQ(state.at_opening, state.current);
   if (c.message == nullptr) {
-    EXPECT_TRUE(ui.messages.empty()) << ui.messages.front().text;
+    EXPECT_TRUE(run.ui.messages.empty()) << run.ui.messages.front().text;
   } else {
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages.front().text, c.message);
+    ASSERT_EQ(run.ui.messages.size(), 1u);
+    EXPECT_EQ(run.ui.messages.front().text, c.message);
   }
 }
 

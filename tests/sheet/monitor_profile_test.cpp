@@ -7,16 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "app/start_up.h"
-#include "hwaccess/board_tables.h"
 #include "sheet/custom_mode.h"
 #include "sheet/mode_timing.h"
 #include "sheet/prop_sheet.h"
-#include "sim/machine/sim_process.h"
 #include "sim/os/regedit4.h"
-#include "tests/support/fake_ui.h"
+#include "tests/support/identified_app.h"
 #include "tests/support/registry_fixture.h"
-#include "tests/support/sim_harness.h"
 
 namespace tunora::testing {
 namespace {
@@ -173,20 +169,15 @@ TEST(CustomMode, ApplyWritesOnlyBothValuesOnItsRoads) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.profile) + (c.horizontal ? " H" : "") + (c.vertical ? " V" : ""));
-    TestMachine test_machine(c.profile);
-    auto machine = test_machine.Open();
-    FakeUi ui;
-    sim::SimProcess process(*machine, ui);
-    App app(process.platform());
-    IdentifyMachine(app);
-    app.state.chip_family = NameCard(app.state.card.card_code).family;
+    IdentifiedApp run(c.profile);
+    App& app = run.app;
     app.state.flags.monitor_horizontal_chosen = c.horizontal;
     app.state.flags.monitor_vertical_chosen = c.vertical;
     app.state.flags.monitor_horizontal = "1024";
     app.state.flags.monitor_vertical = "768";
     // "Graphic.1024.768" on 2000/XP, "1024,768" keys and values on 98/ME.
     const auto has_mode = [&] {
-      const std::string text = sim::ExportRegedit4(machine->registry().hive());
+      const std::string text = sim::ExportRegedit4(run.machine->registry().hive());
       return text.find("1024.768") != std::string::npos ||
              text.find("1024,768") != std::string::npos;
     };

@@ -14,8 +14,7 @@
 #include "sheet/opengl_page.h"
 #include "sim/machine/sim_process.h"
 #include "sim/ui/window_model.h"
-#include "tests/support/fake_ui.h"
-#include "tests/support/sim_harness.h"
+#include "tests/support/identified_app.h"
 
 namespace tunora::testing {
 namespace {
@@ -28,16 +27,9 @@ class Buttons : public ApplyResetButtons {
 };
 
 // A run on the default machine, identified and with its settings read.
-class PageBench {
- public:
-  PageBench()
-      : test_machine_("win2000-qx2max"),
-        machine_(test_machine_.Open()),
-        process_(*machine_, ui),
-        app(process_.platform()) {
-    IdentifyMachine(app);
-    app.state.chip_family = NameCard(app.state.card.card_code).family;
-    ReadSettingsForSheet(app.state.Settings(machine_->registry(), ui), &app.state.settings);
+struct PageBench : IdentifiedApp {
+  PageBench() : IdentifiedApp("win2000-qx2max") {
+    ReadSettingsForSheet(Settings(), &app.state.settings);
   }
 
   // What the user's click does to the control, then the page's handler.
@@ -46,16 +38,7 @@ class PageBench {
     page.OnCommand(window, id, kBnClicked);
   }
 
-  FakeUi ui;
   Buttons buttons;
-
- private:
-  TestMachine test_machine_;
-  std::unique_ptr<sim::Machine> machine_;
-  sim::SimProcess process_;
-
- public:
-  App app;
 };
 
 std::set<int> Checked(const sim::WindowModel& window) {

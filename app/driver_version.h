@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "settings/settings_context.h"
 #include "platform/platform.h"
+#include "settings/settings_context.h"
 
 namespace tunora {
 

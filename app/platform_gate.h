@@ -10,8 +10,8 @@ namespace tunora {
 
 enum class PlatformVerdict {
   kSupported,
-  kWindows95,        // "This platform is NOT supported!", exit 1
-  kUnrecognised,     // "This platfrom is not supported!", exit 0
+  kWindows95,     // "This platform is NOT supported!", exit 1
+  kUnrecognised,  // "This platfrom is not supported!", exit 0
 };
 
 struct PlatformClass {

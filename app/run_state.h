@@ -38,7 +38,7 @@ struct RunState {
 
   // What the settings engine needs to find the driver's keys.
   SettingsContext Settings(Registry& registry, Ui& ui) const {
-    return {registry, ui, platform_kind, chip_family, card.device_id, card.subsystem_id,
+    return {registry,      ui, platform_kind, chip_family, card.device_id, card.subsystem_id,
             driver_version};
   }
 };

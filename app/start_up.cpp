@@ -1,9 +1,10 @@
 // tunora's start-up: which Windows this is, whether we may run, which card
 // is in the machine, then the main window.
+#include "app/start_up.h"
+
 #include "app/driver_version.h"
 #include "app/platform_gate.h"
 #include "app/run_state.h"
-#include "app/start_up.h"
 #include "app/windows.h"
 #include "hwaccess/scans.h"
 #include "resources/dialogs.h"

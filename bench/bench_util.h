@@ -20,7 +20,8 @@ inline double MedianMicros(int runs, const std::function<void()>& body) {
     const auto start = std::chrono::steady_clock::now();
     body();
     times.push_back(
-        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+            .count());
   }
   std::sort(times.begin(), times.end());
   return times[times.size() / 2];

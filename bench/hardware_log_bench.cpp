@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     GenerateHardwareLog({hw, true, 0}, state);
     times.push_back(
-        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+            .count());
     bytes = process.platform().files.ReadFile(kHardwareLogPath).value_or("").size();
   }
   std::sort(times.begin(), times.end());

@@ -94,7 +94,8 @@ struct Result {
 Result Measure(sim::SimRegistry& registry, int runs) {
   bench::SilentUi ui;
   CountingRegistry counting(registry);
-  const SettingsContext context{counting, ui, kPlatformWin2kXp, kFamilyQx2, 0x0525, 0x217D, {5, 82}};
+  const SettingsContext context{counting, ui,     kPlatformWin2kXp, kFamilyQx2,
+                                0x0525,   0x217D, {5, 82}};
   const SettingState changed = EverythingChanged();
   // One Apply first, so every later one meets the same registry.
   WriteAllSettings(context, changed);
@@ -117,14 +118,16 @@ Result Measure(sim::SimRegistry& registry, int runs) {
 }
 
 void Print(const char* label, const Result& r) {
-  std::printf("%-22s read set %9.1f us (%8.1f sets/s, %4ld registry calls, %8.0f calls/s, "
-              "%.0f saves)\n",
-              label, r.read_us, 1e6 / r.read_us, r.read_calls,
-              static_cast<double>(r.read_calls) * 1e6 / r.read_us, r.saves_per_read);
-  std::printf("%-22s apply set %8.1f us (%8.1f sets/s, %4ld registry calls, %8.0f calls/s, "
-              "%.0f saves)\n",
-              "", r.apply_us, 1e6 / r.apply_us, r.apply_calls, static_cast<double>(r.apply_calls) * 1e6 / r.apply_us,
-              r.saves_per_apply);
+  std::printf(
+      "%-22s read set %9.1f us (%8.1f sets/s, %4ld registry calls, %8.0f calls/s, "
+      "%.0f saves)\n",
+      label, r.read_us, 1e6 / r.read_us, r.read_calls,
+      static_cast<double>(r.read_calls) * 1e6 / r.read_us, r.saves_per_read);
+  std::printf(
+      "%-22s apply set %8.1f us (%8.1f sets/s, %4ld registry calls, %8.0f calls/s, "
+      "%.0f saves)\n",
+      "", r.apply_us, 1e6 / r.apply_us, r.apply_calls,
+      static_cast<double>(r.apply_calls) * 1e6 / r.apply_us, r.saves_per_apply);
 }
 
 }  // namespace
@@ -153,9 +156,9 @@ int main(int argc, char** argv) {
   const auto share = [](double with_file, double without) {
     return with_file > 0 ? 100.0 * (with_file - without) / with_file : 0.0;
   };
-  std::printf("share of the apply set spent saving: %.3f %% (%.1f us per save)\n",
-              share(disk.apply_us, memory.apply_us),
-              disk.saves_per_apply > 0 ? (disk.apply_us - memory.apply_us) / disk.saves_per_apply
-                                       : 0.0);
+  std::printf(
+      "share of the apply set spent saving: %.3f %% (%.1f us per save)\n",
+      share(disk.apply_us, memory.apply_us),
+      disk.saves_per_apply > 0 ? (disk.apply_us - memory.apply_us) / disk.saves_per_apply : 0.0);
   return 0;
 }

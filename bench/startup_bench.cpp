@@ -85,7 +85,8 @@ int main(int argc, char** argv) {
   std::printf("start-up to the main window      %10.1f us (median of %d)\n", whole, runs);
   std::printf("  hwgate2 deploy + remove        %10.1f us\n", deploy_hwgate2);
   std::printf("  NT card search (%llu requests) %10.1f us, %.3f us per request\n",
-              static_cast<unsigned long long>(requests), scan, scan / static_cast<double>(requests));
+              static_cast<unsigned long long>(requests), scan,
+              scan / static_cast<double>(requests));
   std::printf("  bus-1 search incl. hwgate4     %10.1f us\n", bus_one);
   std::printf("bare loop of 8160 bus reads      %10.1f us, %.3f us per read\n", bare, bare / 8160);
   std::printf("ratio start-up / bare loop       %10.1f\n", whole / bare);

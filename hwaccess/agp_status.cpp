@@ -57,8 +57,8 @@ AgpStatusTexts DescribeAgpStatus(const AgpStatus& status) {
     return {"NA", "NA", "NA", "NA", "NA"};
   }
   const char* side_band = status.side_band == kCommandSideBand ? "ON"
-                          : status.side_band == 0            ? "OFF"
-                                                             : "NA";
+                          : status.side_band == 0              ? "OFF"
+                                                               : "NA";
   return {status.version == 1 ? "Version 1" : "Version 2", status.version == 1 ? "2x" : "4x",
           RateText(status.chipset_rate), RateText(status.card_rate), side_band};
 }

@@ -10,10 +10,10 @@
 namespace tunora {
 
 struct AgpStatus {
-  std::int32_t version = 0;       // -1 unknown revision, 0, 1, 2
-  std::uint8_t chipset_rate = 0;  // 1, 2, 4
-  std::uint32_t side_band = 0;    // 0x200 on, 0 off
-  std::int32_t card_rate = 0;     // 0 none, 1, 2, 4
+  std::int32_t version = 0;             // -1 unknown revision, 0, 1, 2
+  std::uint8_t chipset_rate = 0;        // 1, 2, 4
+  std::uint32_t side_band = 0;          // 0x200 on, 0 off
+  std::int32_t card_rate = 0;           // 0 none, 1, 2, 4
   std::int32_t override_flag = 0xFFFF;  // 1: the chipset forces 4x down to 2x
 };
 

@@ -29,7 +29,7 @@ struct DetectedCard {
   CardCode card_code = 0;
   std::uint32_t device_id = 0;
   std::uint32_t subsystem_id = 0xFFFF;
-  std::uint8_t bus = 0;     // slot remembered by the walk
+  std::uint8_t bus = 0;  // slot remembered by the walk
   std::uint8_t device = 0;
   std::uint16_t host_bridge_vendor = kNoVendor;  // 0x10B9 or 0xFFFF
 };

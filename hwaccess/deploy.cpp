@@ -39,9 +39,9 @@ void DeleteDriverFile(HwContext& hw, DriverKind kind) {
 void RegisterAndStart(HwContext& hw, std::string_view name, const std::string& image_path) {
   Devices& devices = hw.platform.devices;
   const Handle manager = devices.OpenSCManager(kGenericRead | kGenericWrite);
-  Handle service = devices.CreateService(manager, name, name, kServiceAllAccess,
-                                         kServiceKernelDriver, kServiceDemandStart,
-                                         kServiceErrorNormal, image_path);
+  Handle service =
+      devices.CreateService(manager, name, name, kServiceAllAccess, kServiceKernelDriver,
+                            kServiceDemandStart, kServiceErrorNormal, image_path);
   if (service == kNullHandle) service = devices.OpenService(manager, name, kServiceAllAccess);
   devices.StartService(service);
   if (service != kNullHandle) devices.CloseServiceHandle(service);
@@ -178,8 +178,8 @@ void RemoveHwgate2(HwContext& hw, Hwgate2Session& session) {
 
 std::optional<Handle> TryDeployHwgt9x(HwContext& hw, const VxdMessages& messages) {
   WriteDriverFile(hw, DriverKind::kHwgt9x, hw.drivers.hwgt9x);
-  const Handle device = hw.platform.devices.CreateFile("\\\\.\\Hwgt9x.VXD", 0, 0, kCreateNew,
-                                                       kFileFlagDeleteOnClose);
+  const Handle device =
+      hw.platform.devices.CreateFile("\\\\.\\Hwgt9x.VXD", 0, 0, kCreateNew, kFileFlagDeleteOnClose);
   if (device == kInvalidHandleValue) {
     DeleteDriverFile(hw, DriverKind::kHwgt9x);
     ReportFailure(hw, messages.cannot_open);

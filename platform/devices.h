@@ -8,7 +8,7 @@
 namespace tunora {
 
 using Handle = std::uint32_t;
-inline constexpr Handle kNullHandle = 0;                 // failed SCM / event calls
+inline constexpr Handle kNullHandle = 0;                    // failed SCM / event calls
 inline constexpr Handle kInvalidHandleValue = 0xFFFFFFFFu;  // failed CreateFile
 
 inline constexpr std::uint32_t kGenericRead = 0x80000000u;

@@ -42,7 +42,7 @@ inline constexpr int kNoControlId = -1;  // IDC_STATIC
 struct ControlTemplate {
   int id;
   ControlKind kind;
-  std::string_view text;  // bitmap/icon resources: "#131"
+  std::string_view text;    // bitmap/icon resources: "#131"
   int x, y, width, height;  // dialog units
   std::uint32_t style = 0;
   // Combo boxes: the entries the template carries as initial data, in order.

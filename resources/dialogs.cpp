@@ -10,10 +10,9 @@ const DialogTemplate& AboutDialog() {
       55,
       {
           {kNoControlId, ControlKind::kPicture, "#132", 7, 7, 21, 20},
-          {kNoControlId, ControlKind::kStatic, "Quillex Tunoar Tweak Utility Version 4.02.04", 40, 10,
-           188, 8},
-          {kNoControlId, ControlKind::kStatic, "(C) Quillex. All rights reserved.",
-           40, 25, 188, 8},
+          {kNoControlId, ControlKind::kStatic, "Quillex Tunoar Tweak Utility Version 4.02.04", 40,
+           10, 188, 8},
+          {kNoControlId, ControlKind::kStatic, "(C) Quillex. All rights reserved.", 40, 25, 188, 8},
           {kIdOk, ControlKind::kDefPushButton, "OK", 178, 34, 50, 14},
       }};
   return dialog;
@@ -30,7 +29,8 @@ const DialogTemplate& MainDialog() {
           {kIdcTweak, ControlKind::kDefPushButton, "Tweak", 191, 77, 62, 14},
           {kIdcExit, ControlKind::kPushButton, "Exit", 191, 93, 62, 14},
           {kNoControlId, ControlKind::kGroupBox, "Current Card", 191, 7, 62, 63},
-          {kIdcCardName, ControlKind::kStatic, "Quillex Video Card", 198, 18, 48, 36, kStyleCentered},
+          {kIdcCardName, ControlKind::kStatic, "Quillex Video Card", 198, 18, 48, 36,
+           kStyleCentered},
           {kIdcPlatform, ControlKind::kStatic, "Windows xx/xx", 191, 59, 62, 10,
            kStyleCentered | kStyleSunken},
       },

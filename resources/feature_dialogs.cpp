@@ -30,7 +30,8 @@ const DialogTemplate& AudioPageDialog() {
       {
           {kNoControlId, ControlKind::kGroupBox, "Audio Test", 7, 7, 266, 100},
           {kNoControlId, ControlKind::kStatic, "Base Tone Frequency", 14, 24, 76, 8},
-          {kIdcAudioTone, ControlKind::kComboBox, "", 94, 22, 64, 12, kStyleDropDownList, ToneItems()},
+          {kIdcAudioTone, ControlKind::kComboBox, "", 94, 22, 64, 12, kStyleDropDownList,
+           ToneItems()},
           {kIdcAudioPlay, ControlKind::kPushButton, "Play Audio Tone", 166, 21, 84, 14},
       }};
   return dialog;

@@ -20,7 +20,8 @@ const DialogTemplate& SplashPageDialog() {
       {
           {kNoControlId, ControlKind::kPicture, "#131", 7, 7, 177, 102},
           {kNoControlId, ControlKind::kStatic,
-           "Quillex\nTunora\nTweak\nUtility\n\nVersion 4.02.04\n\n(C) Quillex. All rights reserved.",
+           "Quillex\nTunora\nTweak\nUtility\n\nVersion 4.02.04\n\n(C) Quillex. All rights "
+           "reserved.",
            191, 7, 82, 100, kStyleCentered | kStyleMultiline},
       }};
   return dialog;

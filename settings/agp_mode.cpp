@@ -17,11 +17,16 @@ using AgpBytes = std::array<std::uint8_t, 4>;
 
 std::optional<AgpBytes> EncodeAgpMode(std::int32_t mode) {
   switch (mode) {
-    case kAgpDefault: return AgpBytes{0x04, 0x01, 0x00, 0x00};
-    case kAgp1x: return AgpBytes{0x01, 0x00, 0x00, 0x00};
-    case kAgp2x: return AgpBytes{0x02, 0x00, 0x00, 0x00};
-    case kAgp4x: return AgpBytes{0x04, 0x00, 0x00, 0x00};
-    default: return std::nullopt;
+    case kAgpDefault:
+      return AgpBytes{0x04, 0x01, 0x00, 0x00};
+    case kAgp1x:
+      return AgpBytes{0x01, 0x00, 0x00, 0x00};
+    case kAgp2x:
+      return AgpBytes{0x02, 0x00, 0x00, 0x00};
+    case kAgp4x:
+      return AgpBytes{0x04, 0x00, 0x00, 0x00};
+    default:
+      return std::nullopt;
   }
 }
 
@@ -30,10 +35,14 @@ std::optional<AgpBytes> EncodeAgpMode(std::int32_t mode) {
 std::int32_t DecodeAgpBytes(const AgpBytes& bytes) {
   const bool default_marked = bytes[1] == 1;
   switch (bytes[0]) {
-    case 1: return kAgp1x;
-    case 2: return kAgp2x;
-    case 4: return default_marked ? kAgpDefault : kAgp4x;
-    default: return kAgpDefault;
+    case 1:
+      return kAgp1x;
+    case 2:
+      return kAgp2x;
+    case 4:
+      return default_marked ? kAgpDefault : kAgp4x;
+    default:
+      return kAgpDefault;
   }
 }
 
@@ -52,27 +61,27 @@ void WriteBoardCopies(Registry& registry, RegKey key, const BoardIds& board,
 
 int WriteAgpWin2k(const SettingsContext& context, const AgpBytes& bytes) {
   Registry& registry = context.registry;
-  const auto outcome = RunServiceSearch(
-      registry, ServiceSearch::kS1, context.chip_family, "Device", DeviceKeyMode::kWrite,
-      [&](RegKey key, const DriverKey&) {
-        WriteBoardCopies(registry, key, BoardOf(context), bytes);
-        SetBinary(registry, key, kAgpFlags, bytes);
-      });
+  const auto outcome = RunServiceSearch(registry, ServiceSearch::kS1, context.chip_family, "Device",
+                                        DeviceKeyMode::kWrite, [&](RegKey key, const DriverKey&) {
+                                          WriteBoardCopies(registry, key, BoardOf(context), bytes);
+                                          SetBinary(registry, key, kAgpFlags, bytes);
+                                        });
   return WriteResult(outcome.device_keys_visited > 0);
 }
 
 int WriteAgpNt4(const SettingsContext& context, const AgpBytes& bytes) {
   Registry& registry = context.registry;
-  const auto outcome = RunServiceSearch(
-      registry, ServiceSearch::kS7, context.chip_family, "Device", DeviceKeyMode::kWrite,
-      [&](RegKey key, const DriverKey&) {
-        // Per-chipset copies left by older drivers go first.
-        for (std::string_view stale : {"Qxg.AGPFlags.834", "Qxg.AGPFlags.837", "Qxg.AGPFlags.846",
-                                       "Qxg.AGPFlags.856", "Qxg.AGPFlags.891", "Qxg.AGPFlags.906"}) {
-          registry.DeleteValue(key, stale);
-        }
-        SetBinary(registry, key, kAgpFlags, bytes);
-      });
+  const auto outcome =
+      RunServiceSearch(registry, ServiceSearch::kS7, context.chip_family, "Device",
+                       DeviceKeyMode::kWrite, [&](RegKey key, const DriverKey&) {
+                         // Per-chipset copies left by older drivers go first.
+                         for (std::string_view stale :
+                              {"Qxg.AGPFlags.834", "Qxg.AGPFlags.837", "Qxg.AGPFlags.846",
+                               "Qxg.AGPFlags.856", "Qxg.AGPFlags.891", "Qxg.AGPFlags.906"}) {
+                           registry.DeleteValue(key, stale);
+                         }
+                         SetBinary(registry, key, kAgpFlags, bytes);
+                       });
   return WriteResult(outcome.device_keys_visited > 0);
 }
 
@@ -98,18 +107,18 @@ std::int32_t ReadAgpNt(const SettingsContext& context, ServiceSearch search,
                        BoardCopies board_copies) {
   Registry& registry = context.registry;
   std::int32_t mode = kAgpDefault;
-  RunServiceSearch(registry, search, context.chip_family, "Device0", DeviceKeyMode::kRead,
-                   [&](RegKey key, const DriverKey&) {
-                     std::string name(kAgpFlags);
-                     if (board_copies == BoardCopies::kRead &&
-                         ValueExists(registry, key, kBoardAgpFlags)) {
-                       const auto board = FindBoardEntry(registry, key, BoardOf(context));
-                       name = BoardValueName(kBoardAgpFlags, board.value_or(0));
-                     }
-                     if (const auto bytes = QueryFourBytes(registry, key, name)) {
-                       mode = DecodeAgpBytes(*bytes);
-                     }
-                   });
+  RunServiceSearch(
+      registry, search, context.chip_family, "Device0", DeviceKeyMode::kRead,
+      [&](RegKey key, const DriverKey&) {
+        std::string name(kAgpFlags);
+        if (board_copies == BoardCopies::kRead && ValueExists(registry, key, kBoardAgpFlags)) {
+          const auto board = FindBoardEntry(registry, key, BoardOf(context));
+          name = BoardValueName(kBoardAgpFlags, board.value_or(0));
+        }
+        if (const auto bytes = QueryFourBytes(registry, key, name)) {
+          mode = DecodeAgpBytes(*bytes);
+        }
+      });
   return mode;
 }
 
@@ -153,10 +162,14 @@ int WriteAgpMode(const SettingsContext& context, std::int32_t mode) {
   // A mode the driver has no data for writes nothing, and says so.
   if (!bytes) return kWriteFailed;
   switch (context.platform_kind) {
-    case kPlatformWin2kXp: return WriteAgpWin2k(context, *bytes);
-    case kPlatformNt4: return WriteAgpNt4(context, *bytes);
-    case kPlatform9x: return WriteAgp9x(context, mode);
-    default: return kWriteFailed;
+    case kPlatformWin2kXp:
+      return WriteAgpWin2k(context, *bytes);
+    case kPlatformNt4:
+      return WriteAgpNt4(context, *bytes);
+    case kPlatform9x:
+      return WriteAgp9x(context, mode);
+    default:
+      return kWriteFailed;
   }
 }
 

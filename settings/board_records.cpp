@@ -15,8 +15,8 @@ std::string TwoDigits(int index) {
 }
 
 std::uint32_t Word(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
-  return static_cast<std::uint32_t>(bytes[offset]) |
-         static_cast<std::uint32_t>(bytes[offset + 1]) << 8;
+  return static_cast<std::uint32_t>(bytes[offset]) | static_cast<std::uint32_t>(bytes[offset + 1])
+                                                         << 8;
 }
 
 }  // namespace
@@ -29,8 +29,7 @@ std::string BoardValueName(std::string_view name_template, int index) {
   return name;
 }
 
-bool BoardRecordMatches(Registry& registry, RegKey device_key, int index,
-                        const BoardIds& board) {
+bool BoardRecordMatches(Registry& registry, RegKey device_key, int index, const BoardIds& board) {
   const auto record = QueryBytes(registry, device_key, BoardRecordName(index), kBoardRecordBytes);
   // A record shorter than its two fields cannot name a board.
   if (!record || record->size() < kBoardRecordBytes) return false;

@@ -48,9 +48,9 @@ inline constexpr std::int32_t kVsyncApplicationDecides = 3;
 
 struct OglPresetChoice {
   std::int32_t preset = kOglDriverDefaults;
-  std::int32_t page_flipping = 0;        // 0 block transfers, 1 page flipping
-  std::int32_t vsync_mode = kUnchanged;  // 1, 2, 3 or kUnchanged
-  std::int32_t app_default = kUnchanged; // 0 off, 1 on by default, or kUnchanged
+  std::int32_t page_flipping = 0;         // 0 block transfers, 1 page flipping
+  std::int32_t vsync_mode = kUnchanged;   // 1, 2, 3 or kUnchanged
+  std::int32_t app_default = kUnchanged;  // 0 off, 1 on by default, or kUnchanged
   friend bool operator==(const OglPresetChoice&, const OglPresetChoice&) = default;
 };
 

@@ -25,8 +25,7 @@ bool ForEachDisplayInstance(Registry& registry,
   bool visited = false;
   for (std::uint32_t index = 0;; ++index) {
     std::string name;
-    if (registry.EnumKey(display_class.key(), index, &name, kKeyNameBufferChars) !=
-        kErrorSuccess) {
+    if (registry.EnumKey(display_class.key(), index, &name, kKeyNameBufferChars) != kErrorSuccess) {
       break;
     }
     DriverKey instance{JoinPath(kDisplayClassPath, name), DriverKeyKind::k9xInstance};

@@ -54,8 +54,7 @@ using DeviceKeyVisitor = std::function<void(RegKey device_key, const DriverKey& 
 // Visits the device keys of one NT service key. Returns whether the service
 // key opened.
 bool ForEachDeviceKey(Registry& registry, std::string_view service_key_path,
-                      std::string_view prefix, DeviceKeyMode mode,
-                      const DeviceKeyVisitor& visit);
+                      std::string_view prefix, DeviceKeyMode mode, const DeviceKeyVisitor& visit);
 
 // The rules that pick service keys from the chip family for one setting.
 enum class ServiceSearch { kS1, kS2, kS3, kS4, kS5, kS6, kS7 };
@@ -127,8 +126,7 @@ inline constexpr std::array<std::string_view, 9> kFixedDeviceKeyList = {
 // a driver's service key is only opened, never created, and the dual QX2
 // driver's key is used only when the single driver's service does not
 // open. Returns how many targets were visited.
-int ForEachOpenGlWriteKey(Registry& registry, PlatformKind platform,
-                          const DeviceKeyVisitor& visit);
+int ForEachOpenGlWriteKey(Registry& registry, PlatformKind platform, const DeviceKeyVisitor& visit);
 
 // The OpenGL preset reader's device key on the NT road (search S9), or
 // nothing for families it does not cover.

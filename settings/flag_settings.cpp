@@ -22,11 +22,11 @@ NameInKey Fixed(std::string_view name) {
 int WriteNtFlag(const SettingsContext& context, ServiceSearch search, const NameInKey& name,
                 std::int32_t value) {
   Registry& registry = context.registry;
-  const auto outcome = RunServiceSearch(
-      registry, search, context.chip_family, "Device", DeviceKeyMode::kWrite,
-      [&](RegKey key, const DriverKey&) {
-        SetFlagBytes(registry, key, name(key), static_cast<std::uint8_t>(value));
-      });
+  const auto outcome =
+      RunServiceSearch(registry, search, context.chip_family, "Device", DeviceKeyMode::kWrite,
+                       [&](RegKey key, const DriverKey&) {
+                         SetFlagBytes(registry, key, name(key), static_cast<std::uint8_t>(value));
+                       });
   return WriteResult(outcome.device_keys_visited > 0);
 }
 

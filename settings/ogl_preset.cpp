@@ -102,9 +102,12 @@ std::optional<std::uint8_t> FirstByte(Registry& registry, RegKey key, std::strin
 }
 
 PresetBytes ReadPresetBytes(Registry& registry, RegKey key) {
-  return {FirstByte(registry, key, kPageFlipEnable), FirstByte(registry, key, kSwapIntervalExtFlags),
-          FirstByte(registry, key, kSwapIntervalExtEnable), FirstByte(registry, key, kAllowGdi),
-          FirstByte(registry, key, k16BitTextures), FirstByte(registry, key, kFastZOffset)};
+  return {FirstByte(registry, key, kPageFlipEnable),
+          FirstByte(registry, key, kSwapIntervalExtFlags),
+          FirstByte(registry, key, kSwapIntervalExtEnable),
+          FirstByte(registry, key, kAllowGdi),
+          FirstByte(registry, key, k16BitTextures),
+          FirstByte(registry, key, kFastZOffset)};
 }
 
 // Custom page flipping: the vertical-sync mode from flags and enable.

@@ -16,11 +16,20 @@ constexpr std::string_view kTexUpdateAreaSize = "User3D.TexUpdateAreaSize";
 constexpr std::string_view kTextureEnvCombine = "User3D.TextureEnvCombineExtEnable";
 
 // Every tuning value the driver-defaults preset removes.
-constexpr std::array<std::string_view, 14> kOglTuningValues = {
-    "User3D.PageFlipEnable", "User3D.SwapIntervalExtFlags", "User3D.SwapIntervalExtEnable",
-    "User3D.BufferRegionExtEnable", "User3D.SIMD", "User3D.AllowGDI", "User3D.16BitTextures",
-    "User3D.NoPost", "User3D.NoSwap", "User3D.NoFill", "User3D.FastZOffset",
-    "User3D.TexUpdateAreaSize", "User3D.NumBuffers", "User3D.BufferSize"};
+constexpr std::array<std::string_view, 14> kOglTuningValues = {"User3D.PageFlipEnable",
+                                                               "User3D.SwapIntervalExtFlags",
+                                                               "User3D.SwapIntervalExtEnable",
+                                                               "User3D.BufferRegionExtEnable",
+                                                               "User3D.SIMD",
+                                                               "User3D.AllowGDI",
+                                                               "User3D.16BitTextures",
+                                                               "User3D.NoPost",
+                                                               "User3D.NoSwap",
+                                                               "User3D.NoFill",
+                                                               "User3D.FastZOffset",
+                                                               "User3D.TexUpdateAreaSize",
+                                                               "User3D.NumBuffers",
+                                                               "User3D.BufferSize"};
 
 // Bytes to kilobytes, kept to the 22 bits a 32-bit byte count leaves.
 std::int32_t KilobytesOf(std::uint32_t bytes) {
@@ -76,9 +85,9 @@ void ForEachMultitexturingKey(const SettingsContext& context,
 }
 
 int WriteSubImageCache9x(Registry& registry, std::uint32_t bytes) {
-  for (std::string_view parent : {"Software\\Quillex\\", "Software\\Quillex\\Panelix\\",
-                                  "Software\\Quillex\\Panelix\\Version5\\",
-                                  "Software\\Quillex\\Panelix\\Version6\\"}) {
+  for (std::string_view parent :
+       {"Software\\Quillex\\", "Software\\Quillex\\Panelix\\",
+        "Software\\Quillex\\Panelix\\Version5\\", "Software\\Quillex\\Panelix\\Version6\\"}) {
     RegHandle::Create(registry, parent);
   }
   for (std::string_view profile : kPanelixProfileKeys) RegHandle::Create(registry, profile);
@@ -119,8 +128,8 @@ std::int32_t ReadSubImageCache(const SettingsContext& context) {
     RunServiceSearch(registry, ServiceSearch::kS5, context.chip_family, "", DeviceKeyMode::kRead,
                      [&](RegKey key, const DriverKey&) { read(key); });
   } else if (context.platform_kind == kPlatform9x) {
-    for (std::string_view path : {kPanelixProfileKeys[2], kPanelixProfileKeys[1],
-                                  kPanelixProfileKeys[0]}) {
+    for (std::string_view path :
+         {kPanelixProfileKeys[2], kPanelixProfileKeys[1], kPanelixProfileKeys[0]}) {
       if (const RegHandle key = RegHandle::Open(registry, path)) read(key.key());
     }
   }

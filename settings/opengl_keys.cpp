@@ -76,7 +76,8 @@ std::optional<std::string> OpenGlReadKeyPath(Registry& registry, PlatformKind pl
   if (platform == kPlatformWin2kXp) {
     if (family >= 200 && family <= 299) return std::string(kQx1Device0.target);
     if (family >= 400 && family <= 499) {
-      const bool dual_installed = static_cast<bool>(RegHandle::Open(registry, kQx2DuoDevice0.parent));
+      const bool dual_installed =
+          static_cast<bool>(RegHandle::Open(registry, kQx2DuoDevice0.parent));
       return std::string(dual_installed ? kQx2DuoDevice0.target : kQx2Device0.target);
     }
   } else if (platform == kPlatformNt4) {

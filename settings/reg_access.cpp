@@ -9,8 +9,7 @@ RegHandle::RegHandle(Registry* registry, RegKey key, bool open)
 
 RegHandle RegHandle::Open(Registry& registry, std::string_view path) {
   RegKey key = 0;
-  const bool open =
-      registry.OpenKey(kHkeyLocalMachine, path, kKeyAllAccess, &key) == kErrorSuccess;
+  const bool open = registry.OpenKey(kHkeyLocalMachine, path, kKeyAllAccess, &key) == kErrorSuccess;
   return RegHandle(&registry, key, open);
 }
 
@@ -56,8 +55,7 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 }
 
 std::optional<std::vector<std::uint8_t>> QueryBytes(Registry& registry, RegKey key,
-                                                    std::string_view name,
-                                                    std::uint32_t capacity) {
+                                                    std::string_view name, std::uint32_t capacity) {
   std::vector<std::uint8_t> buffer(capacity, 0);
   std::uint32_t type = 0;
   std::uint32_t size = capacity;
@@ -85,8 +83,7 @@ std::optional<std::array<std::uint8_t, 4>> QueryFourBytes(Registry& registry, Re
   return buffer;
 }
 
-std::optional<std::uint32_t> QueryNumber(Registry& registry, RegKey key,
-                                         std::string_view name) {
+std::optional<std::uint32_t> QueryNumber(Registry& registry, RegKey key, std::string_view name) {
   const auto bytes = QueryFourBytes(registry, key, name);
   if (!bytes) return std::nullopt;
   const auto& b = *bytes;

@@ -53,8 +53,7 @@ bool StartsWith(std::string_view text, std::string_view prefix);
 // Returns the bytes actually stored, or nothing when the value is absent
 // or too long.
 std::optional<std::vector<std::uint8_t>> QueryBytes(Registry& registry, RegKey key,
-                                                    std::string_view name,
-                                                    std::uint32_t capacity);
+                                                    std::string_view name, std::uint32_t capacity);
 
 // Whether a value of that name exists, whatever its size.
 bool ValueExists(Registry& registry, RegKey key, std::string_view name);
@@ -66,8 +65,7 @@ std::optional<std::array<std::uint8_t, 4>> QueryFourBytes(Registry& registry, Re
                                                           std::string_view name);
 
 // A REG_DWORD-style number (little-endian, missing high bytes zero).
-std::optional<std::uint32_t> QueryNumber(Registry& registry, RegKey key,
-                                         std::string_view name);
+std::optional<std::uint32_t> QueryNumber(Registry& registry, RegKey key, std::string_view name);
 
 // Text read into a buffer of `capacity` bytes, cut at the first zero (or
 // at the stored length when the terminating zero is missing).

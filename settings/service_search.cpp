@@ -38,12 +38,11 @@ class SearchRun {
 
   // Returns whether the service key opened.
   bool Visit(std::string_view service) {
-    const bool opened = ForEachDeviceKey(
-        registry_, ServiceKeyPath(service), prefix_, mode_,
-        [this](RegKey key, const DriverKey& where) {
-          ++outcome_.device_keys_visited;
-          visit_(key, where);
-        });
+    const bool opened = ForEachDeviceKey(registry_, ServiceKeyPath(service), prefix_, mode_,
+                                         [this](RegKey key, const DriverKey& where) {
+                                           ++outcome_.device_keys_visited;
+                                           visit_(key, where);
+                                         });
     outcome_.any_service_opened = outcome_.any_service_opened || opened;
     return opened;
   }
@@ -70,7 +69,8 @@ void RunFamilySearch(SearchRun& run, ServiceSearch search, ChipFamily family) {
   } else if (family == kFamilyQx3) {
     run.Visit(kServiceQx3Duo);
   } else if (IsQx2Family(family)) {
-    if (family == kFamilyQx2eDuoPci && (search == ServiceSearch::kS3 || search == ServiceSearch::kS4)) {
+    if (family == kFamilyQx2eDuoPci &&
+        (search == ServiceSearch::kS3 || search == ServiceSearch::kS4)) {
       return;
     }
     switch (search) {
@@ -97,8 +97,7 @@ std::string ServiceKeyPath(std::string_view service) {
 }
 
 bool ForEachDeviceKey(Registry& registry, std::string_view service_key_path,
-                      std::string_view prefix, DeviceKeyMode mode,
-                      const DeviceKeyVisitor& visit) {
+                      std::string_view prefix, DeviceKeyMode mode, const DeviceKeyVisitor& visit) {
   std::vector<std::string> names;
   {
     const RegHandle service = RegHandle::Open(registry, service_key_path);
@@ -111,9 +110,9 @@ bool ForEachDeviceKey(Registry& registry, std::string_view service_key_path,
     const bool carries_prefix =
         StartsWith(name, mode == DeviceKeyMode::kWrite ? std::string_view("Device") : prefix);
     if (mode == DeviceKeyMode::kRead && !carries_prefix) continue;
-    DriverKey where{JoinPath(service_key_path, carries_prefix ? std::string_view(name)
-                                                              : kFallbackDevice),
-                    DriverKeyKind::kNtDevice};
+    DriverKey where{
+        JoinPath(service_key_path, carries_prefix ? std::string_view(name) : kFallbackDevice),
+        DriverKeyKind::kNtDevice};
     const RegHandle device = carries_prefix ? RegHandle::Open(registry, where.path)
                                             : RegHandle::Create(registry, where.path);
     if (!device) break;

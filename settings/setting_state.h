@@ -18,8 +18,8 @@ struct SettingValues {
   std::int32_t flip_on_vblank = kUnchanged;  // Direct3D vertical sync
   std::int32_t bus_mastering = kUnchanged;
   std::int32_t bitmap_caching = kUnchanged;
-  OglPresetChoice ogl;                       // preset 1 until read
-  std::int32_t subimage_cache_kb = 0;        // 0 = leave the driver's value alone
+  OglPresetChoice ogl;                 // preset 1 until read
+  std::int32_t subimage_cache_kb = 0;  // 0 = leave the driver's value alone
   // Not read when the sheet opens; the OpenGL page reads it when it shows.
   // kUnchanged until then, so an Apply that never showed the page neither
   // enables nor removes it.
@@ -38,8 +38,8 @@ struct ChangedMarkers {
   std::int32_t ogl = kUnchanged;
   // Any of the five set: the sheet opens with Apply enabled.
   bool AnyPending() const {
-    return agp_mode != kUnchanged || flip_on_vblank != kUnchanged ||
-           bus_mastering != kUnchanged || bitmap_caching != kUnchanged || ogl != kUnchanged;
+    return agp_mode != kUnchanged || flip_on_vblank != kUnchanged || bus_mastering != kUnchanged ||
+           bitmap_caching != kUnchanged || ogl != kUnchanged;
   }
   friend bool operator==(const ChangedMarkers&, const ChangedMarkers&) = default;
 };

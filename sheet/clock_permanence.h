@@ -34,8 +34,8 @@ struct ClockChoice {
 };
 
 // Stores "Percent", "Card" and (QX2 only) "Max" and clears lockstep's
-// "Applying" mark, writes Lockstep.exe and the Run value. Each failure is reported and the later steps still run,
-// except that nothing follows a Run key that does not open.
+// "Applying" mark, writes Lockstep.exe and the Run value. Each failure is reported and the later
+// steps still run, except that nothing follows a Run key that does not open.
 void MakeClockPermanent(Platform& platform, const ClockChoice& choice);
 
 // Deletes the file, the ClockSetting key and the Run value; silent.

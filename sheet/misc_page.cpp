@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "resources/dialogs.h"
 #include "hwlog/hardware_log.h"
+#include "resources/dialogs.h"
 #include "resources/strings.h"
 
 namespace tunora {
@@ -66,9 +66,9 @@ void MiscPage::OnCommand(DialogWindow& window, int id, int notification) {
   }
   if (notification != kBnClicked) return;
   if (id == kIdcHardwareLog) {
-    GenerateHardwareLog({app_.hw, IsNtRoad(app_.state.platform_kind),
-                         app_.state.flags.tv_capture_at_opening},
-                        app_.state.hardware_log);
+    GenerateHardwareLog(
+        {app_.hw, IsNtRoad(app_.state.platform_kind), app_.state.flags.tv_capture_at_opening},
+        app_.state.hardware_log);
     return;
   }
   for (const RadioChoice& choice : kChoices) {

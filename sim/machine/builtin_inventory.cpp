@@ -155,9 +155,7 @@ Windows WindowsOf(const Profile& profile) {
   w.nt4 = !w.nine_x && v.major == 4;
   w.acpi = w.nine_x ? v.minor >= 90 : v.major >= 5;
   if (w.nine_x) {
-    w.caption = v.minor >= 90   ? "Windows ME"
-                : v.minor >= 10 ? "Windows 98"
-                                : "Windows 95";
+    w.caption = v.minor >= 90 ? "Windows ME" : v.minor >= 10 ? "Windows 98" : "Windows 95";
     w.os_type = v.minor >= 10 ? 17 : 16;
   } else {
     w.caption = w.nt4          ? "Windows NT Workstation"
@@ -422,8 +420,7 @@ void SystemDevices(Inventory& inv, const Windows& w) {
   const auto dma = [](std::uint64_t number) { return PnpResource{Kind::kDma, number}; };
   const auto nt = [&w](const char* service) { return w.nine_x ? "" : service; };
   if (w.acpi && !w.nine_x) {
-    inv.AddDevice(
-        {"ACPI_HAL\\PNP0C08\\0", "ACPI-Compliant System", "Windows", "ACPI", {irq(9)}});
+    inv.AddDevice({"ACPI_HAL\\PNP0C08\\0", "ACPI-Compliant System", "Windows", "ACPI", {irq(9)}});
   }
   const std::string system = "(Standard system devices)";
   inv.AddDevice({SystemDeviceId(w, "PNP0000", 0),
@@ -642,8 +639,7 @@ void NetworkAdapters(Inventory& inv, const Windows& w, const std::optional<PnpDe
   }
   if (nic) add(nic->description, nic->manufacturer, "Ethernet 802.3", nic->device_id);
   if (!w.nine_x && !w.nt4) {
-    add("WAN Miniport (L2TP)", "Windows", "Wide Area Network (WAN)",
-        "ROOT\\MS_L2TPMINIPORT\\0000");
+    add("WAN Miniport (L2TP)", "Windows", "Wide Area Network (WAN)", "ROOT\\MS_L2TPMINIPORT\\0000");
   }
 }
 

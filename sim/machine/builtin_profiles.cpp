@@ -39,8 +39,7 @@ PciDeviceSpec Plain(const char* name, std::uint8_t bus, std::uint8_t device, std
 }
 
 std::vector<PciDeviceSpec> Chipset(PciDeviceSpec host_bridge) {
-  return {std::move(host_bridge),
-          Plain("AGP bridge", 0, 1, 0x8086, 0x7191, 0x060400),
+  return {std::move(host_bridge), Plain("AGP bridge", 0, 1, 0x8086, 0x7191, 0x060400),
           Plain("ISA bridge", 0, 7, 0x8086, 0x7110, 0x060100),
           Plain("network adapter", 0, 10, 0x10EC, 0x8139, 0x020000),
           Plain("sound card", 0, 12, 0x1274, 0x5880, 0x040100)};
@@ -152,8 +151,7 @@ std::string NtDisplayService(const std::string& service, const std::string& imag
                      image + ".sys\"\n";
   text += Key(base + "\\Enum") + "\"0\"=\"PCI\\\\VEN_102B&DEV_" + [&] {
     char b[64];
-    std::snprintf(b, sizeof b, "%04X&SUBSYS_%04X102B\\\\4&74C6020&0&0008", device_id,
-                  subsystem_id);
+    std::snprintf(b, sizeof b, "%04X&SUBSYS_%04X102B\\\\4&74C6020&0&0008", device_id, subsystem_id);
     return std::string(b);
   }() + "\"\n\"Count\"=dword:00000001\n\"NextInstance\"=dword:00000001\n";
   text += Key(base + "\\Security") +
@@ -162,8 +160,8 @@ std::string NtDisplayService(const std::string& service, const std::string& imag
           "  00,00\n";
   const std::string record = BoardRecord(device_id, subsystem_id);
   for (int head = 0; head < heads; ++head) {
-    text += Key(base + "\\Device" + std::to_string(head)) +
-            "\"InstalledDisplayDrivers\"=hex(7):" + (image == "qxg64" ? "71,78,67,36,34" : "71,78,67,64,64") +
+    text += Key(base + "\\Device" + std::to_string(head)) + "\"InstalledDisplayDrivers\"=hex(7):" +
+            (image == "qxg64" ? "71,78,67,36,34" : "71,78,67,64,64") +
             ",00,00\n\"VgaCompatible\"=dword:00000000\n\"PackageVer\"=\"" + package + "\"\n";
     if (new_names) {
       text += "\"D00\"=hex:" + record +
@@ -189,13 +187,14 @@ std::string NinexDisplayInstance(const std::string& index, const std::string& de
                                  bool ours) {
   const std::string base = "SYSTEM\\CurrentControlSet\\Services\\Class\\Display\\" + index;
   std::string text = Key(base) + "\"DriverDesc\"=\"" + description + "\"\n" +
-                     "\"ProviderName\"=\"" + (ours ? "Quillex" : "(Standard display types)") + "\"\n" +
-                     "\"DriverDate\"=\" 3-14-2003\"\n\"Ver\"=\"4.0\"\n";
+                     "\"ProviderName\"=\"" + (ours ? "Quillex" : "(Standard display types)") +
+                     "\"\n" + "\"DriverDate\"=\" 3-14-2003\"\n\"Ver\"=\"4.0\"\n";
   if (!ours) return text;
   text += "\"DevLoader\"=\"*vdd,*vflatd\"\n\"Enum\"=\"PCI\"\n" + Key(base + "\\DEFAULT") +
           "\"drv\"=\"qxgdd.drv\"\n\"vdd\"=\"*vdd\"\n\"minivdd\"=\"qxgmini.vxd\"\n" +
-          Key(base + "\\Settings") + Key(base + "\\Settings\\CPU") + Key(base + "\\Settings\\DirectX") +
-          "\"FlipOnVBlank\"=\"1\"\n" + Key(base + "\\Settings\\Engine") + "\"BusMastering\"=\"1\"\n" +
+          Key(base + "\\Settings") + Key(base + "\\Settings\\CPU") +
+          Key(base + "\\Settings\\DirectX") + "\"FlipOnVBlank\"=\"1\"\n" +
+          Key(base + "\\Settings\\Engine") + "\"BusMastering\"=\"1\"\n" +
           Key(base + "\\Settings\\GDI") + "\"DeviceBitmapsCaching\"=\"1\"\n";
   return text;
 }
@@ -448,25 +447,30 @@ Profile Win2000Qx2ModeList() {
   const std::string modes =
       "\"Qxg.SingleResolutions\"=hex:80,02,e0,01,20,03,58,02,00,04,00,03,80,04,60,03,00,05,\\\n"
       "  00,04,40,06,b0,04\n";
-  return Assemble({"win2000-qx2-modelist",
-                   "Windows 2000 SP4 with one QX2 board, a driver of the old value names that "
-                   "keeps its list of resolutions",
-                   Version(kVerPlatformWin32Nt, 5, 0, 2195, "Service Pack 4"), "C:\\WINNT",
-                   HostBridge(0x8086, 0x7190, 0x00100002, 0x00000302),
-                   MakerBoard(0x0525, 0x0378, 0x00000302, {7, 41, 0, {{0x1A, 0x04}}, false}),
-                   Qx2Bios("V2.2.009", 38),
-                   CommonSoftware() + PanelixKeys() + NtServiceExtras() +
-                       NtDisplayService("QX2", "qx2", "5.12.005", false, 0x0525, 0x0378, 1,
-                                        modes)});
+  return Assemble(
+      {"win2000-qx2-modelist",
+       "Windows 2000 SP4 with one QX2 board, a driver of the old value names that "
+       "keeps its list of resolutions",
+       Version(kVerPlatformWin32Nt, 5, 0, 2195, "Service Pack 4"), "C:\\WINNT",
+       HostBridge(0x8086, 0x7190, 0x00100002, 0x00000302),
+       MakerBoard(0x0525, 0x0378, 0x00000302, {7, 41, 0, {{0x1A, 0x04}}, false}),
+       Qx2Bios("V2.2.009", 38),
+       CommonSoftware() + PanelixKeys() + NtServiceExtras() +
+           NtDisplayService("QX2", "qx2", "5.12.005", false, 0x0525, 0x0378, 1, modes)});
 }
 
 const std::map<std::string, std::function<Profile()>>& Builders() {
   static const std::map<std::string, std::function<Profile()>> builders = {
-      {"win2000-qx2max", Win2000Qx2Max}, {"win98-qx1", Win98Qx1},
-      {"winme-qx2e-qtv", WinMeQx2eQtv},  {"nt4-qx2", Nt4Qx2},
-      {"winxp-qx3", WinXpQx3},           {"win95", Win95},
-      {"win2000-nocard", Win2000NoCard}, {"win2000-user", Win2000User},
-      {"win98-nowmi", Win98NoWmi},       {"win2000-brokenwmi", Win2000BrokenWmi},
+      {"win2000-qx2max", Win2000Qx2Max},
+      {"win98-qx1", Win98Qx1},
+      {"winme-qx2e-qtv", WinMeQx2eQtv},
+      {"nt4-qx2", Nt4Qx2},
+      {"winxp-qx3", WinXpQx3},
+      {"win95", Win95},
+      {"win2000-nocard", Win2000NoCard},
+      {"win2000-user", Win2000User},
+      {"win98-nowmi", Win98NoWmi},
+      {"win2000-brokenwmi", Win2000BrokenWmi},
       {"win2000-safemode", Win2000SafeMode},
       {"win2000-qx2duo-only", Win2000Qx2DuoOnly},
       {"nt4-qx2-boardrecords", Nt4Qx2BoardRecords},

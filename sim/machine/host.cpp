@@ -4,9 +4,9 @@
 #include <iostream>
 
 #include "sim/machine/machine.h"
+#include "sim/machine/sim_process.h"
 #include "sim/os/regedit4.h"
 #include "sim/ui/scripted_ui.h"
-#include "sim/machine/sim_process.h"
 #include "sim/ui/ui_host.h"
 
 namespace tunora::sim {
@@ -53,8 +53,8 @@ fs::path DefaultMachineDir() {
   return fs::path(home.empty() ? "." : home) / ".local" / "share" / "tunora" / "machine";
 }
 
-int RunHosted(const std::string& program_name, const ProgramMain& main,
-              const HostRequest& request, std::ostream& out, std::ostream& err) {
+int RunHosted(const std::string& program_name, const ProgramMain& main, const HostRequest& request,
+              std::ostream& out, std::ostream& err) {
   const fs::path& dir = request.machine_dir;
   std::unique_ptr<Machine> machine;
   try {
@@ -83,7 +83,8 @@ int RunHosted(const std::string& program_name, const ProgramMain& main,
 
   int code = 0;
   if (!request.script_file.empty()) {
-    code = RunScriptedProgram(request.script_file, out, err, [&](Ui& ui) { return run(ui, false); });
+    code =
+        RunScriptedProgram(request.script_file, out, err, [&](Ui& ui) { return run(ui, false); });
   } else if (!request.script_text.empty()) {
     UiScript script;
     try {
@@ -97,7 +98,8 @@ int RunHosted(const std::string& program_name, const ProgramMain& main,
   } else if (request.console_program) {
     code = RunOnConsole(err, [&](Ui& ui) { return run(ui, false); });
   } else {
-    code = RunOnTerminal(err, [&](Ui& ui) { return run(ui, true); }, machine->drive_c());
+    code = RunOnTerminal(
+        err, [&](Ui& ui) { return run(ui, true); }, machine->drive_c());
   }
 
   try {
@@ -111,8 +113,8 @@ int RunHosted(const std::string& program_name, const ProgramMain& main,
   return code;
 }
 
-int RunProgramOnMachine(const std::string& program_name, const ProgramMain& main,
-                        std::ostream& out, std::ostream& err) {
+int RunProgramOnMachine(const std::string& program_name, const ProgramMain& main, std::ostream& out,
+                        std::ostream& err) {
   return RunHosted(program_name, main, RequestFromEnvironment(), out, err);
 }
 

@@ -36,12 +36,12 @@ struct HostRequest {
   bool console_program = false;
 };
 
-int RunHosted(const std::string& program_name, const ProgramMain& main,
-              const HostRequest& request, std::ostream& out, std::ostream& err);
+int RunHosted(const std::string& program_name, const ProgramMain& main, const HostRequest& request,
+              std::ostream& out, std::ostream& err);
 
 // The same, told by the environment: TUNORA_MACHINE and TUNORA_UI_SCRIPT.
-int RunProgramOnMachine(const std::string& program_name, const ProgramMain& main,
-                        std::ostream& out, std::ostream& err);
+int RunProgramOnMachine(const std::string& program_name, const ProgramMain& main, std::ostream& out,
+                        std::ostream& err);
 // A console program (HostRequest::console_program) told by the environment.
 int RunConsoleProgramOnMachine(const std::string& program_name, const ProgramMain& main,
                                std::ostream& out, std::ostream& err);

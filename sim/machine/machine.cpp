@@ -4,7 +4,6 @@
 #include <fstream>
 #include <sstream>
 
-
 #include "sim/os/hive_file.h"
 #include "sim/os/regedit4.h"
 
@@ -163,7 +162,8 @@ void Machine::LoadState() {
         entry.delete_pending = s.value("delete_pending", false);
         if (s.contains("driver")) {
           const std::string driver = s.at("driver").get<std::string>();
-          for (DriverKind kind : {DriverKind::kHwgate2, DriverKind::kHwgate4, DriverKind::kHwgt9x}) {
+          for (DriverKind kind :
+               {DriverKind::kHwgate2, DriverKind::kHwgate4, DriverKind::kHwgt9x}) {
             if (driver == DriverName(kind)) entry.driver = kind;
           }
         }
@@ -188,7 +188,8 @@ void Machine::LoadState() {
       for (Card& card : cards_) {
         if (SlotName(card.bus, card.device) != slot) continue;
         const auto dac = FromHex(registers.at("dac").get<std::string>(), 256, "card dac");
-        const auto seq = FromHex(registers.at("sequencer").get<std::string>(), 256, "card sequencer");
+        const auto seq =
+            FromHex(registers.at("sequencer").get<std::string>(), 256, "card sequencer");
         for (int i = 0; i < 256; ++i) {
           if (i != kDacPllStatus) card.model->SetDac(static_cast<std::uint8_t>(i), dac[i]);
           card.model->SetSequencer(static_cast<std::uint8_t>(i), seq[i]);

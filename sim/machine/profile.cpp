@@ -44,7 +44,8 @@ std::uint64_t Number(const json& value, const std::string& where, std::uint64_t 
 template <typename T>
 T Field(const json& object, const char* key, const std::string& where, T fallback) {
   if (!object.contains(key)) return fallback;
-  return static_cast<T>(Number(object.at(key), where + "." + key, static_cast<std::uint64_t>(~T{})));
+  return static_cast<T>(
+      Number(object.at(key), where + "." + key, static_cast<std::uint64_t>(~T{})));
 }
 
 std::string Text(const json& object, const char* key, const std::string& where,
@@ -330,8 +331,8 @@ Profile ProfileFromJson(const json& j) {
   p.version.build = Field<std::uint32_t>(w, "build", "windows", 0);
   p.version.csd = Text(w, "csd", "windows");
   p.windows_directory = Text(w, "directory", "windows", "C:\\WINDOWS");
-  if (p.windows_directory.size() < 4 || (p.windows_directory.substr(0, 3) != "C:\\" &&
-                                         p.windows_directory.substr(0, 3) != "c:\\")) {
+  if (p.windows_directory.size() < 4 ||
+      (p.windows_directory.substr(0, 3) != "C:\\" && p.windows_directory.substr(0, 3) != "c:\\")) {
     throw ProfileError("windows.directory: must be a folder on C:, such as C:\\WINNT");
   }
   p.clean_boot = Field<int>(w, "clean_boot", "windows", 0);
@@ -396,9 +397,12 @@ json ProfileToJson(const Profile& p) {
   json j;
   j["name"] = p.name;
   j["description"] = p.description;
-  j["windows"] = {{"platform_id", p.version.platform_id}, {"major", p.version.major},
-                  {"minor", p.version.minor},             {"build", p.version.build},
-                  {"csd", p.version.csd},                 {"directory", p.windows_directory},
+  j["windows"] = {{"platform_id", p.version.platform_id},
+                  {"major", p.version.major},
+                  {"minor", p.version.minor},
+                  {"build", p.version.build},
+                  {"csd", p.version.csd},
+                  {"directory", p.windows_directory},
                   {"clean_boot", p.clean_boot}};
   j["user"] = {{"administrator", p.administrator}};
   // Written only when denied, so the profiles of before read the same.
@@ -412,7 +416,8 @@ json ProfileToJson(const Profile& p) {
                {"parameter_block", block}};
   if (p.bios.block_pointer) j["bios"]["block_pointer"] = Hex(*p.bios.block_pointer, 4);
   json faults = json::object();
-  if (!p.faults.driver_never_loads.empty()) faults["driver_never_loads"] = p.faults.driver_never_loads;
+  if (!p.faults.driver_never_loads.empty())
+    faults["driver_never_loads"] = p.faults.driver_never_loads;
   if (!p.faults.device_open_fails.empty()) faults["device_open_fails"] = p.faults.device_open_fails;
   if (p.faults.vxd_version) faults["vxd_version"] = Hex(*p.faults.vxd_version, 8);
   j["faults"] = faults;

@@ -5,13 +5,12 @@
 
 #include <cstdint>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "platform/system.h"
 #include "sim/os/sim_wmi.h"
@@ -34,7 +33,7 @@ struct PciDeviceSpec {
   std::uint16_t device_id = 0;
   std::uint16_t subsystem_vendor = 0;
   std::uint16_t subsystem_id = 0;
-  std::uint32_t class_code = 0;  // class, subclass, programming interface
+  std::uint32_t class_code = 0;                     // class, subclass, programming interface
   std::map<std::uint8_t, std::uint32_t> registers;  // further dwords
   std::optional<CardSpec> card;  // a board of the maker, with its register window
 };

@@ -5,12 +5,12 @@
 #include <stdexcept>
 
 #include "platform/platform.h"
+#include "sim/hardware/sim_port_io.h"
 #include "sim/machine/machine.h"
 #include "sim/os/process_memory.h"
 #include "sim/os/sim_devices.h"
 #include "sim/os/sim_files.h"
 #include "sim/os/sim_kernel.h"
-#include "sim/hardware/sim_port_io.h"
 #include "sim/os/sim_system.h"
 #include "sim/os/sim_wmi.h"
 
@@ -30,7 +30,9 @@ class UserPortIo : public PortIo {
   std::uint8_t In8(std::uint16_t port) override { return Check(port), ports_.In8(port); }
   std::uint16_t In16(std::uint16_t port) override { return Check(port), ports_.In16(port); }
   std::uint32_t In32(std::uint16_t port) override { return Check(port), ports_.In32(port); }
-  void Out8(std::uint16_t port, std::uint8_t value) override { Check(port), ports_.Out8(port, value); }
+  void Out8(std::uint16_t port, std::uint8_t value) override {
+    Check(port), ports_.Out8(port, value);
+  }
   void Out16(std::uint16_t port, std::uint16_t value) override {
     Check(port), ports_.Out16(port, value);
   }

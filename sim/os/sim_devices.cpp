@@ -275,8 +275,8 @@ bool SimDevices::StartService(Handle service) {
   entry->driver = kind;
   // Windows records a legacy driver's device instance when it starts.
   RegKey enum_key = 0;
-  if (registry_.CreateKey(kHkeyLocalMachine, ServiceKeyPath(entry->name) + "\\Enum",
-                          kKeyAllAccess, &enum_key) == kErrorSuccess) {
+  if (registry_.CreateKey(kHkeyLocalMachine, ServiceKeyPath(entry->name) + "\\Enum", kKeyAllAccess,
+                          &enum_key) == kErrorSuccess) {
     SimRegistry::SaveBatch batch(registry_);
     SetText(registry_, enum_key, "0", "Root\\LEGACY_" + Upper(entry->name) + "\\0000");
     SetDword(registry_, enum_key, "Count", 1);

@@ -48,8 +48,7 @@ struct DeviceFaults {
 class SimDevices : public Devices {
  public:
   SimDevices(ServiceTable& table, SimRegistry& registry, Files& files,
-             drivers::KernelServices& kernel, bool nine_x, bool administrator,
-             DeviceFaults faults);
+             drivers::KernelServices& kernel, bool nine_x, bool administrator, DeviceFaults faults);
   ~SimDevices() override;
 
   Handle OpenSCManager(std::uint32_t access) override;
@@ -80,7 +79,7 @@ class SimDevices : public Devices {
   enum class Kind { kManager, kService, kDevice, kEvent };
   struct Object {
     Kind kind;
-    std::string service;  // service handles: lower-case name
+    std::string service;                       // service handles: lower-case name
     DriverKind driver = DriverKind::kHwgate4;  // device handles
   };
 

@@ -10,8 +10,8 @@
 #include "hwaccess/drivers/kernel_services.h"
 #include "sim/hardware/pci_bus.h"
 #include "sim/hardware/physical_memory.h"
-#include "sim/os/process_memory.h"
 #include "sim/hardware/sim_port_io.h"
+#include "sim/os/process_memory.h"
 
 namespace tunora::sim {
 

@@ -159,5 +159,4 @@ int RunScriptedProgram(UiScript script, std::ostream& transcript, std::ostream& 
   return code;
 }
 
-
 }  // namespace tunora::sim

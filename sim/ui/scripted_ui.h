@@ -87,7 +87,6 @@ class ScriptedUi : public Ui {
   std::size_t next_ = 0;
 };
 
-
 // The transcript's last line.
 void WriteExit(std::ostream& transcript, int code);
 

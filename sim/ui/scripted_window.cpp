@@ -177,8 +177,8 @@ void ScriptedSheet::Perform(const ScriptStep& step) {
         for (int i = 0; i < sheet_.page_count(); ++i) {
           tabs += (tabs.empty() ? "" : " ") + QuoteScriptString(sheet_.PageTitle(i));
         }
-        ui_.Fail(step, "the sheet has no tab " + QuoteScriptString(step.text) + " (its tabs: " +
-                           tabs + ")");
+        ui_.Fail(step, "the sheet has no tab " + QuoteScriptString(step.text) +
+                           " (its tabs: " + tabs + ")");
       }
       sheet_.SetActivePage(index);
       return;

@@ -196,7 +196,6 @@ UiScript ParseUiScript(std::string_view text, std::string_view file_name) {
   return script;
 }
 
-
 std::string QuoteScriptString(std::string_view text) {
   std::string quoted = "\"";
   for (const char c : text) {

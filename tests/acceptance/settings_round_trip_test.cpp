@@ -88,20 +88,19 @@ TEST_P(SettingsRoundTrip, EverySettingReadsBackAfterARebootWithTheSameDriverVers
 
 // The OpenGL preset's keys (and so the cache size's on 2000/XP) cover the
 // QX1, QX2 and NT 4 drivers only: the QX3 driver has neither.
-INSTANTIATE_TEST_SUITE_P(
-    Profiles, SettingsRoundTrip,
-    ::testing::Values(RoundTripCase{"win2000-qx2max", true, true},
-                      RoundTripCase{"win2000-qx2duo-only", true, true},
-                      RoundTripCase{"winxp-qx3", true, false},
-                      RoundTripCase{"nt4-qx2", false, true},
-                      RoundTripCase{"nt4-qx2-boardrecords", false, true},
-                      RoundTripCase{"win98-qx1", true, true},
-                      RoundTripCase{"winme-qx2e-qtv", true, true}),
-    [](const ::testing::TestParamInfo<RoundTripCase>& param_info) {
-      std::string name = param_info.param.profile;
-      for (char& ch : name) ch = ch == '-' ? '_' : ch;
-      return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Profiles, SettingsRoundTrip,
+                         ::testing::Values(RoundTripCase{"win2000-qx2max", true, true},
+                                           RoundTripCase{"win2000-qx2duo-only", true, true},
+                                           RoundTripCase{"winxp-qx3", true, false},
+                                           RoundTripCase{"nt4-qx2", false, true},
+                                           RoundTripCase{"nt4-qx2-boardrecords", false, true},
+                                           RoundTripCase{"win98-qx1", true, true},
+                                           RoundTripCase{"winme-qx2e-qtv", true, true}),
+                         [](const ::testing::TestParamInfo<RoundTripCase>& param_info) {
+                           std::string name = param_info.param.profile;
+                           for (char& ch : name) ch = ch == '-' ? '_' : ch;
+                           return name;
+                         });
 
 // Without an installed display driver every driver writer fails, and none
 // leaves a key behind that a later run would take for a driver.

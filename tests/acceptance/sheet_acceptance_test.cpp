@@ -171,8 +171,9 @@ TEST(Sheet, TweakTenTimesOnTheNtRoadThenExit) {
   TestMachine machine("win2000-qx2max");
   std::string script = "expect window 102\n";
   for (int press = 0; press < 10; ++press) {
-    script += "click 1004\nexpect window 129\ntab \"Clock Tweak\"\nexpect window 165\n"
-              "click 992\nexpect window 102\n";
+    script +=
+        "click 1004\nexpect window 129\ntab \"Clock Tweak\"\nexpect window 165\n"
+        "click 992\nexpect window 102\n";
   }
   script += "click 1003\n";
   const ProgramRun run = machine.RunTunora(script);

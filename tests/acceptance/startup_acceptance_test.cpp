@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-
 #include <nlohmann/json.hpp>
 
 #include "tests/acceptance/process.h"
@@ -113,14 +112,13 @@ TEST_P(Refusals, ShowTheirMessageAndEndWithTheirCode) {
 
 INSTANTIATE_TEST_SUITE_P(
     Profiles, Refusals,
-    ::testing::Values(
-        RefusalCase{"win95", "This platform is NOT supported!", "tunora", 1},
-        RefusalCase{"win2000-user",
-                    "WARNING!!! You do NOT have administrator priviliges on this "
-                    "machine.\\n\\nClick OK to Exit!",
-                    "tunora", 0},
-        RefusalCase{"win2000-safemode", "This utility cannot be used in Windows SafeMode!",
-                    "tunora", 0}),
+    ::testing::Values(RefusalCase{"win95", "This platform is NOT supported!", "tunora", 1},
+                      RefusalCase{"win2000-user",
+                                  "WARNING!!! You do NOT have administrator priviliges on this "
+                                  "machine.\\n\\nClick OK to Exit!",
+                                  "tunora", 0},
+                      RefusalCase{"win2000-safemode",
+                                  "This utility cannot be used in Windows SafeMode!", "tunora", 0}),
     [](const ::testing::TestParamInfo<RefusalCase>& param_info) {
       std::string name = param_info.param.profile;
       for (char& ch : name) ch = ch == '-' ? '_' : ch;
@@ -130,7 +128,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(NoCard, ShowsTheNoCardWindowAndEndsWithZero) {
   Machine machine("win2000-nocard");
   const ProcessResult run = machine.Run("expect window 151\nclick 1028\n");
-  EXPECT_EQ(run.out, "window 151 \"Quillex Tunora Tweak Utility\"\nclick 1028\nexit 0\n") << run.err;
+  EXPECT_EQ(run.out, "window 151 \"Quillex Tunora Tweak Utility\"\nclick 1028\nexit 0\n")
+      << run.err;
   EXPECT_EQ(run.exit_code, 0);
   // Neither driver stays: the bus-1 search found nothing to keep.
   EXPECT_FALSE(machine.HasFile("WINNT/System32/Drivers/hwgate4.sys"));
@@ -140,8 +139,8 @@ TEST(NoCard, ShowsTheNoCardWindowAndEndsWithZero) {
 
 TEST(MainWindow, ExitButtonAndAboutBox) {
   Machine machine("win2000-qx2max");
-  const ProcessResult run = machine.Run(
-      "expect window 102\nsysmenu 16\nexpect window 100\nclick 1\nclick 1003\n");
+  const ProcessResult run =
+      machine.Run("expect window 102\nsysmenu 16\nexpect window 100\nclick 1\nclick 1003\n");
   EXPECT_EQ(run.out,
             "window 102 \"Quillex Tunora Tweak Utility\"\nsysmenu 16\n"
             "window 100 \"About Quillex Tunora Tweak Utility\"\nclick 1\nclick 1003\nexit 0\n")

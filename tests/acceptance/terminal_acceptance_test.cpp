@@ -67,7 +67,7 @@ TEST(TerminalUi, SheetByKeysThenApplyAndRebootLater) {
   }
   for (int tab = 0; tab < 5; ++tab) tmux.Keys("C-PPage");
   ASSERT_TRUE(tmux.WaitFor("AGP Bus Speed")) << tmux.Screen();
-  tmux.Keys("Down");  // from Default to 1x AGP
+  tmux.Keys("Down");                                            // from Default to 1x AGP
   ASSERT_TRUE(tmux.WaitFor("\u25C9 1x AGP")) << tmux.Screen();  // the chosen radio's circle
   tmux.Keys("Tab Enter");  // Apply, the first of the sheet's buttons
   ASSERT_TRUE(tmux.WaitFor("You must reboot for your changes to take effect.")) << tmux.Screen();

@@ -77,12 +77,23 @@ TEST(PackageVersion, MajorFromTheFirstCharacterMinorFromTheThirdAndFourth) {
     int major, minor;
   };
   const Case cases[] = {
-      {"5.52.011", 5, 52}, {"5.70", 5, 70},   {"6.10.005", 6, 10}, {"4.51.013", 4, 51},
-      {"5.5", 5, 5},       {"5", 5, 0},       {"5.", 5, 0},        {"", 0, 0},
-      {"x.52", 0, 52},     {"5.x2", 5, 0},    {"5.5x", 5, 5},      {"abcd", 0, 0},
-      {"9.99.999", 9, 99}, {std::string("5.5\0\0", 5), 5, 5},
+      {"5.52.011", 5, 52},
+      {"5.70", 5, 70},
+      {"6.10.005", 6, 10},
+      {"4.51.013", 4, 51},
+      {"5.5", 5, 5},
+      {"5", 5, 0},
+      {"5.", 5, 0},
+      {"", 0, 0},
+      {"x.52", 0, 52},
+      {"5.x2", 5, 0},
+      {"5.5x", 5, 5},
+      {"abcd", 0, 0},
+      {"9.99.999", 9, 99},
+      {std::string("5.5\0\0", 5), 5, 5},
       // A digit in the fifth place is not part of the minor number.
-      {"5.521", 5, 52},    {"6.1059", 6, 10},
+      {"5.521", 5, 52},
+      {"6.1059", 6, 10},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("\"" + c.text + "\"");
@@ -104,7 +115,7 @@ class DriverVersion : public ::testing::Test {
     sim::SimProcess process(machine_, ui);
     Platform& base = process.platform();
     Platform platform{*registry_, base.devices, base.ports, base.memory,
-                      base.files, base.system,  ui,          base.wmi};
+                      base.files, base.system,  ui,         base.wmi};
     return ReadDriverVersion(platform);
   }
 
@@ -132,16 +143,16 @@ TEST_F(DriverVersion, DeviceZeroOfTheQx2Service) {
 }
 
 TEST_F(DriverVersion, OnlySubKeysBeginningWithDeviceZeroCount) {
-  const tunora::DriverVersion v = Read(Service("QX2") + Device("QX2", "Device0", "5.52.011") +
-                                      Device("QX2", "Device1", "6.10.005") +
-                                      Device("QX2", "Settings", "6.20.005"));
+  const tunora::DriverVersion v =
+      Read(Service("QX2") + Device("QX2", "Device0", "5.52.011") +
+           Device("QX2", "Device1", "6.10.005") + Device("QX2", "Settings", "6.20.005"));
   EXPECT_EQ(v.major, 5);
   EXPECT_EQ(v.minor, 52);
 }
 
 TEST_F(DriverVersion, LaterMatchingSubKeyOverrides) {
   const tunora::DriverVersion v = Read(Service("QX2") + Device("QX2", "Device0", "5.52.011") +
-                                      Device("QX2", "Device0x", "6.10.005"));
+                                       Device("QX2", "Device0x", "6.10.005"));
   EXPECT_EQ(v.major, 6);
   EXPECT_EQ(v.minor, 10);
 }
@@ -174,7 +185,7 @@ TEST_F(DriverVersion, FirstServiceKeyThatOpensInTheFixedOrder) {
   };
   const std::vector<std::string> order = {"QX1", "QX2", "QX2DUO", "QX3DUO", "qxg64"};
   const Case cases[] = {
-      {{"QX1", "QX2"}, 1},    {{"QX2", "QX2DUO"}, 2},  {{"QX2DUO", "QX3DUO"}, 3},
+      {{"QX1", "QX2"}, 1},      {{"QX2", "QX2DUO"}, 2}, {{"QX2DUO", "QX3DUO"}, 3},
       {{"QX3DUO", "qxg64"}, 4}, {{"qxg64"}, 5},         {{"QX2DUO", "qxg64", "QX1"}, 1},
   };
   for (const Case& c : cases) {
@@ -182,8 +193,8 @@ TEST_F(DriverVersion, FirstServiceKeyThatOpensInTheFixedOrder) {
     std::string text;
     for (const std::string& service : c.services) {
       const auto position = std::find(order.begin(), order.end(), service) - order.begin();
-      text += Service(service) +
-              Device(service, "Device0", std::to_string(position + 1) + ".60.001");
+      text +=
+          Service(service) + Device(service, "Device0", std::to_string(position + 1) + ".60.001");
     }
     const tunora::DriverVersion v = Read(text);
     EXPECT_EQ(v.major, c.expected_major);
@@ -214,8 +225,8 @@ TEST_F(DriverVersion, NoServiceKeyIsReportedAndGivesZero) {
   EXPECT_EQ(v.major, 0);
   EXPECT_EQ(v.minor, 0);
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0], (FakeUi::Message{"Error2: Unable to find driver version", "tunora",
-                                             kMbOk}));
+  EXPECT_EQ(ui.messages[0],
+            (FakeUi::Message{"Error2: Unable to find driver version", "tunora", kMbOk}));
 }
 
 // ---- the main window on its own ------------------------------------------------------
@@ -302,8 +313,8 @@ struct RoadCase {
 
 std::vector<RoadCase> RoadCases() {
   std::vector<RoadCase> cases;
-  cases.push_back({"win2000-qx2max", Builtin("win2000-qx2max"), "Windows 2000",
-                   "Quillex Solace QX2 DUO MAX"});
+  cases.push_back(
+      {"win2000-qx2max", Builtin("win2000-qx2max"), "Windows 2000", "Quillex Solace QX2 DUO MAX"});
   cases.push_back({"winxp-qx3", Builtin("winxp-qx3"), "Windows XP", "Quillex Solace QX3"});
   cases.push_back({"nt4-qx2", Builtin("nt4-qx2"), "Windows NT", "Quillex Solace QX2"});
   cases.push_back({"win98-qx1", Builtin("win98-qx1"), "Windows 98", "Quillex Vireo QX1"});
@@ -315,36 +326,41 @@ std::vector<RoadCase> RoadCases() {
     change(profile);
     cases.push_back({what, std::move(profile), platform_text, card_name});
   };
-  modified("NT 6.0", [](sim::Profile& p) { p.version.major = 6; }, "Windows NT",
-           "Quillex Solace QX2 DUO MAX");
-  modified("XP with a QX2 of unlisted subsystem",
-           [](sim::Profile& p) {
-             p.version.minor = 1;
-             MakersBoard(p).subsystem_id = 0x1234;
-           },
-           "Windows XP", "QX2 or QX2E ???");
-  modified("ME with a QMS board",
-           [](sim::Profile& p) {
-             p.version = {kVerPlatformWin32Windows, 4, 90, 3000, " "};
-             MakersBoard(p).device_id = 0x0521;
-             MakersBoard(p).subsystem_id = 0xDBD8;
-           },
-           "Windows ME", "Quillex QX1 QMS DUAL PCI");
-  modified("2000 with an unlisted QX3",
-           [](sim::Profile& p) {
-             MakersBoard(p).device_id = 0x2527;
-             MakersBoard(p).subsystem_id = 0x0F80;
-           },
-           "Windows 2000", "QX3 ???");
-  modified("98 with a QX1 PCI board on bus 0",
-           [](sim::Profile& p) {
-             p.version = {kVerPlatformWin32Windows, 4, 10, 2222, " A "};
-             MakersBoard(p).bus = 0;
-             MakersBoard(p).device = 14;
-             MakersBoard(p).device_id = 0x0520;
-             MakersBoard(p).subsystem_id = 0xFF04;
-           },
-           "Windows 98", "Quillex QX1 Parlay PCI");
+  modified(
+      "NT 6.0", [](sim::Profile& p) { p.version.major = 6; }, "Windows NT",
+      "Quillex Solace QX2 DUO MAX");
+  modified(
+      "XP with a QX2 of unlisted subsystem",
+      [](sim::Profile& p) {
+        p.version.minor = 1;
+        MakersBoard(p).subsystem_id = 0x1234;
+      },
+      "Windows XP", "QX2 or QX2E ???");
+  modified(
+      "ME with a QMS board",
+      [](sim::Profile& p) {
+        p.version = {kVerPlatformWin32Windows, 4, 90, 3000, " "};
+        MakersBoard(p).device_id = 0x0521;
+        MakersBoard(p).subsystem_id = 0xDBD8;
+      },
+      "Windows ME", "Quillex QX1 QMS DUAL PCI");
+  modified(
+      "2000 with an unlisted QX3",
+      [](sim::Profile& p) {
+        MakersBoard(p).device_id = 0x2527;
+        MakersBoard(p).subsystem_id = 0x0F80;
+      },
+      "Windows 2000", "QX3 ???");
+  modified(
+      "98 with a QX1 PCI board on bus 0",
+      [](sim::Profile& p) {
+        p.version = {kVerPlatformWin32Windows, 4, 10, 2222, " A "};
+        MakersBoard(p).bus = 0;
+        MakersBoard(p).device = 14;
+        MakersBoard(p).device_id = 0x0520;
+        MakersBoard(p).subsystem_id = 0xFF04;
+      },
+      "Windows 98", "Quillex QX1 Parlay PCI");
   return cases;
 }
 
@@ -371,9 +387,9 @@ TEST(WholeRun, MissingDriverVersionIsReportedAndTheRunGoesOn) {
   // The display driver's service key is gone; everything else stays.
   const std::string marker = "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2";
   profile.registry = profile.registry.substr(0, profile.registry.find(marker)) + "\n";
-  const ProgramRun run = RunOn(profile,
-                               "expect message \"Error2: Unable to find driver version\"\n" +
-                                   std::string(kShowAndExit));
+  const ProgramRun run =
+      RunOn(profile, "expect message \"Error2: Unable to find driver version\"\n" +
+                         std::string(kShowAndExit));
   EXPECT_EQ(run.exit_code, 0) << run.transcript << run.errors;
   EXPECT_TRUE(Contains(run.transcript,
                        "message \"Error2: Unable to find driver version\" caption \"tunora\"\n"))
@@ -397,7 +413,8 @@ TEST(WholeRun, AboutBoxReturnsToTheMainWindow) {
 }
 
 TEST(WholeRun, ExitAndEscapeEndWithZero) {
-  for (const char* script : {"expect window 102\nclick 1003\n", "expect window 102\nkey escape\n"}) {
+  for (const char* script :
+       {"expect window 102\nclick 1003\n", "expect window 102\nkey escape\n"}) {
     SCOPED_TRACE(script);
     for (const char* profile : {"win2000-qx2max", "win98-qx1"}) {
       const ProgramRun run = RunOn(Builtin(profile), script);
@@ -412,7 +429,8 @@ TEST(WholeRun, NoCardWindowEndsWithZeroWhicheverWayItCloses) {
   sim::Profile ninex = Builtin("win98-qx1");
   ninex.pci.pop_back();  // the maker's board
   for (const sim::Profile& profile : {Builtin("win2000-nocard"), ninex}) {
-    for (const char* script : {"expect window 151\nclick 1028\n", "expect window 151\nkey escape\n"}) {
+    for (const char* script :
+         {"expect window 151\nclick 1028\n", "expect window 151\nkey escape\n"}) {
       SCOPED_TRACE(profile.name + ": " + script);
       const ProgramRun run = RunOn(profile, script);
       EXPECT_EQ(run.exit_code, 0) << run.transcript << run.errors;
@@ -440,38 +458,43 @@ std::vector<RefusalCase> RefusalCases() {
   const char* unknown = "This platfrom is not supported!";
   std::vector<RefusalCase> cases;
   cases.push_back({"Windows 95", Builtin("win95"), "This platform is NOT supported!", "tunora", 1});
-  const auto modified = [&](const char* what, auto change, const char* message,
-                            const char* caption, int exit_code) {
+  const auto modified = [&](const char* what, auto change, const char* message, const char* caption,
+                            int exit_code) {
     sim::Profile profile = Builtin(sim::kDefaultProfile);
     change(profile);
     cases.push_back({what, std::move(profile), message, caption, exit_code});
   };
-  modified("platform id 0", [](sim::Profile& p) { p.version.platform_id = 0; }, unknown,
-           "TUNORA_UTIL ERROR!!!", 0);
-  modified("platform id 3", [](sim::Profile& p) { p.version.platform_id = 3; }, unknown,
-           "TUNORA_UTIL ERROR!!!", 0);
-  modified("NT 5.2", [](sim::Profile& p) { p.version.minor = 2; }, unknown,
-           "TUNORA_UTIL ERROR!!!", 0);
+  modified(
+      "platform id 0", [](sim::Profile& p) { p.version.platform_id = 0; }, unknown,
+      "TUNORA_UTIL ERROR!!!", 0);
+  modified(
+      "platform id 3", [](sim::Profile& p) { p.version.platform_id = 3; }, unknown,
+      "TUNORA_UTIL ERROR!!!", 0);
+  modified(
+      "NT 5.2", [](sim::Profile& p) { p.version.minor = 2; }, unknown, "TUNORA_UTIL ERROR!!!", 0);
   cases.push_back({"not an administrator", Builtin("win2000-user"), admin_warning, "tunora", 0});
-  modified("NT 4 without administrator rights",
-           [](sim::Profile& p) {
-             p.version.major = 4;
-             p.administrator = false;
-           },
-           admin_warning, "tunora", 0);
+  modified(
+      "NT 4 without administrator rights",
+      [](sim::Profile& p) {
+        p.version.major = 4;
+        p.administrator = false;
+      },
+      admin_warning, "tunora", 0);
   cases.push_back({"2000 in safe mode", Builtin("win2000-safemode"), safe_mode, "tunora", 0});
-  modified("NT 4 in safe mode",
-           [](sim::Profile& p) {
-             p.version.major = 4;
-             p.clean_boot = 1;
-           },
-           safe_mode, "tunora", 0);
-  modified("safe mode without administrator rights: the rights come first",
-           [](sim::Profile& p) {
-             p.clean_boot = 2;
-             p.administrator = false;
-           },
-           admin_warning, "tunora", 0);
+  modified(
+      "NT 4 in safe mode",
+      [](sim::Profile& p) {
+        p.version.major = 4;
+        p.clean_boot = 1;
+      },
+      safe_mode, "tunora", 0);
+  modified(
+      "safe mode without administrator rights: the rights come first",
+      [](sim::Profile& p) {
+        p.clean_boot = 2;
+        p.administrator = false;
+      },
+      admin_warning, "tunora", 0);
   return cases;
 }
 
@@ -481,9 +504,8 @@ TEST(WholeRun, Refusals) {
     const std::string quoted = sim::QuoteScriptString(c.message);
     const ProgramRun run = RunOn(c.profile, "expect message " + quoted + "\n");
     EXPECT_EQ(run.exit_code, c.exit_code) << run.transcript << run.errors;
-    EXPECT_TRUE(Contains(run.transcript,
-                         "message " + quoted + " caption " + sim::QuoteScriptString(c.caption) +
-                             "\n"))
+    EXPECT_TRUE(Contains(run.transcript, "message " + quoted + " caption " +
+                                             sim::QuoteScriptString(c.caption) + "\n"))
         << run.transcript;
     EXPECT_FALSE(Contains(run.transcript, "window ")) << run.transcript;
     EXPECT_TRUE(run.transcript.ends_with("exit " + std::to_string(c.exit_code) + "\n"))

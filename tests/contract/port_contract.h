@@ -128,10 +128,10 @@ inline std::vector<std::string> CheckRegistry(Registry& registry) {
 inline std::vector<std::string> CheckFiles(Files& files) {
   Failures f;
   const std::string windows = files.WindowsDirectory();
-  f.Check(windows.size() > 3 && (windows[0] == 'C' || windows[0] == 'c') &&
-              windows.substr(1, 2) == ":\\" && windows.back() != '\\',
-          "the Windows directory is a path on C: without a trailing backslash: \"" + windows +
-              "\"");
+  f.Check(
+      windows.size() > 3 && (windows[0] == 'C' || windows[0] == 'c') &&
+          windows.substr(1, 2) == ":\\" && windows.back() != '\\',
+      "the Windows directory is a path on C: without a trailing backslash: \"" + windows + "\"");
   const std::string path = "c:\\tunora-contract.bin";
   const std::string bytes("line\r\n\0binary\xff", 14);
   files.DeleteFile(path);

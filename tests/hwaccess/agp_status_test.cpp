@@ -1,10 +1,11 @@
 // The AGP facts the start-up scan reads from the host bridge and the card,
 // and the texts the AGP page makes of them.
+#include "hwaccess/agp_status.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "hwaccess/agp_status.h"
 #include "hwaccess/pci_scan.h"
 #include "tests/hwaccess/bus_config_space.h"
 
@@ -22,8 +23,8 @@ Texts TextsOf(const AgpStatus& status) {
 }
 
 void PrintTo(const Texts& t, std::ostream* out) {
-  *out << '"' << t.version << "\" \"" << t.max_chipset << "\" \"" << t.chipset << "\" \""
-       << t.card << "\" \"" << t.side_band << '"';
+  *out << '"' << t.version << "\" \"" << t.max_chipset << "\" \"" << t.chipset << "\" \"" << t.card
+       << "\" \"" << t.side_band << '"';
 }
 
 struct ScanRig {
@@ -52,8 +53,8 @@ sim::PciDevice Bridge(std::uint16_t vendor, std::uint16_t device, std::uint32_t 
 
 struct AgpCase {
   const char* what;
-  std::uint32_t capability;  // register 0xA0
-  std::uint32_t command;     // register 0xA8
+  std::uint32_t capability;    // register 0xA0
+  std::uint32_t command;       // register 0xA8
   std::uint32_t card_command;  // the card's register 0xF8
   int version, chipset_rate;
   std::uint32_t side_band;
@@ -62,32 +63,107 @@ struct AgpCase {
 };
 
 const AgpCase kAgpCases[] = {
-    {"version 2, bits 2, 8 and 9", 0x00200002, 0x00000304, 0x4, 2, 4, 0x200, 4,
+    {"version 2, bits 2, 8 and 9",
+     0x00200002,
+     0x00000304,
+     0x4,
+     2,
+     4,
+     0x200,
+     4,
      {"Version 2", "4x", "4x", "4x", "ON"}},
-    {"version 1, bits 2 and 8: bit 2 needs version 2", 0x00100002, 0x00000104, 0x2, 1, 1, 0, 2,
+    {"version 1, bits 2 and 8: bit 2 needs version 2",
+     0x00100002,
+     0x00000104,
+     0x2,
+     1,
+     1,
+     0,
+     2,
      {"Version 1", "2x", "1x", "2x", "OFF"}},
-    {"version 1, bit 1", 0x00100002, 0x00000002, 0x1, 1, 2, 0, 1,
+    {"version 1, bit 1",
+     0x00100002,
+     0x00000002,
+     0x1,
+     1,
+     2,
+     0,
+     1,
      {"Version 1", "2x", "2x", "1x", "OFF"}},
-    {"version 1, bit 0", 0x00100002, 0x00000201, 0x3, 1, 1, 0x200, 2,
+    {"version 1, bit 0",
+     0x00100002,
+     0x00000201,
+     0x3,
+     1,
+     1,
+     0x200,
+     2,
      {"Version 1", "2x", "1x", "2x", "ON"}},
-    {"version 1, bits 0 to 2", 0x00100002, 0x00000007, 0x7, 1, 2, 0, 4,
+    {"version 1, bits 0 to 2",
+     0x00100002,
+     0x00000007,
+     0x7,
+     1,
+     2,
+     0,
+     4,
      {"Version 1", "2x", "2x", "4x", "OFF"}},
-    {"version 2, bits 0 and 1", 0x00200002, 0x00000003, 0x5, 2, 2, 0, 4,
+    {"version 2, bits 0 and 1",
+     0x00200002,
+     0x00000003,
+     0x5,
+     2,
+     2,
+     0,
+     4,
      {"Version 2", "4x", "2x", "4x", "OFF"}},
-    {"version 2, bits 0 to 2", 0x00200002, 0x00000207, 0x6, 2, 4, 0x200, 4,
+    {"version 2, bits 0 to 2",
+     0x00200002,
+     0x00000207,
+     0x6,
+     2,
+     4,
+     0x200,
+     4,
      {"Version 2", "4x", "4x", "4x", "ON"}},
-    {"version 2, no rate bit", 0x00200000, 0x00000200, 0x1, 2, 1, 0x200, 1,
+    {"version 2, no rate bit",
+     0x00200000,
+     0x00000200,
+     0x1,
+     2,
+     1,
+     0x200,
+     1,
      {"Version 2", "4x", "1x", "1x", "ON"}},
-    {"a PCI card: register 0xF8 reads zero", 0x00200002, 0x00000304, 0x0, 2, 4, 0x200, 0,
+    {"a PCI card: register 0xF8 reads zero",
+     0x00200002,
+     0x00000304,
+     0x0,
+     2,
+     4,
+     0x200,
+     0,
      {"Version 2", "4x", "4x", "NA", "ON"}},
-    {"card register without rate bits", 0x00100002, 0x00000002, 0x300, 1, 2, 0, 0,
+    {"card register without rate bits",
+     0x00100002,
+     0x00000002,
+     0x300,
+     1,
+     2,
+     0,
+     0,
      {"Version 1", "2x", "2x", "NA", "OFF"}},
-    {"version 0", 0x00000002, 0x00000207, 0x4, 0, 1, 0x200, 4,
+    {"version 0", 0x00000002, 0x00000207, 0x4, 0, 1, 0x200, 4, {"NA", "NA", "NA", "NA", "NA"}},
+    {"no AGP capability",
+     0xFFFFFFFF,
+     0x00000304,
+     0x4,
+     -1,
+     1,
+     0x200,
+     4,
      {"NA", "NA", "NA", "NA", "NA"}},
-    {"no AGP capability", 0xFFFFFFFF, 0x00000304, 0x4, -1, 1, 0x200, 4,
-     {"NA", "NA", "NA", "NA", "NA"}},
-    {"revision 3", 0x00300002, 0x00000307, 0x4, -1, 1, 0x200, 4,
-     {"NA", "NA", "NA", "NA", "NA"}},
+    {"revision 3", 0x00300002, 0x00000307, 0x4, -1, 1, 0x200, 4, {"NA", "NA", "NA", "NA", "NA"}},
 };
 
 TEST(AgpStatusTable, ScanReadsAndPageTexts) {
@@ -181,17 +257,12 @@ struct OverrideCase {
 };
 
 const OverrideCase kOverrideCases[] = {
-    {0x8086, 0x1130, 0x00000001, 1},
-    {0x8086, 0x1130, 0x00000000, 0},
-    {0x8086, 0x2500, 0x00000001, 1},
-    {0x8086, 0x2500, 0x00000000, 0},
+    {0x8086, 0x1130, 0x00000001, 1},      {0x8086, 0x1130, 0x00000000, 0},
+    {0x8086, 0x2500, 0x00000001, 1},      {0x8086, 0x2500, 0x00000000, 0},
     {0x8086, 0x2500, 0xFFFFFFFE, 0},  // only bit 0 counts
-    {0x8086, 0x2500, 0x00000003, 1},
-    {0x8086, 0x7190, 0x00000001, 0xFFFF},
-    {0x8086, 0x1131, 0x00000001, 0xFFFF},
-    {0x8086, 0x2501, 0x00000001, 0xFFFF},
-    {0x8087, 0x2500, 0x00000001, 0xFFFF},
-    {0x10B9, 0x1130, 0x00200003, 0xFFFF},
+    {0x8086, 0x2500, 0x00000003, 1},      {0x8086, 0x7190, 0x00000001, 0xFFFF},
+    {0x8086, 0x1131, 0x00000001, 0xFFFF}, {0x8086, 0x2501, 0x00000001, 0xFFFF},
+    {0x8087, 0x2500, 0x00000001, 0xFFFF}, {0x10B9, 0x1130, 0x00200003, 0xFFFF},
 };
 
 TEST(AgpOverride, OnlyTheTwoChipsetsReadBitZeroOfRegisterB0) {

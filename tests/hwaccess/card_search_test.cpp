@@ -490,7 +490,8 @@ TEST_F(BoardCount, BoardsOutsideTheTableAreNotCounted) {
       {0x0525, 0xDBD8}, {0x0520, 0xFF02}, {0x0519, 0xFF03}, {0x0521, 0x0D40},
   };
   std::uint8_t d = 0;
-  for (const auto& [device_id, subsystem] : boards) bus.Attach(2, d++, MakerBoard(device_id, subsystem));
+  for (const auto& [device_id, subsystem] : boards)
+    bus.Attach(2, d++, MakerBoard(device_id, subsystem));
   bus.Attach(3, 0, ForeignDevice(0x5333, 0x0525, 0x217D));  // the maker's ids, another vendor
   bus.Attach(255, 0, MakerBoard(0x0525, 0x217D));           // bus 255 is not walked
   EXPECT_TRUE(WalkBoards(config).empty());

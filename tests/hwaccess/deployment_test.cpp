@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "hwaccess/deploy.h"
 #include "hwaccess/config_access.h"
+#include "hwaccess/deploy.h"
 #include "hwaccess/scans.h"
 #include "sim/machine/sim_process.h"
 #include "tests/hwaccess/bus_config_space.h"
@@ -30,10 +30,14 @@ struct Process {
   explicit Process(sim::Machine& machine)
       : sim_process(machine, ui),
         devices(sim_process.devices()),
-        platform{sim_process.platform().registry, devices,
-                 sim_process.platform().ports,    sim_process.platform().memory,
-                 sim_process.platform().files,    sim_process.platform().system,
-                 ui,                              sim_process.platform().wmi},
+        platform{sim_process.platform().registry,
+                 devices,
+                 sim_process.platform().ports,
+                 sim_process.platform().memory,
+                 sim_process.platform().files,
+                 sim_process.platform().system,
+                 ui,
+                 sim_process.platform().wmi},
         hw{platform, TunoraDrivers()} {}
 
   bool FileExists(DriverKind kind) {
@@ -75,13 +79,16 @@ std::string LeftoverHwgate2Tree(const std::string& windows_dir) {
   std::string image = windows_dir + "\\System32\\Drivers\\hwgate2.sys";
   std::string escaped;
   for (char c : image) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-  return key + "]\n\"Type\"=dword:00000002\n\"Start\"=dword:00000004\n"
-               "\"ErrorControl\"=dword:00000000\n\"ImagePath\"=\"" + escaped + "\"\n"
-               "\"DisplayName\"=\"hwgate2\"\n\"Stale\"=\"from the last run\"\n" +
+  return key +
+         "]\n\"Type\"=dword:00000002\n\"Start\"=dword:00000004\n"
+         "\"ErrorControl\"=dword:00000000\n\"ImagePath\"=\"" +
+         escaped +
+         "\"\n"
+         "\"DisplayName\"=\"hwgate2\"\n\"Stale\"=\"from the last run\"\n" +
          key + "\\Enum]\n\"0\"=\"Root\\\\LEGACY_HWGATE2\\\\0000\"\n\"Count\"=dword:00000001\n" +
-         key + "\\Security]\n\"Security\"=hex:01,00,14,80\n" +
-         key + "\\Parameters]\n\"Old\"=dword:00000001\n" +
-         key + "\\Performance]\n\"Library\"=\"none.dll\"\n";
+         key + "\\Security]\n\"Security\"=hex:01,00,14,80\n" + key +
+         "\\Parameters]\n\"Old\"=dword:00000001\n" + key +
+         "\\Performance]\n\"Library\"=\"none.dll\"\n";
 }
 
 class NtStartUpScan : public ::testing::Test {
@@ -403,9 +410,9 @@ TEST(Hwgate4Deployment, DevicesOpenForAdministratorsOnly) {
   const auto open = [&](bool administrator) {
     sim::SimDevices devices(machine.services(), machine.registry(), files, kernel, false,
                             administrator, machine.device_faults());
-    const Handle device = devices.CreateFile("\\\\.\\hwgate4", kGenericRead | kGenericWrite,
-                                             kFileShareRead | kFileShareWrite, kOpenExisting,
-                                             kFileFlagOverlapped);
+    const Handle device =
+        devices.CreateFile("\\\\.\\hwgate4", kGenericRead | kGenericWrite,
+                           kFileShareRead | kFileShareWrite, kOpenExisting, kFileFlagOverlapped);
     return std::pair(device != kInvalidHandleValue, devices.GetLastError());
   };
   EXPECT_EQ(open(false), std::pair(false, kLastErrorAccessDenied));
@@ -566,8 +573,8 @@ sim::Profile WithBiosText(const std::string& builtin, const std::string& text) {
 TEST(BiosVersionText, NtRoad) {
   // The machine's ROM carries the text in parentheses; a ")" inside it
   // splits it into two groups.
-  for (const auto& [text, expected] : {std::pair<std::string, std::string>{"V3.0.021", "V3.0.021"},
-                                       {"V1.2) and (A", "V1.2A"}}) {
+  for (const auto& [text, expected] :
+       {std::pair<std::string, std::string>{"V3.0.021", "V3.0.021"}, {"V1.2) and (A", "V1.2A"}}) {
     SCOPED_TRACE(text);
     TestMachine test_machine(WithBiosText("win2000-qx2max", text));
     sim::Machine machine(test_machine.dir());
@@ -582,8 +589,8 @@ TEST(BiosVersionText, NtRoad) {
 }
 
 TEST(BiosVersionText, NineXRoad) {
-  for (const auto& [text, expected] : {std::pair<std::string, std::string>{"V1.9.007B", "V1.9.007B"},
-                                       {"V1.2) and (A", "V1.2A"}}) {
+  for (const auto& [text, expected] :
+       {std::pair<std::string, std::string>{"V1.9.007B", "V1.9.007B"}, {"V1.2) and (A", "V1.2A"}}) {
     SCOPED_TRACE(text);
     TestMachine test_machine(WithBiosText("win98-qx1", text));
     sim::Machine machine(test_machine.dir());

@@ -22,10 +22,14 @@ TEST(PciConfigAddress, FollowsMechanismOne) {
     std::uint32_t address;
   };
   const Case cases[] = {
-      {0, 0, 0x00, 0x80000000u},    {1, 0, 0x40, 0x80010040u},  {1, 3, 0x2C, 0x8001182Cu},
-      {254, 31, 0xFC, 0x80FEF8FCu}, {0, 32, 0x00, 0x80000000u},  // only the low five bits of the
-                                                                 // device count
-      {2, 0x25, 0x54, 0x80022854u}, {0, 0, 0x03, 0x80000003u},   // the register goes in unchanged
+      {0, 0, 0x00, 0x80000000u},
+      {1, 0, 0x40, 0x80010040u},
+      {1, 3, 0x2C, 0x8001182Cu},
+      {254, 31, 0xFC, 0x80FEF8FCu},
+      {0, 32, 0x00, 0x80000000u},  // only the low five bits of the
+                                   // device count
+      {2, 0x25, 0x54, 0x80022854u},
+      {0, 0, 0x03, 0x80000003u},  // the register goes in unchanged
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "bus " << int{c.bus} << " device " << int{c.device}

@@ -66,7 +66,9 @@ class RecordingDevices : public Devices {
   Handle CreateEvent(bool manual_reset, bool initial_state) override {
     return Note("CreateEvent", inner_.CreateEvent(manual_reset, initial_state));
   }
-  bool CloseHandle(Handle handle) override { return Note("CloseHandle", inner_.CloseHandle(handle)); }
+  bool CloseHandle(Handle handle) override {
+    return Note("CloseHandle", inner_.CloseHandle(handle));
+  }
   std::uint32_t GetLastError() override { return inner_.GetLastError(); }
 
   // How many calls begin with `prefix`.

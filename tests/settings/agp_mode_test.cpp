@@ -77,8 +77,8 @@ TEST(WriteAgpMode, Win2kNoRecordOfOursRefreshesEveryExistingCopy) {
                       kWin2k570);
   EXPECT_EQ(WriteAgpMode(machine.context, kAgp4x), kWriteOk);
   const std::string device0 = std::string(kQx2) + "\\Device0";
-  for (const char* name : {"D00.Qxg.AGPFlags", "D05.Qxg.AGPFlags", "D99.Qxg.AGPFlags",
-                           "Qxg.AGPFlags"}) {
+  for (const char* name :
+       {"D00.Qxg.AGPFlags", "D05.Qxg.AGPFlags", "D99.Qxg.AGPFlags", "Qxg.AGPFlags"}) {
     SCOPED_TRACE(name);
     EXPECT_EQ(machine.Data(device0, name), std::string("\x04\0\0\0", 4));
   }
@@ -96,7 +96,8 @@ TEST(WriteAgpMode, ModesAsBytes) {
                                    {kAgp4x, std::string("\x04\0\0\0", 4)}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mode);
-    TestMachine machine("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n\n");
+    TestMachine machine(
+        "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n\n");
     EXPECT_EQ(WriteAgpMode(machine.context, c.mode), kWriteOk);
     EXPECT_EQ(machine.Data("System\\CurrentControlSet\\Services\\QX2\\Device0", "Qxg.AGPFlags"),
               c.bytes);
@@ -112,16 +113,18 @@ TEST(WriteAgpMode, FailsWhenNoDeviceKeyIsReached) {
   const std::vector<Case> cases = {
       {"no service", "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Tcpip]\n\n",
        kWin2k570},
-      {"service without sub-keys", "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2]\n\n",
-       kWin2k570},
-      {"family without a search", "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n\n",
+      {"service without sub-keys",
+       "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2]\n\n", kWin2k570},
+      {"family without a search",
+       "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n\n",
        {kPlatformWin2kXp, kFamilyFarview, {5, 70}}},
       {"not an administrator",
        "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n\n",
        {kPlatformWin2kXp, kFamilyQx2, {}, false}},
-      {"NT 4 without qxg64", "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n\n",
-       kNt4Qx2},
-      {"98 without an instance", "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display]\n\n",
+      {"NT 4 without qxg64",
+       "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n\n", kNt4Qx2},
+      {"98 without an instance",
+       "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display]\n\n",
        {kPlatform9x, kFamilyQx2, {}}},
   };
   for (const Case& c : cases) {
@@ -161,7 +164,8 @@ TEST(WriteAgpMode, Nt4DropsChipsetOverridesFirst) {
 )",
                       kNt4Qx2);
   EXPECT_EQ(WriteAgpMode(machine.context, kAgpDefault), kWriteOk);
-  EXPECT_EQ(machine.Export(kQxg64), Reg(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\qxg64]
+  EXPECT_EQ(machine.Export(kQxg64),
+            Reg(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\qxg64]
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\qxg64\Device0]
 "Other"=dword:00000007
@@ -252,10 +256,14 @@ TEST(ReadAgpMode, WrittenModesReadBack) {
     std::int32_t written, read;
   };
   const std::vector<Case> cases = {
-      {kWin2k570, kAgpDefault, kAgpDefault}, {kWin2k570, kAgp1x, kAgp1x},
-      {kWin2k570, kAgp2x, kAgp2x},           {kWin2k570, kAgp4x, kAgpDefault},
-      {kNt4Qx2, kAgp4x, kAgp4x},             {{kPlatformNt4, kFamilyQx1Agp, {}}, kAgp4x, kAgpDefault},
-      {kNt4Qx2, kAgp1x, kAgp1x},             {kNt4Qx2, kAgpDefault, kAgpDefault},
+      {kWin2k570, kAgpDefault, kAgpDefault},
+      {kWin2k570, kAgp1x, kAgp1x},
+      {kWin2k570, kAgp2x, kAgp2x},
+      {kWin2k570, kAgp4x, kAgpDefault},
+      {kNt4Qx2, kAgp4x, kAgp4x},
+      {{kPlatformNt4, kFamilyQx1Agp, {}}, kAgp4x, kAgpDefault},
+      {kNt4Qx2, kAgp1x, kAgp1x},
+      {kNt4Qx2, kAgpDefault, kAgpDefault},
       {{kPlatform9x, kFamilyQx2, {}}, kAgp4x, kAgp4x},
       {{kPlatform9x, kFamilyQx2, {}}, kAgpDefault, kAgpDefault},
   };
@@ -279,7 +287,8 @@ TEST(ReadAgpMode, WrittenModesReadBack) {
 }
 
 // Windows 98/ME.
-constexpr const char* k9xTwoMakers = R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000]
+constexpr const char* k9xTwoMakers =
+    R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000]
 "DriverDesc"="Quillex Solace QX2 DUO MAX"
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000\Settings\CPU]
@@ -334,7 +343,8 @@ TEST(WriteAgpMode, On9xEachModesTexts) {
                                    {kAgp1x, std::string("0\0", 2), "<absent>"},
                                    {kAgp2x, std::string("-1\0", 3), "<absent>"},
                                    {kAgp4x, std::string("-2\0", 3), "<absent>"}};
-  const std::string cpu = "System\\CurrentControlSet\\Services\\Class\\Display\\0000\\Settings\\CPU";
+  const std::string cpu =
+      "System\\CurrentControlSet\\Services\\Class\\Display\\0000\\Settings\\CPU";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mode);
     TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000]
@@ -380,7 +390,8 @@ TEST(ReadAgpMode, On9xTheFallbackWins) {
 
 // Another maker's instance is never read; of the maker's, the last wins.
 TEST(ReadAgpMode, On9xLastInstanceWins) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000\Settings\CPU]
+  TestMachine machine(
+      R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000\Settings\CPU]
 "AGPFlags"="0"
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000]
@@ -399,7 +410,7 @@ TEST(ReadAgpMode, On9xLastInstanceWins) {
 "AGPFlags"="-2"
 
 )",
-                      {kPlatform9x, kFamilyQx2, {}});
+      {kPlatform9x, kFamilyQx2, {}});
   EXPECT_EQ(ReadOnly(machine, [&] { return ReadAgpMode(machine.context); }), kAgp2x);
 }
 

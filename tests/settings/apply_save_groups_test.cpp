@@ -18,7 +18,8 @@ TEST(ApplySaveGroups, TheHiveIsSavedOncePerWriter) {
   const sim::Profile profile = testing::Builtin("win2000-qx2max");
   sim::SimRegistry registry(sim::ParseRegedit4(profile.registry), true, file);
   FakeUi ui;
-  const SettingsContext context{registry, ui, kPlatformWin2kXp, kFamilyQx2, 0x0525, 0x217D, {5, 82}};
+  const SettingsContext context{registry, ui,     kPlatformWin2kXp, kFamilyQx2,
+                                0x0525,   0x217D, {5, 82}};
 
   SettingState state;
   state.current.agp_mode = 2;

@@ -26,7 +26,8 @@ std::string Win2kValues(std::string_view data) {
     lines += "\"" + std::string(name) + "\"=" + std::string(data) + "\n";
   }
   return "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2\\Device0]\n"
-         "\"D00\"=hex:25,05,00,00,00,00,7d,21\n" + lines + "\n";
+         "\"D00\"=hex:25,05,00,00,00,00,7d,21\n" +
+         lines + "\n";
 }
 
 SettingValues Defaults2000New() {
@@ -55,11 +56,12 @@ TEST(BadRegistryData, ValuesLongerThanTheBufferDoNotRead) {
   TestMachine machine(Win2kValues("hex:01,00,00,00,00"), {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
   EXPECT_EQ(ReadAll(machine), Defaults2000New());
   EXPECT_EQ(ReadOnly(machine, [&] { return ReadMultitexturing(machine.context); }), 0);
-  TestMachine huge(Win2kValues("hex(7):" + [] {
-                     std::string bytes;
-                     for (int i = 0; i < 4096; ++i) bytes += i ? ",01" : "01";
-                     return bytes;
-                   }()),
+  TestMachine huge(Win2kValues("hex(7):" +
+                               [] {
+                                 std::string bytes;
+                                 for (int i = 0; i < 4096; ++i) bytes += i ? ",01" : "01";
+                                 return bytes;
+                               }()),
                    {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
   EXPECT_EQ(ReadAll(huge), Defaults2000New());
 }
@@ -71,7 +73,7 @@ TEST(BadRegistryData, ValuesOfTheWrongTypeAreReadByTheirBytes) {
     const char* data;
     SettingValues expected;
   };
-  SettingValues as_text_one = Defaults2000New();  // "1" is 31 00: no choice
+  SettingValues as_text_one = Defaults2000New();   // "1" is 31 00: no choice
   as_text_one.subimage_cache_kb = 0;               // 0x31 bytes = 0 KB
   SettingValues as_dword_one = Defaults2000New();  // 01 00 00 00 in every value
   as_dword_one.agp_mode = kAgp1x;
@@ -85,10 +87,8 @@ TEST(BadRegistryData, ValuesOfTheWrongTypeAreReadByTheirBytes) {
   as_binary_zero.bitmap_caching = 0;
   as_binary_zero.subimage_cache_kb = 0;
   const std::vector<Case> cases = {
-      {"\"1\"", as_text_one},
-      {"hex(2):31,00", as_text_one},
-      {"dword:00000001", as_dword_one},
-      {"hex(0):01,00,00,00", as_dword_one},
+      {"\"1\"", as_text_one},           {"hex(2):31,00", as_text_one},
+      {"dword:00000001", as_dword_one}, {"hex(0):01,00,00,00", as_dword_one},
       {"hex:00", as_binary_zero},
   };
   for (const Case& c : cases) {
@@ -105,23 +105,25 @@ TEST(BadRegistryData, On9xTextsOfEveryShape) {
     std::int32_t agp, flip, bus, bitmaps;
   };
   const std::vector<Case> cases = {
-      {"\"-1xx\"", kAgpDefault, 1, 1, 1},     // five bytes: not read
-      {"hex:", kAgpDefault, 1, 1, 1},         // empty
-      {"\"\"", kAgpDefault, 1, 1, 1},         // just the zero
-      {"hex:30", kAgp1x, 0, 0, 0},            // "0" without its zero
+      {"\"-1xx\"", kAgpDefault, 1, 1, 1},  // five bytes: not read
+      {"hex:", kAgpDefault, 1, 1, 1},      // empty
+      {"\"\"", kAgpDefault, 1, 1, 1},      // just the zero
+      {"hex:30", kAgp1x, 0, 0, 0},         // "0" without its zero
       {"dword:00000000", kAgpDefault, 1, 1, 1},
-      {"dword:00000030", kAgp1x, 0, 0, 0},    // "0", zero-padded
-      {"hex:2d,32,00,00", kAgp4x, 1, 1, 1},   // "-2"
+      {"dword:00000030", kAgp1x, 0, 0, 0},   // "0", zero-padded
+      {"hex:2d,32,00,00", kAgp4x, 1, 1, 1},  // "-2"
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.data);
     const std::string settings =
-        "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display\\0000\\Settings\\";
+        "[HKEY_LOCAL_"
+        "MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display\\0000\\Settings\\";
     TestMachine machine(
         "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display\\0000]\n"
         "\"DriverDesc\"=\"Quillex\"\n\n" +
-            settings + "CPU]\n\"AGPFlags\"=" + c.data + "\n\n" + settings + "DirectX]\n\"FlipOnVBlank\"=" +
-            c.data + "\n\n" + settings + "Engine]\n\"BusMastering\"=" + c.data + "\n\n" + settings +
+            settings + "CPU]\n\"AGPFlags\"=" + c.data + "\n\n" + settings +
+            "DirectX]\n\"FlipOnVBlank\"=" + c.data + "\n\n" + settings +
+            "Engine]\n\"BusMastering\"=" + c.data + "\n\n" + settings +
             "GDI]\n\"DeviceBitmapsCaching\"=" + c.data + "\n\n",
         {kPlatform9x, kFamilyQx2, {}});
     const SettingValues values = ReadAll(machine);
@@ -164,9 +166,9 @@ TEST(BadRegistryData, MoreThanOneHundredBoardRecords) {
     values += "\"" + std::string(name) + "\"=hex:20,05,00,00,00,00,7d,21\n";
     values += "\"" + std::string(name) + ".Qxg.AGPFlags\"=hex:01,00,00,00\n";
   }
-  TestMachine machine("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n" +
-                          values + "\n",
-                      {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
+  TestMachine machine(
+      "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n" + values + "\n",
+      {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
   EXPECT_EQ(WriteAgpMode(machine.context, kAgp2x), kWriteOk);
   const std::string device0 = "System\\CurrentControlSet\\Services\\QX2\\Device0";
   EXPECT_EQ(machine.Data(device0, "D99.Qxg.AGPFlags"), std::string("\x02\0\0\0", 4));
@@ -183,8 +185,9 @@ TEST(BadRegistryData, MoreThanSixteenDeviceSubKeys) {
     body += "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\" + std::string(name) +
             "]\n\"User.DeviceBitmaps\"=hex:01,00,00,00\n\n";
   }
-  body += "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device19]\n"
-          "\"User.DeviceBitmaps\"=hex:00,00,00,00\n\n";
+  body +=
+      "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device19]\n"
+      "\"User.DeviceBitmaps\"=hex:00,00,00,00\n\n";
   TestMachine machine(body, {kPlatformWin2kXp, kFamilyQx2, {5, 69}});
   // Device19, which would read as off, is past the limit.
   EXPECT_EQ(ReadOnly(machine, [&] { return ReadBitmapCaching(machine.context); }), 1);

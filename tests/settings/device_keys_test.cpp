@@ -32,7 +32,8 @@ Visit Walk(TestMachine& machine, std::string_view prefix, DeviceKeyMode mode,
   return visit;
 }
 
-constexpr const char* kTwoHeadsAndEnum = R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2]
+constexpr const char* kTwoHeadsAndEnum =
+    R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2]
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
 
@@ -46,10 +47,10 @@ TEST(ForEachDeviceKey, WriteModeSendsForeignSubKeysToDevice0) {
   TestMachine machine(kTwoHeadsAndEnum);
   const Visit visit = Walk(machine, "Device", DeviceKeyMode::kWrite);
   EXPECT_TRUE(visit.opened);
-  EXPECT_EQ(visit.paths, (std::vector<std::string>{
-                             "System\\CurrentControlSet\\Services\\QX2\\Device0",
-                             "System\\CurrentControlSet\\Services\\QX2\\Device1",
-                             "System\\CurrentControlSet\\Services\\QX2\\Device0"}));
+  EXPECT_EQ(visit.paths,
+            (std::vector<std::string>{"System\\CurrentControlSet\\Services\\QX2\\Device0",
+                                      "System\\CurrentControlSet\\Services\\QX2\\Device1",
+                                      "System\\CurrentControlSet\\Services\\QX2\\Device0"}));
   // "Enum" itself is never written to.
   EXPECT_EQ(machine.Data("System\\CurrentControlSet\\Services\\QX2\\Enum", "Visited"), "<absent>");
 }
@@ -89,9 +90,9 @@ TEST(ForEachDeviceKey, WriteModeCreatesDevice0BesideForeignSubKeys) {
 
 )");
   const Visit visit = Walk(machine, "Device", DeviceKeyMode::kWrite);
-  EXPECT_EQ(visit.paths, (std::vector<std::string>{
-                             "System\\CurrentControlSet\\Services\\QX2\\Device0",
-                             "System\\CurrentControlSet\\Services\\QX2\\Device0"}));
+  EXPECT_EQ(visit.paths,
+            (std::vector<std::string>{"System\\CurrentControlSet\\Services\\QX2\\Device0",
+                                      "System\\CurrentControlSet\\Services\\QX2\\Device0"}));
   EXPECT_EQ(machine.Export(kQx2), Reg(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2]
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
@@ -110,10 +111,9 @@ TEST(ForEachDeviceKey, ReadModeNeverCreatesDevice0) {
 )");
   const Visit visit = ReadOnly(machine, [&] {
     Visit seen;
-    seen.opened = ForEachDeviceKey(machine.registry(), kQx2, "Device", DeviceKeyMode::kRead,
-                                   [&](RegKey, const DriverKey& where) {
-                                     seen.paths.push_back(where.path);
-                                   });
+    seen.opened =
+        ForEachDeviceKey(machine.registry(), kQx2, "Device", DeviceKeyMode::kRead,
+                         [&](RegKey, const DriverKey& where) { seen.paths.push_back(where.path); });
     return seen;
   });
   EXPECT_TRUE(visit.opened);

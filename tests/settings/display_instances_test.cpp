@@ -28,8 +28,8 @@ std::string Instance(std::string_view name, std::string_view values) {
 }
 
 TEST(ForEachDisplayInstance, VisitsOnlyTheMakersInstances) {
-  const std::string long_ok = "Quillex" + std::string(259 - 7, 'x');    // 260 bytes with zero
-  const std::string too_long = "Quillex" + std::string(260 - 7, 'x');   // 261 bytes
+  const std::string long_ok = "Quillex" + std::string(259 - 7, 'x');   // 260 bytes with zero
+  const std::string too_long = "Quillex" + std::string(260 - 7, 'x');  // 261 bytes
   TestMachine machine(Instance("0000", "\"DriverDesc\"=\"Quillex Solace QX2 DUO MAX\"") +
                       Instance("0001", "\"DriverDesc\"=\"Other Maker Graphics\"") +
                       Instance("0002", "\"DriverDesc\"=\"quillex lower case\"") +

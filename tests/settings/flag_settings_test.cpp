@@ -17,7 +17,8 @@ namespace {
 constexpr std::string_view kQx2Device0 = "System\\CurrentControlSet\\Services\\QX2\\Device0";
 constexpr std::string_view kQxg64Device0 = "System\\CurrentControlSet\\Services\\qxg64\\Device0";
 
-constexpr const char* kQx2AndQxg64 = R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
+constexpr const char* kQx2AndQxg64 =
+    R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\qxg64\Device0]
 
@@ -42,8 +43,8 @@ TEST(NameGeneration, NewNamesNeedBothNumbersAboveTheLine) {
       {kPlatform9x, {5, 70}, ValueNameGeneration::kOld},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << int{c.platform} << " " << c.version.major << "."
-                                    << c.version.minor);
+    SCOPED_TRACE(testing::Message()
+                 << int{c.platform} << " " << c.version.major << "." << c.version.minor);
     TestMachine machine("", {c.platform, kFamilyQx2, c.version});
     EXPECT_EQ(NameGeneration(machine.context), c.expected);
   }
@@ -172,9 +173,10 @@ TEST(FlagSettings, ByteZeroDecidesOnlyWhenItIsZeroOrOne) {
                                    {"dword:00000100", 0},  {"\"0\"", 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.data);
-    TestMachine machine(std::string("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\qxg64\\Device0]\n") +
-                            "\"User.DeviceBitmaps\"=" + c.data + "\n\n",
-                        {kPlatformNt4, kFamilyQx2, {}});
+    TestMachine machine(
+        std::string("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\qxg64\\Device0]\n") +
+            "\"User.DeviceBitmaps\"=" + c.data + "\n\n",
+        {kPlatformNt4, kFamilyQx2, {}});
     EXPECT_EQ(ReadOnly(machine, [&] { return ReadBitmapCaching(machine.context); }), c.expected);
   }
 }
@@ -213,10 +215,11 @@ TEST(FlagSettings, WritersFailWithoutADeviceKey) {
 // Only 0 and 1 are choices; anything else is refused untouched.
 TEST(FlagSettings, WritersRefuseValuesOtherThanZeroAndOne) {
   for (PlatformKind platform : {kPlatform9x, kPlatformNt4, kPlatformWin2kXp}) {
-    TestMachine machine(std::string(kQx2AndQxg64) +
-                            "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display\\0000]\n"
-                            "\"DriverDesc\"=\"Quillex\"\n\n",
-                        {platform, kFamilyQx2, {}});
+    TestMachine machine(
+        std::string(kQx2AndQxg64) +
+            "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display\\0000]\n"
+            "\"DriverDesc\"=\"Quillex\"\n\n",
+        {platform, kFamilyQx2, {}});
     const std::string before = machine.Export();
     for (std::int32_t value : {2, -1, kUnchanged}) {
       EXPECT_EQ(WriteFlipOnVBlank(machine.context, value), kWriteFailed);
@@ -228,7 +231,8 @@ TEST(FlagSettings, WritersRefuseValuesOtherThanZeroAndOne) {
 }
 
 // Windows 98/ME: texts below "Settings", created where missing.
-constexpr const char* k9xInstance = R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000]
+constexpr const char* k9xInstance =
+    R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000]
 "DriverDesc"="Quillex Solace QX2"
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000\Settings]
@@ -291,20 +295,22 @@ TEST(FlagSettings, On9xReadsTextsWithDefaults) {
     std::int32_t expected;
   };
   const std::vector<Case> cases = {
-      {"DirectX", "\"0\"", ReadFlipOnVBlank, 0},     {"DirectX", "\"1\"", ReadFlipOnVBlank, 1},
-      {"DirectX", "\"2\"", ReadFlipOnVBlank, 1},     {"DirectX", nullptr, ReadFlipOnVBlank, 1},
-      {"Engine", "\"0\"", ReadBusMastering, 0},      {"Engine", nullptr, ReadBusMastering, 1},
-      {"Engine", "\"x\"", ReadBusMastering, 1},      {"GDI", "\"0\"", ReadBitmapCaching, 0},
-      {"GDI", nullptr, ReadBitmapCaching, 1},        {"GDI", "hex:30", ReadBitmapCaching, 0},
+      {"DirectX", "\"0\"", ReadFlipOnVBlank, 0}, {"DirectX", "\"1\"", ReadFlipOnVBlank, 1},
+      {"DirectX", "\"2\"", ReadFlipOnVBlank, 1}, {"DirectX", nullptr, ReadFlipOnVBlank, 1},
+      {"Engine", "\"0\"", ReadBusMastering, 0},  {"Engine", nullptr, ReadBusMastering, 1},
+      {"Engine", "\"x\"", ReadBusMastering, 1},  {"GDI", "\"0\"", ReadBitmapCaching, 0},
+      {"GDI", nullptr, ReadBitmapCaching, 1},    {"GDI", "hex:30", ReadBitmapCaching, 0},
   };
   const std::map<std::string, std::string> names = {
       {"DirectX", "FlipOnVBlank"}, {"Engine", "BusMastering"}, {"GDI", "DeviceBitmapsCaching"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.sub_key << " " << (c.data ? c.data : "absent"));
-    std::string body = "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display\\0000]\n"
-                       "\"DriverDesc\"=\"Quillex\"\n\n"
-                       "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display\\0000\\Settings\\" +
-                       std::string(c.sub_key) + "]\n";
+    std::string body =
+        "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display\\0000]\n"
+        "\"DriverDesc\"=\"Quillex\"\n\n"
+        "[HKEY_LOCAL_"
+        "MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display\\0000\\Settings\\" +
+        std::string(c.sub_key) + "]\n";
     if (c.data) body += "\"" + names.at(c.sub_key) + "\"=" + c.data + "\n";
     TestMachine machine(body + "\n", {kPlatform9x, kFamilyQx2, {}});
     EXPECT_EQ(ReadOnly(machine, [&] { return c.read(machine.context); }), c.expected);

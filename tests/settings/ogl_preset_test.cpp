@@ -48,17 +48,18 @@ std::string SixLines(const Six& six) {
 }
 
 std::string Win2kKeysWith(const std::string& qx2_lines, const std::string& other_lines) {
-  return Reg("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services]\n\n"
-             "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX1]\n\n"
-             "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX1\\Device0]\n" +
-             other_lines +
-             "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2]\n\n"
-             "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2\\Device0]\n"
-             "\"Qxg.AGPFlags\"=hex:04,01,00,00\n" +
-             qx2_lines +
-             "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qxg64]\n\n"
-             "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0]\n" +
-             other_lines + "\n");
+  return Reg(
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services]\n\n"
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX1]\n\n"
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX1\\Device0]\n" +
+      other_lines +
+      "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2]\n\n"
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2\\Device0]\n"
+      "\"Qxg.AGPFlags\"=hex:04,01,00,00\n" +
+      qx2_lines +
+      "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qxg64]\n\n"
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0]\n" +
+      other_lines + "\n");
 }
 
 TEST(WriteOglPreset, SpeedAndAccuracyOn2000) {
@@ -129,16 +130,21 @@ TEST(WriteOglPreset, CustomChoicesWriteAndReadBack) {
       {{kOglCustom, 0, kUnchanged, kUnchanged}, pf(0), {kOglCustom, 0, kUnchanged, kUnchanged}},
       // Block transfers ignore the vertical-sync choice.
       {{kOglCustom, 0, kVsyncAlwaysOn, 1}, pf(0), {kOglCustom, 0, kUnchanged, kUnchanged}},
-      {{kOglCustom, 1, kVsyncAlwaysOff, kUnchanged}, pf(1) + flags(9) + enable(0),
+      {{kOglCustom, 1, kVsyncAlwaysOff, kUnchanged},
+       pf(1) + flags(9) + enable(0),
        {kOglCustom, 1, kVsyncAlwaysOff, kUnchanged}},
-      {{kOglCustom, 1, kVsyncAlwaysOn, kUnchanged}, pf(1) + flags(1) + enable(0),
+      {{kOglCustom, 1, kVsyncAlwaysOn, kUnchanged},
+       pf(1) + flags(1) + enable(0),
        {kOglCustom, 1, kVsyncAlwaysOn, kUnchanged}},
-      {{kOglCustom, 1, kVsyncApplicationDecides, 0}, pf(1) + flags(9) + enable(1),
+      {{kOglCustom, 1, kVsyncApplicationDecides, 0},
+       pf(1) + flags(9) + enable(1),
        {kOglCustom, 1, kVsyncApplicationDecides, 0}},
-      {{kOglCustom, 1, kVsyncApplicationDecides, 1}, pf(1) + flags(1) + enable(1),
+      {{kOglCustom, 1, kVsyncApplicationDecides, 1},
+       pf(1) + flags(1) + enable(1),
        {kOglCustom, 1, kVsyncApplicationDecides, 1}},
       // Page flipping with no vertical-sync choice keeps the byte at 1.
-      {{kOglCustom, 1, kUnchanged, kUnchanged}, pf(1) + flags(1) + enable(0),
+      {{kOglCustom, 1, kUnchanged, kUnchanged},
+       pf(1) + flags(1) + enable(0),
        {kOglCustom, 1, kVsyncAlwaysOn, kUnchanged}},
       // Anything but 0 or 1 for page flipping stores nothing.
       {{kOglCustom, 2, kVsyncAlwaysOn, 1}, "", {}},
@@ -165,8 +171,7 @@ TEST(WriteOglPreset, Nt4WritesQxg64Only) {
 
 )",
                       {kPlatformNt4, kFamilyQx2, {}});
-  EXPECT_EQ(WriteOglPreset(machine.context, {kOglSpeed, 1, kVsyncApplicationDecides, 0}),
-            kWriteOk);
+  EXPECT_EQ(WriteOglPreset(machine.context, {kOglSpeed, 1, kVsyncApplicationDecides, 0}), kWriteOk);
   EXPECT_EQ(machine.Export(kServices),
             Reg("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services]\n\n"
                 "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2]\n\n"
@@ -191,16 +196,18 @@ TEST(WriteOglPreset, On9xWritesTheThreeProfileKeys) {
   EXPECT_EQ(WriteOglPreset(machine.context, {kOglAccuracy, 1, kVsyncApplicationDecides, 0}),
             kWriteOk);
   const std::string six = SixLines({1, 9, 1, 1, 0, 0});
-  EXPECT_EQ(machine.Export("Software\\Quillex"),
-            Reg("[HKEY_LOCAL_MACHINE\\Software\\Quillex]\n\n"
-                "[HKEY_LOCAL_MACHINE\\Software\\Quillex\\Panelix]\n\n"
-                "[HKEY_LOCAL_MACHINE\\Software\\Quillex\\Panelix\\Current Settings]\n" + six +
-                "\n[HKEY_LOCAL_MACHINE\\Software\\Quillex\\Panelix\\Version5]\n\"Other\"=\"kept\"\n\n"
-                "[HKEY_LOCAL_MACHINE\\Software\\Quillex\\Panelix\\Version5\\CurrentSettings]\n" +
-                six +
-                "\n[HKEY_LOCAL_MACHINE\\Software\\Quillex\\Panelix\\Version6]\n\n"
-                "[HKEY_LOCAL_MACHINE\\Software\\Quillex\\Panelix\\Version6\\CurrentSettings]\n" +
-                six + "\n"));
+  EXPECT_EQ(
+      machine.Export("Software\\Quillex"),
+      Reg("[HKEY_LOCAL_MACHINE\\Software\\Quillex]\n\n"
+          "[HKEY_LOCAL_MACHINE\\Software\\Quillex\\Panelix]\n\n"
+          "[HKEY_LOCAL_MACHINE\\Software\\Quillex\\Panelix\\Current Settings]\n" +
+          six +
+          "\n[HKEY_LOCAL_MACHINE\\Software\\Quillex\\Panelix\\Version5]\n\"Other\"=\"kept\"\n\n"
+          "[HKEY_LOCAL_MACHINE\\Software\\Quillex\\Panelix\\Version5\\CurrentSettings]\n" +
+          six +
+          "\n[HKEY_LOCAL_MACHINE\\Software\\Quillex\\Panelix\\Version6]\n\n"
+          "[HKEY_LOCAL_MACHINE\\Software\\Quillex\\Panelix\\Version6\\CurrentSettings]\n" +
+          six + "\n"));
   EXPECT_EQ(ReadOglPreset(machine.context), (OglPresetChoice{kOglAccuracy, 1, 3, 0}));
 }
 
@@ -220,10 +227,14 @@ TEST(WriteOglPreset, MessagesWhenTheBaseKeyIsMissing) {
       {"2000 without Services", "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet]\n\n", kWin2kQx2,
        nt_message},
       {"NT 4 without Services", "", {kPlatformNt4, kFamilyQx2, {}}, nt_message},
-      {"2000, not an administrator", kWin2kDriver, {kPlatformWin2kXp, kFamilyQx2, {}, false},
+      {"2000, not an administrator",
+       kWin2kDriver,
+       {kPlatformWin2kXp, kFamilyQx2, {}, false},
        nt_message},
       {"98 without the maker's software key",
-       "[HKEY_LOCAL_MACHINE\\Software\\Other]\n\n", {kPlatform9x, kFamilyQx2, {}}, x9_message},
+       "[HKEY_LOCAL_MACHINE\\Software\\Other]\n\n",
+       {kPlatform9x, kFamilyQx2, {}},
+       x9_message},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -242,7 +253,8 @@ TEST(WriteOglPreset, MessagesWhenTheBaseKeyIsMissing) {
 TEST(WriteOglPreset, FailsQuietlyWhenNoKeyCanBeCreated) {
   TestMachine machine("[HKEY_LOCAL_MACHINE\\Software\\Quillex]\n\n", {kPlatform9x, kFamilyQx2, {}});
   RecordingRegistry recording(machine.registry());
-  recording.refused_paths = {"Software\\Quillex\\Panelix\\", "Software\\Quillex\\Panelix\\Version5\\",
+  recording.refused_paths = {"Software\\Quillex\\Panelix\\",
+                             "Software\\Quillex\\Panelix\\Version5\\",
                              "Software\\Quillex\\Panelix\\Version6\\"};
   const SettingsContext refusing = machine.ContextOver(recording);
   EXPECT_EQ(WriteOglPreset(refusing, {kOglSpeed, 1, 3, 0}), kWriteFailed);
@@ -263,7 +275,8 @@ TEST(ReadOglPreset, DecodesTheStoredValues) {
       {"page flip 0 with enable", {{"PageFlipEnable", 0}, {"SwapIntervalExtEnable", 0}}, defaults},
       {"page flip 0 with allow-GDI", {{"PageFlipEnable", 0}, {"AllowGDI", 0}}, defaults},
       {"flags without enable", {{"PageFlipEnable", 1}, {"SwapIntervalExtFlags", 9}}, defaults},
-      {"enable without page flip", {{"SwapIntervalExtFlags", 9}, {"SwapIntervalExtEnable", 0}},
+      {"enable without page flip",
+       {{"SwapIntervalExtFlags", 9}, {"SwapIntervalExtEnable", 0}},
        defaults},
       {"custom, unknown flags",
        {{"PageFlipEnable", 1}, {"SwapIntervalExtFlags", 5}, {"SwapIntervalExtEnable", 0}},
@@ -275,28 +288,50 @@ TEST(ReadOglPreset, DecodesTheStoredValues) {
        {{"PageFlipEnable", 0}, {"SwapIntervalExtFlags", 1}, {"SwapIntervalExtEnable", 1}},
        {kOglCustom, 1, kVsyncApplicationDecides, 1}},
       {"one tuning value only",
-       {{"PageFlipEnable", 1}, {"SwapIntervalExtFlags", 9}, {"SwapIntervalExtEnable", 0},
+       {{"PageFlipEnable", 1},
+        {"SwapIntervalExtFlags", 9},
+        {"SwapIntervalExtEnable", 0},
         {"FastZOffset", 1}},
        defaults},
       {"speed with flags 1",
-       {{"PageFlipEnable", 1}, {"SwapIntervalExtFlags", 1}, {"SwapIntervalExtEnable", 0},
-        {"AllowGDI", 0}, {"16BitTextures", 1}, {"FastZOffset", 1}},
+       {{"PageFlipEnable", 1},
+        {"SwapIntervalExtFlags", 1},
+        {"SwapIntervalExtEnable", 0},
+        {"AllowGDI", 0},
+        {"16BitTextures", 1},
+        {"FastZOffset", 1}},
        defaults},
       {"speed with page flip 0",
-       {{"PageFlipEnable", 0}, {"SwapIntervalExtFlags", 9}, {"SwapIntervalExtEnable", 0},
-        {"AllowGDI", 0}, {"16BitTextures", 1}, {"FastZOffset", 1}},
+       {{"PageFlipEnable", 0},
+        {"SwapIntervalExtFlags", 9},
+        {"SwapIntervalExtEnable", 0},
+        {"AllowGDI", 0},
+        {"16BitTextures", 1},
+        {"FastZOffset", 1}},
        defaults},
       {"mixed tuning",
-       {{"PageFlipEnable", 1}, {"SwapIntervalExtFlags", 9}, {"SwapIntervalExtEnable", 1},
-        {"AllowGDI", 1}, {"16BitTextures", 1}, {"FastZOffset", 0}},
+       {{"PageFlipEnable", 1},
+        {"SwapIntervalExtFlags", 9},
+        {"SwapIntervalExtEnable", 1},
+        {"AllowGDI", 1},
+        {"16BitTextures", 1},
+        {"FastZOffset", 0}},
        defaults},
       {"speed",
-       {{"PageFlipEnable", 1}, {"SwapIntervalExtFlags", 9}, {"SwapIntervalExtEnable", 0},
-        {"AllowGDI", 0}, {"16BitTextures", 1}, {"FastZOffset", 1}},
+       {{"PageFlipEnable", 1},
+        {"SwapIntervalExtFlags", 9},
+        {"SwapIntervalExtEnable", 0},
+        {"AllowGDI", 0},
+        {"16BitTextures", 1},
+        {"FastZOffset", 1}},
        {kOglSpeed, 1, kVsyncApplicationDecides, 0}},
       {"speed, bytes above the first ignored",
-       {{"PageFlipEnable", 0x101}, {"SwapIntervalExtFlags", 0x209}, {"SwapIntervalExtEnable", 0x300},
-        {"AllowGDI", 0x400}, {"16BitTextures", 0x501}, {"FastZOffset", 0x601}},
+       {{"PageFlipEnable", 0x101},
+        {"SwapIntervalExtFlags", 0x209},
+        {"SwapIntervalExtEnable", 0x300},
+        {"AllowGDI", 0x400},
+        {"16BitTextures", 0x501},
+        {"FastZOffset", 0x601}},
        {kOglSpeed, 1, kVsyncApplicationDecides, 0}},
   };
   for (const Case& c : cases) {
@@ -317,26 +352,28 @@ TEST(ReadOglPreset, Win2kPrefersTheDualDriver) {
   const std::string speed = SixLines({1, 9, 0, 0, 1, 1});
   const std::string accuracy = SixLines({1, 9, 1, 1, 0, 0});
   TestMachine both("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2\\Device0]\n" +
-                       speed + "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2DUO]\n\n",
+                       speed +
+                       "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2DUO]\n\n",
                    kWin2kQx2);
   // The dual driver's service exists without "Device0": nothing to read.
   EXPECT_EQ(ReadOnly(both, [&] { return ReadOglPreset(both.context); }), OglPresetChoice{});
-  TestMachine single("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2\\Device0]\n" +
-                         speed + "\n",
-                     kWin2kQx2);
+  TestMachine single(
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2\\Device0]\n" + speed + "\n",
+      kWin2kQx2);
   EXPECT_EQ(ReadOnly(single, [&] { return ReadOglPreset(single.context).preset; }), kOglSpeed);
-  TestMachine qx1("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX1\\Device0]\n" +
-                      accuracy + "\n",
-                  {kPlatformWin2kXp, kFamilyQx1SolasePci, {}});
+  TestMachine qx1(
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX1\\Device0]\n" + accuracy + "\n",
+      {kPlatformWin2kXp, kFamilyQx1SolasePci, {}});
   EXPECT_EQ(ReadOnly(qx1, [&] { return ReadOglPreset(qx1.context).preset; }), kOglAccuracy);
 }
 
 TEST(ReadOglPreset, On9xNeedsTheProfileParents) {
   const std::string speed = SixLines({1, 9, 0, 0, 1, 1});
-  TestMachine machine("[HKEY_LOCAL_MACHINE\\Software\\Quillex\\Panelix\\Current Settings]\n" +
-                          speed + "\n[HKEY_LOCAL_MACHINE\\Software\\Quillex\\Panelix\\Version6\\CurrentSettings]\n" +
-                          SixLines({1, 9, 1, 1, 0, 0}) + "\n",
-                      {kPlatform9x, kFamilyQx2, {}});
+  TestMachine machine(
+      "[HKEY_LOCAL_MACHINE\\Software\\Quillex\\Panelix\\Current Settings]\n" + speed +
+          "\n[HKEY_LOCAL_MACHINE\\Software\\Quillex\\Panelix\\Version6\\CurrentSettings]\n" +
+          SixLines({1, 9, 1, 1, 0, 0}) + "\n",
+      {kPlatform9x, kFamilyQx2, {}});
   EXPECT_EQ(ReadOnly(machine, [&] { return ReadOglPreset(machine.context).preset; }), kOglSpeed);
 }
 

@@ -34,12 +34,14 @@ std::string Key(std::string_view path, std::string_view lines) {
 }
 
 TEST(ResetOglDefaults, RemovesTheFourteenValuesFromEveryListedKey) {
-  const std::string kept = "\"User3D.TextureEnvCombineExtEnable\"=dword:00000001\n\"Qxg.AGPFlags\"=hex:02,00,00,00\n";
+  const std::string kept =
+      "\"User3D.TextureEnvCombineExtEnable\"=dword:00000001\n\"Qxg.AGPFlags\"=hex:02,00,00,00\n";
   std::string body;
   for (std::string_view path : kFixedDeviceKeyList) body += Key(path, kept + kFourteen);
   // Keys not on the list keep their values.
-  const std::string unlisted = Key("System\\CurrentControlSet\\Services\\QX2\\Device1", kFourteen) +
-                               Key("System\\CurrentControlSet\\Services\\QX2DUO\\Device0", kFourteen);
+  const std::string unlisted =
+      Key("System\\CurrentControlSet\\Services\\QX2\\Device1", kFourteen) +
+      Key("System\\CurrentControlSet\\Services\\QX2DUO\\Device0", kFourteen);
   for (PlatformKind platform : {kPlatform9x, kPlatformNt4, kPlatformWin2kXp}) {
     SCOPED_TRACE(int{platform});
     TestMachine machine(body + unlisted, {platform, kFamilyQx2, {}});
@@ -120,9 +122,9 @@ TEST(SubImageCache, BytesToKilobytes) {
     std::int32_t expected;
   };
   const std::vector<Case> cases = {
-      {"dword:00080000", 512},       {"dword:00100000", 1024},      {"dword:000003ff", 0},
-      {"dword:00000400", 1},         {"dword:000007ff", 1},         {"dword:ffffffff", 0x3FFFFF},
-      {"dword:20000000", 0x80000},   {"hex:00,04", 1},              {"hex:00,00,10,00,00", 512},
+      {"dword:00080000", 512},     {"dword:00100000", 1024}, {"dword:000003ff", 0},
+      {"dword:00000400", 1},       {"dword:000007ff", 1},    {"dword:ffffffff", 0x3FFFFF},
+      {"dword:20000000", 0x80000}, {"hex:00,04", 1},         {"hex:00,00,10,00,00", 512},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.data);
@@ -264,7 +266,8 @@ TEST(Multitexturing, EnableOn9xWritesExistingProfileKeysOnly) {
 TEST(Multitexturing, DisableClearsTheFixedListAndReadsOff) {
   std::string body;
   for (std::string_view path : kFixedDeviceKeyList) {
-    body += Key(path, "\"User3D.TextureEnvCombineExtEnable\"=dword:00000001\n\"Keep\"=dword:00000001\n");
+    body += Key(path,
+                "\"User3D.TextureEnvCombineExtEnable\"=dword:00000001\n\"Keep\"=dword:00000001\n");
   }
   body += Key("System\\CurrentControlSet\\Services\\QX2\\Device1",
               "\"User3D.TextureEnvCombineExtEnable\"=dword:00000001\n");

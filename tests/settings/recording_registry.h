@@ -37,8 +37,8 @@ class RecordingRegistry : public Registry {
                        std::uint32_t buffer_chars) override {
     return inner_.EnumKey(key, index, name, buffer_chars);
   }
-  std::int32_t EnumValue(RegKey key, std::uint32_t index, std::string* name,
-                         std::uint32_t* type, std::string* data) override {
+  std::int32_t EnumValue(RegKey key, std::uint32_t index, std::string* name, std::uint32_t* type,
+                         std::string* data) override {
     return inner_.EnumValue(key, index, name, type, data);
   }
   std::int32_t QueryValue(RegKey key, std::string_view name, std::uint32_t* type,

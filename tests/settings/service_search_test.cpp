@@ -12,7 +12,8 @@ namespace tunora {
 namespace {
 
 // Every service installed, each with one device key.
-constexpr const char* kAllServices = R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX1\Device0]
+constexpr const char* kAllServices =
+    R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX1\Device0]
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
 
@@ -49,29 +50,44 @@ TEST(ServiceSearch, PicksServicesByFamilyWhenAllAreInstalled) {
   const Names qx2_pair = {"QX2DUO", "QX2"};
   const Names all = {"QX1", "QX2", "QX2DUO", "QX3DUO", "qxg64"};
   const std::vector<SearchCase> cases = {
-      {ServiceSearch::kS1, 200, {"QX1"}},        {ServiceSearch::kS1, 204, {"QX1"}},
-      {ServiceSearch::kS1, 400, qx2_pair},       {ServiceSearch::kS1, 450, qx2_pair},
-      {ServiceSearch::kS1, 451, qx2_pair},       {ServiceSearch::kS1, 452, {}},
-      {ServiceSearch::kS1, 550, {"QX3DUO"}},     {ServiceSearch::kS1, kFamilyUnknown, {}},
-      {ServiceSearch::kS2, 201, {"QX1"}},        {ServiceSearch::kS2, 400, {"QX2"}},
-      {ServiceSearch::kS2, 451, {"QX2"}},        {ServiceSearch::kS2, 452, {}},
-      {ServiceSearch::kS2, 550, {"QX3DUO"}},     {ServiceSearch::kS3, 202, {"QX1"}},
-      {ServiceSearch::kS3, 400, {"QX2DUO"}},     {ServiceSearch::kS3, 450, {"QX2DUO"}},
-      {ServiceSearch::kS3, 451, {}},             {ServiceSearch::kS3, 452, {}},
-      {ServiceSearch::kS3, 550, {"QX3DUO"}},     {ServiceSearch::kS4, 203, {"QX1"}},
-      {ServiceSearch::kS4, 450, {"QX2"}},        {ServiceSearch::kS4, 451, {}},
-      {ServiceSearch::kS4, 452, {}},             {ServiceSearch::kS4, 550, {"QX3DUO"}},
+      {ServiceSearch::kS1, 200, {"QX1"}},
+      {ServiceSearch::kS1, 204, {"QX1"}},
+      {ServiceSearch::kS1, 400, qx2_pair},
+      {ServiceSearch::kS1, 450, qx2_pair},
+      {ServiceSearch::kS1, 451, qx2_pair},
+      {ServiceSearch::kS1, 452, {}},
+      {ServiceSearch::kS1, 550, {"QX3DUO"}},
+      {ServiceSearch::kS1, kFamilyUnknown, {}},
+      {ServiceSearch::kS2, 201, {"QX1"}},
+      {ServiceSearch::kS2, 400, {"QX2"}},
+      {ServiceSearch::kS2, 451, {"QX2"}},
+      {ServiceSearch::kS2, 452, {}},
+      {ServiceSearch::kS2, 550, {"QX3DUO"}},
+      {ServiceSearch::kS3, 202, {"QX1"}},
+      {ServiceSearch::kS3, 400, {"QX2DUO"}},
+      {ServiceSearch::kS3, 450, {"QX2DUO"}},
+      {ServiceSearch::kS3, 451, {}},
+      {ServiceSearch::kS3, 452, {}},
+      {ServiceSearch::kS3, 550, {"QX3DUO"}},
+      {ServiceSearch::kS4, 203, {"QX1"}},
+      {ServiceSearch::kS4, 450, {"QX2"}},
+      {ServiceSearch::kS4, 451, {}},
+      {ServiceSearch::kS4, 452, {}},
+      {ServiceSearch::kS4, 550, {"QX3DUO"}},
       {ServiceSearch::kS5, 200, {"QX1", "qxg64"}},
       {ServiceSearch::kS5, 451, {"QX2", "QX2DUO", "qxg64"}},
-      {ServiceSearch::kS5, 452, {"qxg64"}},      {ServiceSearch::kS5, 550, {"qxg64"}},
+      {ServiceSearch::kS5, 452, {"qxg64"}},
+      {ServiceSearch::kS5, 550, {"qxg64"}},
       {ServiceSearch::kS5, kFamilyUnknown, {"qxg64"}},
-      {ServiceSearch::kS6, 200, all},            {ServiceSearch::kS6, 452, all},
-      {ServiceSearch::kS7, 200, {"qxg64"}},      {ServiceSearch::kS7, 400, {"qxg64"}},
+      {ServiceSearch::kS6, 200, all},
+      {ServiceSearch::kS6, 452, all},
+      {ServiceSearch::kS7, 200, {"qxg64"}},
+      {ServiceSearch::kS7, 400, {"qxg64"}},
   };
   TestMachine machine(kAllServices);
   for (const SearchCase& c : cases) {
-    SCOPED_TRACE(testing::Message() << "S" << static_cast<int>(c.search) + 1 << " family "
-                                    << c.family);
+    SCOPED_TRACE(testing::Message()
+                 << "S" << static_cast<int>(c.search) + 1 << " family " << c.family);
     EXPECT_EQ(Services(machine, c.search, c.family), c.expected);
   }
 }
@@ -84,8 +100,8 @@ TEST(ServiceSearch, FallsBackToTheOtherQx2Service) {
   TestMachine dual(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2DUO\Device0]
 
 )");
-  for (ServiceSearch search : {ServiceSearch::kS1, ServiceSearch::kS2, ServiceSearch::kS3,
-                               ServiceSearch::kS4}) {
+  for (ServiceSearch search :
+       {ServiceSearch::kS1, ServiceSearch::kS2, ServiceSearch::kS3, ServiceSearch::kS4}) {
     SCOPED_TRACE(static_cast<int>(search) + 1);
     EXPECT_EQ(Services(single, search, 400), Names{"QX2"});
     EXPECT_EQ(Services(dual, search, 400), Names{"QX2DUO"});
@@ -105,8 +121,8 @@ TEST(ServiceSearch, Qx2eWithBothServices) {
 
 TEST(ServiceSearch, FarviewBoardReachesOnlyQxg64ThroughS5) {
   TestMachine machine(kAllServices);
-  for (ServiceSearch search : {ServiceSearch::kS1, ServiceSearch::kS2, ServiceSearch::kS3,
-                               ServiceSearch::kS4}) {
+  for (ServiceSearch search :
+       {ServiceSearch::kS1, ServiceSearch::kS2, ServiceSearch::kS3, ServiceSearch::kS4}) {
     SCOPED_TRACE(static_cast<int>(search) + 1);
     for (DeviceKeyMode mode : {DeviceKeyMode::kRead, DeviceKeyMode::kWrite}) {
       EXPECT_TRUE(Services(machine, search, kFamilyFarview, mode).empty());
@@ -124,15 +140,15 @@ TEST(ServiceSearch, OutcomeCountsServicesAndDeviceKeys) {
 
 )");
   const auto none = [](RegKey, const DriverKey&) {};
-  const SearchOutcome empty_service = RunServiceSearch(
-      machine.registry(), ServiceSearch::kS2, 400, "Device", DeviceKeyMode::kWrite, none);
+  const SearchOutcome empty_service = RunServiceSearch(machine.registry(), ServiceSearch::kS2, 400,
+                                                       "Device", DeviceKeyMode::kWrite, none);
   EXPECT_TRUE(empty_service.any_service_opened);
   EXPECT_EQ(empty_service.device_keys_visited, 0);
   const SearchOutcome nothing = RunServiceSearch(machine.registry(), ServiceSearch::kS1, 550,
                                                  "Device", DeviceKeyMode::kWrite, none);
   EXPECT_FALSE(nothing.any_service_opened);
-  const SearchOutcome two = RunServiceSearch(machine.registry(), ServiceSearch::kS7, 400,
-                                             "Device", DeviceKeyMode::kRead, none);
+  const SearchOutcome two = RunServiceSearch(machine.registry(), ServiceSearch::kS7, 400, "Device",
+                                             DeviceKeyMode::kRead, none);
   EXPECT_EQ(two.device_keys_visited, 2);
 }
 
@@ -161,8 +177,11 @@ TEST(OpenGlWriteKeys, DeviceKeysOfInstalledDriversOnly) {
       {"2000, QX2 only", kPlatformWin2kXp, {"QX2"}, {}, {"QX2"}},
       {"2000, dual QX2 only", kPlatformWin2kXp, {"QX2DUO"}, {}, {"QX2DUO"}},
       {"2000, both QX2 drivers", kPlatformWin2kXp, {"QX2", "QX2DUO"}, {}, {"QX2"}},
-      {"2000, QX2 does not open", kPlatformWin2kXp, {"QX2", "QX2DUO"},
-       {"SYSTEM\\CurrentControlSet\\Services\\QX2\\"}, {"QX2DUO"}},
+      {"2000, QX2 does not open",
+       kPlatformWin2kXp,
+       {"QX2", "QX2DUO"},
+       {"SYSTEM\\CurrentControlSet\\Services\\QX2\\"},
+       {"QX2DUO"}},
       {"2000, QX3 only", kPlatformWin2kXp, {"QX3DUO"}, {}, {}},
       {"NT 4, every driver", kPlatformNt4, all, {}, {"qxg64"}},
       {"NT 4, no qxg64", kPlatformNt4, {"QX2"}, {}, {}},
@@ -193,13 +212,12 @@ TEST(OpenGlWriteKeys, ProfileKeysOn9x) {
             (Names{"Software\\Quillex\\Panelix\\Current Settings",
                    "Software\\Quillex\\Panelix\\Version5\\CurrentSettings",
                    "Software\\Quillex\\Panelix\\Version6\\CurrentSettings"}));
-  EXPECT_EQ(recording.log,
-            (Names{"create Software\\Quillex\\Panelix\\",
-                   "create Software\\Quillex\\Panelix\\Current Settings",
-                   "create Software\\Quillex\\Panelix\\Version5\\",
-                   "create Software\\Quillex\\Panelix\\Version5\\CurrentSettings",
-                   "create Software\\Quillex\\Panelix\\Version6\\",
-                   "create Software\\Quillex\\Panelix\\Version6\\CurrentSettings"}));
+  EXPECT_EQ(recording.log, (Names{"create Software\\Quillex\\Panelix\\",
+                                  "create Software\\Quillex\\Panelix\\Current Settings",
+                                  "create Software\\Quillex\\Panelix\\Version5\\",
+                                  "create Software\\Quillex\\Panelix\\Version5\\CurrentSettings",
+                                  "create Software\\Quillex\\Panelix\\Version6\\",
+                                  "create Software\\Quillex\\Panelix\\Version6\\CurrentSettings"}));
 }
 
 TEST(OpenGlReadKey, ByPlatformAndFamily) {
@@ -218,18 +236,19 @@ TEST(OpenGlReadKey, ByPlatformAndFamily) {
   const std::string dual = "SYSTEM\\CurrentControlSet\\Services\\QX2DUO\\Device0";
   const std::string qxg64 = "SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0";
   const std::vector<Case> cases = {
-      {&without_dual, kPlatformWin2kXp, 200, qx1},  {&without_dual, kPlatformWin2kXp, 299, qx1},
-      {&with_dual, kPlatformWin2kXp, 450, dual},    {&without_dual, kPlatformWin2kXp, 450, qx2},
-      {&without_dual, kPlatformWin2kXp, 499, qx2},  {&with_dual, kPlatformWin2kXp, 550, {}},
-      {&with_dual, kPlatformNt4, 200, qxg64},       {&with_dual, kPlatformNt4, 400, qxg64},
-      {&with_dual, kPlatformNt4, 201, {}},          {&with_dual, kPlatformNt4, 450, {}},
+      {&without_dual, kPlatformWin2kXp, 200, qx1}, {&without_dual, kPlatformWin2kXp, 299, qx1},
+      {&with_dual, kPlatformWin2kXp, 450, dual},   {&without_dual, kPlatformWin2kXp, 450, qx2},
+      {&without_dual, kPlatformWin2kXp, 499, qx2}, {&with_dual, kPlatformWin2kXp, 550, {}},
+      {&with_dual, kPlatformNt4, 200, qxg64},      {&with_dual, kPlatformNt4, 400, qxg64},
+      {&with_dual, kPlatformNt4, 201, {}},         {&with_dual, kPlatformNt4, 450, {}},
       {&with_dual, kPlatform9x, 400, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "platform " << int{c.platform} << " family " << c.family);
-    EXPECT_EQ(ReadOnly(*c.machine,
-                       [&] { return OpenGlReadKeyPath(c.machine->registry(), c.platform, c.family); }),
-              c.expected);
+    EXPECT_EQ(
+        ReadOnly(*c.machine,
+                 [&] { return OpenGlReadKeyPath(c.machine->registry(), c.platform, c.family); }),
+        c.expected);
   }
 }
 

@@ -1,12 +1,13 @@
 // The sheet's two orders: every reader when it opens (values recorded twice)
 // and every writer on Apply (under its condition, with its 0/1 result).
+#include "settings/setting_state.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "settings/setting_state.h"
 #include "tests/settings/recording_registry.h"
 #include "tests/settings/settings_test_machine.h"
 
@@ -14,7 +15,8 @@ namespace tunora {
 namespace {
 
 // A Windows 2000 machine with the dual driver 5.70 and one board record.
-constexpr const char* kWin2kMachine = R"([HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX2DUO\Device0]
+constexpr const char* kWin2kMachine =
+    R"([HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX2DUO\Device0]
 "D00"=hex:25,05,00,00,00,00,7d,21
 "D00.Qxg.AGPFlags"=hex:02,00,00,00
 "D00.Engine.BusMastering"=hex:00,00,00,00
@@ -39,9 +41,9 @@ TEST(ReadAllSettings, RecordsEveryValueTwice) {
   TestMachine machine(kWin2kMachine, kWin2k570);
   const SettingState state = ReadOnly(machine, [&] { return ReadAllSettings(machine.context); });
   SettingValues expected;
-  expected.agp_mode = kAgp2x;          // our board's copy in the dual driver
+  expected.agp_mode = kAgp2x;  // our board's copy in the dual driver
   expected.flip_on_vblank = 1;
-  expected.bus_mastering = 1;          // S4 reads the single driver: nothing there
+  expected.bus_mastering = 1;  // S4 reads the single driver: nothing there
   expected.bitmap_caching = 0;
   expected.ogl = {kOglAccuracy, 1, kVsyncApplicationDecides, 0};
   expected.subimage_cache_kb = 1024;
@@ -90,12 +92,12 @@ TEST(ReadSettingsForSheet, RunsTheReadersInTheirOrder) {
        {"query Qxg.AGPFlags", "query User.UseBusMastering", "query User.DeviceBitmaps",
         "query User3D.PageFlipEnable", "query User3D.TexUpdateAreaSize"}},
       {{kPlatform9x, kFamilyQx2, {}},
-       {"query AGPFlags", "query FlipOnVBlank", "query BusMastering",
-        "query DeviceBitmapsCaching", "query User3D.PageFlipEnable",
-        "query User3D.TexUpdateAreaSize", "capture"}},
+       {"query AGPFlags", "query FlipOnVBlank", "query BusMastering", "query DeviceBitmapsCaching",
+        "query User3D.PageFlipEnable", "query User3D.TexUpdateAreaSize", "capture"}},
   };
   // Every road's keys, so every reader finds something to query.
-  const std::string body = std::string(kWin2kMachine) + R"([HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\qxg64\Device0]
+  const std::string body = std::string(kWin2kMachine) +
+                           R"([HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\qxg64\Device0]
 
 [HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX2\Device1]
 
@@ -170,7 +172,8 @@ TEST(ReadAllSettings, SubImageCacheAsRecorded) {
     SCOPED_TRACE(c.stored);
     TestMachine machine(
         "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0]\n"
-        "\"User3D.TexUpdateAreaSize\"=" + std::string(c.stored) + "\n\n",
+        "\"User3D.TexUpdateAreaSize\"=" +
+            std::string(c.stored) + "\n\n",
         {kPlatformNt4, kFamilyQx2, {}});
     const SettingState state = ReadAllSettings(machine.context);
     EXPECT_EQ(state.current.subimage_cache_kb, c.recorded);
@@ -225,14 +228,15 @@ TEST(WriteAllSettings, RunsTheWritersInTheApplyOrder) {
 }
 
 TEST(WriteAllSettings, Nt4SkipsVerticalSyncAndThePageOwnedWriters) {
-  TestMachine machine("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0]\n\n",
-                      {kPlatformNt4, kFamilyQx2, {}});
+  TestMachine machine(
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0]\n\n",
+      {kPlatformNt4, kFamilyQx2, {}});
   RecordingRegistry recording(machine.registry());
   const ApplyResults results = WriteAllSettings(machine.ContextOver(recording), EverythingChanged(),
                                                 LoggingHooks(&recording.log));
   EXPECT_EQ(FirstIndex(recording.log, "tv frequencies"), 0u);
-  for (const char* absent : {"custom mode", "capture switch", "set User3D.FlipOnVBlank",
-                             "set User.FlipOnVBlank"}) {
+  for (const char* absent :
+       {"custom mode", "capture switch", "set User3D.FlipOnVBlank", "set User.FlipOnVBlank"}) {
     EXPECT_EQ(FirstIndex(recording.log, absent), recording.log.size()) << absent;
   }
   EXPECT_EQ(results.flip_on_vblank, kWriteOk);  // not run, so not failed
@@ -259,17 +263,20 @@ TEST(WriteAllSettings, Nt4SkipsVerticalSyncAndThePageOwnedWriters) {
 TEST(WriteAllSettings, DriverDefaultsThenTheCacheSize) {
   const std::string fourteen =
       "\"User3D.PageFlipEnable\"=dword:00000001\n\"User3D.SwapIntervalExtFlags\"=dword:00000009\n"
-      "\"User3D.SwapIntervalExtEnable\"=dword:00000000\n\"User3D.BufferRegionExtEnable\"=dword:00000001\n"
+      "\"User3D.SwapIntervalExtEnable\"=dword:00000000\n\"User3D.BufferRegionExtEnable\"=dword:"
+      "00000001\n"
       "\"User3D.SIMD\"=dword:00000001\n\"User3D.AllowGDI\"=dword:00000001\n"
       "\"User3D.16BitTextures\"=dword:00000001\n\"User3D.NoPost\"=dword:00000001\n"
       "\"User3D.NoSwap\"=dword:00000001\n\"User3D.NoFill\"=dword:00000001\n"
       "\"User3D.FastZOffset\"=dword:00000001\n\"User3D.TexUpdateAreaSize\"=dword:00040000\n"
       "\"User3D.NumBuffers\"=dword:00000002\n\"User3D.BufferSize\"=dword:00001000\n";
-  TestMachine machine("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n"
-                      "\"Qxg.AGPFlags\"=hex:02,00,00,00\n" + fourteen +
-                          "\n[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\qxg64\\Device0]\n" +
-                          fourteen + "\n",
-                      kWin2k570);
+  TestMachine machine(
+      "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n"
+      "\"Qxg.AGPFlags\"=hex:02,00,00,00\n" +
+          fourteen +
+          "\n[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\qxg64\\Device0]\n" +
+          fourteen + "\n",
+      kWin2k570);
   SettingState state = ReadAllSettings(machine.context);
   EXPECT_EQ(state.current.ogl.preset, kOglDriverDefaults);
   EXPECT_EQ(state.current.subimage_cache_kb, 256);
@@ -318,9 +325,9 @@ TEST(ApplyResults, WhichFailuresStopTheReboot) {
   EXPECT_FALSE(cache_only.AnyRebootBlockingFailure(kPlatformWin2kXp));
   EXPECT_FALSE(cache_only.AnyRebootBlockingFailure(kPlatformNt4));
   EXPECT_TRUE(cache_only.AnyRebootBlockingFailure(kPlatform9x));
-  for (int ApplyResults::*slot : {&ApplyResults::agp_mode, &ApplyResults::flip_on_vblank,
-                                  &ApplyResults::bus_mastering, &ApplyResults::bitmap_caching,
-                                  &ApplyResults::ogl_preset}) {
+  for (int ApplyResults::*slot :
+       {&ApplyResults::agp_mode, &ApplyResults::flip_on_vblank, &ApplyResults::bus_mastering,
+        &ApplyResults::bitmap_caching, &ApplyResults::ogl_preset}) {
     ApplyResults one;
     one.*slot = kWriteFailed;
     for (PlatformKind platform : {kPlatform9x, kPlatformNt4, kPlatformWin2kXp}) {
@@ -338,9 +345,8 @@ TEST(WriteAllSettings, MultitexturingOnlyWhenKnown) {
     std::int32_t multitexturing;
     std::string expected;
   };
-  const std::vector<Case> cases = {{kUnchanged, sim::DwordBytes(1)},
-                                   {1, sim::DwordBytes(1)},
-                                   {0, "<absent>"}};
+  const std::vector<Case> cases = {
+      {kUnchanged, sim::DwordBytes(1)}, {1, sim::DwordBytes(1)}, {0, "<absent>"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.multitexturing);
     TestMachine machine(body, kWin2k570);

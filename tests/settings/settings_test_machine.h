@@ -33,8 +33,8 @@ class TestMachine {
  public:
   explicit TestMachine(std::string_view regedit4_body, MachineSetup setup = {})
       : registry_(MakeRegistry(Reg(regedit4_body), setup.administrator)),
-        context{*registry_,    ui,          setup.platform, setup.family,
-                kOurDevice,    kOurSubsystem, setup.version} {}
+        context{*registry_,    ui,           setup.platform, setup.family, kOurDevice,
+                kOurSubsystem, setup.version} {}
   TestMachine(const TestMachine&) = delete;
   TestMachine& operator=(const TestMachine&) = delete;
   ~TestMachine() { EXPECT_EQ(registry_->open_handle_count(), 0u) << "a registry handle leaked"; }
@@ -42,9 +42,12 @@ class TestMachine {
   sim::SimRegistry& registry() { return *registry_; }
   // The same run over another registry (one that records or refuses).
   SettingsContext ContextOver(Registry& registry) {
-    return {registry,          ui,
-            context.platform_kind, context.chip_family,
-            context.device_id, context.subsystem_id,
+    return {registry,
+            ui,
+            context.platform_kind,
+            context.chip_family,
+            context.device_id,
+            context.subsystem_id,
             context.driver_version};
   }
   // REGEDIT4 text of a subtree ("" for the whole hive).

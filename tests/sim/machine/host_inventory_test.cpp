@@ -128,8 +128,7 @@ TEST(HostInventory, MapsTheComputersFilesOntoTheClasses) {
   for (const auto& [wmi_class, count] : counts) {
     EXPECT_EQ(Instances(wmi, wmi_class).size(), count) << wmi_class;
   }
-  EXPECT_EQ(Instances(wmi, "Win32_OperatingSystem")[0]["Caption"],
-            "Windows 2000 Professional");
+  EXPECT_EQ(Instances(wmi, "Win32_OperatingSystem")[0]["Caption"], "Windows 2000 Professional");
   EXPECT_NO_THROW(sim::WmiRepositoryFromJson(wmi));
 }
 

@@ -1,9 +1,10 @@
 // The simulated PC keeps the ports' promises, the same ones the Windows
 // adapters are held to under Wine (tests/contract/port_contract.h).
+#include "tests/contract/port_contract.h"
+
 #include <gtest/gtest.h>
 
 #include "sim/machine/sim_process.h"
-#include "tests/contract/port_contract.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/sim_harness.h"
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <stdexcept>
 
 #include "platform/platform.h"
 #include "sim/ui/scripted_ui.h"
@@ -21,19 +20,6 @@ std::string Expected(const sim::ScriptStep& step) {
   }
 }
 
-// The whole script file; throws when it cannot be read.
-std::string ReadWholeFile(const char* path) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (!file) throw std::runtime_error("cannot open");
-  std::string text;
-  char buffer[4096];
-  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, file)) text.append(buffer, n);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) throw std::runtime_error("cannot read");
-  return text;
-}
-
 }  // namespace
 
 std::unique_ptr<Automation> Automation::FromEnvironment() {
@@ -43,11 +29,9 @@ std::unique_ptr<Automation> Automation::FromEnvironment() {
   sim::UiScript script;
   std::string error;
   try {
-    script = sim::ParseUiScript(ReadWholeFile(script_path), script_path);
+    script = sim::ReadUiScript(script_path);
   } catch (const sim::ScriptParseError& parse) {
     error = parse.what();
-  } catch (const std::runtime_error&) {
-    error = std::string(script_path) + ": cannot read the script";
   }
   return std::make_unique<Automation>(std::move(script),
                                       transcript ? transcript : "tunora-transcript.txt", error);

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/ui/ui_script.h"
+#include "automation/ui_script.h"
 
 namespace tunora::win32 {
 

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "automation/sheet_model.h"
+#include "automation/window_model.h"
 #include "platform/platform.h"
 #include "platform/win32/automation.h"
 #include "platform/win32/dlgtemplate.h"
 #include "platform/win32/screenshot.h"
-#include "sim/ui/sheet_model.h"
-#include "sim/ui/window_model.h"
 
 namespace tunora::win32 {
 namespace {

@@ -159,4 +159,17 @@ int RunScriptedProgram(UiScript script, std::ostream& transcript, std::ostream& 
   return code;
 }
 
+int RunScriptedProgram(const std::filesystem::path& script_path, std::ostream& transcript,
+                       std::ostream& errors, const std::function<int(Ui&)>& program) {
+  UiScript script;
+  try {
+    script = ReadUiScript(script_path.string());
+  } catch (const ScriptParseError& error) {
+    errors << error.what() << '\n';
+    WriteExit(transcript, kScriptFailureExitCode);
+    return kScriptFailureExitCode;
+  }
+  return RunScriptedProgram(std::move(script), transcript, errors, program);
+}
+
 }  // namespace tunora::sim

@@ -23,10 +23,10 @@
 #include <string_view>
 #include <vector>
 
+#include "automation/message_box_rules.h"
+#include "automation/ui_script.h"
+#include "automation/window_model.h"
 #include "platform/ui.h"
-#include "sim/ui/message_box_rules.h"
-#include "sim/ui/ui_script.h"
-#include "sim/ui/window_model.h"
 
 namespace tunora::sim {
 

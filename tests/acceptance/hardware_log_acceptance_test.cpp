@@ -3,9 +3,9 @@
 // partial log with its explanation on a machine without WMI.
 #include <gtest/gtest.h>
 
+#include "automation/ui_script.h"
 #include "hwlog/hardware_log.h"
 #include "sim/os/sim_files.h"
-#include "sim/ui/ui_script.h"
 #include "tests/support/sim_harness.h"
 
 namespace tunora::testing {

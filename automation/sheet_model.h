@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "automation/window_model.h"
 #include "platform/ui.h"
-#include "sim/ui/window_model.h"
 
 namespace tunora::sim {
 

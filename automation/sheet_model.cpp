@@ -101,13 +101,6 @@ std::string_view SheetModel::PageTitle(int index) const {
   return pages_.at(static_cast<std::size_t>(index)).dialog->title;
 }
 
-int SheetModel::FindPage(std::string_view title) const {
-  for (int i = 0; i < page_count(); ++i) {
-    if (PageTitle(i) == title) return i;
-  }
-  return -1;
-}
-
 WindowModel* SheetModel::ActiveWindow() {
   return active_ < 0 ? nullptr : pages_[static_cast<std::size_t>(active_)].window.get();
 }

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "hwaccess/protocol.h"
+#include "registry/reg_access.h"
 #include "resources/strings.h"
 
 namespace tunora {
@@ -52,13 +53,6 @@ Handle OpenNtDevice(HwContext& hw, std::string_view path) {
   return hw.platform.devices.CreateFile(path, kGenericRead | kGenericWrite,
                                         kFileShareRead | kFileShareWrite, kOpenExisting,
                                         kFileFlagOverlapped | kFileFlagNoBuffering);
-}
-
-void SetDword(Registry& registry, RegKey key, std::string_view name, std::uint32_t value) {
-  const std::array<std::uint8_t, 4> bytes = {
-      static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-      static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
-  registry.SetValue(key, name, kRegDword, bytes.data(), 4);
 }
 
 void DeleteHwgate2Keys(Registry& registry) {
@@ -143,13 +137,13 @@ void ReleaseHwgate4(HwContext& hw, Handle device, Hwgate4Cleanup cleanup) {
 
 Hwgate2Session DeployHwgate2(HwContext& hw) {
   Registry& registry = hw.platform.registry;
-  RegKey key = 0;
-  if (registry.CreateKey(kHkeyLocalMachine, kHwgate2Key, kKeyAllAccess, &key) == kErrorSuccess) {
+  if (const RegHandle key = RegHandle::Create(registry, kHwgate2Key)) {
+    // Unwritten values are not checked here: the service start and the
+    // device open after it decide.
     RegistryChanges group(registry);
-    SetDword(registry, key, "Start", kServiceDemandStart);
-    SetDword(registry, key, "Type", kServiceKernelDriver);
-    SetDword(registry, key, "ErrorControl", kServiceErrorNormal);
-    registry.CloseKey(key);
+    SetNumber(registry, key.key(), "Start", kServiceDemandStart);
+    SetNumber(registry, key.key(), "Type", kServiceKernelDriver);
+    SetNumber(registry, key.key(), "ErrorControl", kServiceErrorNormal);
   }
   WriteDriverFile(hw, DriverKind::kHwgate2, hw.drivers.hwgate2);
   RegisterAndStart(hw, "hwgate2", DriverFilePath(hw.platform.files, DriverKind::kHwgate2));

@@ -3,8 +3,8 @@
 #include <array>
 #include <optional>
 
+#include "registry/reg_access.h"
 #include "settings/catalog_detail.h"
-#include "settings/reg_access.h"
 
 namespace tunora {
 

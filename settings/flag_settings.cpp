@@ -3,8 +3,8 @@
 // below "Settings" on Windows 98/ME.
 #include <string>
 
+#include "registry/reg_access.h"
 #include "settings/catalog_detail.h"
-#include "settings/reg_access.h"
 
 namespace tunora {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "registry/reg_access.h"
 #include "settings/catalog_detail.h"
-#include "settings/reg_access.h"
 
 namespace tunora {
 

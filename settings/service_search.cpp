@@ -1,8 +1,8 @@
 // NT road: service keys, their device sub-keys and the searches over them.
 #include <vector>
 
+#include "registry/reg_access.h"
 #include "settings/driver_keys.h"
-#include "settings/reg_access.h"
 
 namespace tunora {
 

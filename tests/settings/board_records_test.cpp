@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "registry/reg_access.h"
 #include "settings/driver_keys.h"
-#include "settings/reg_access.h"
 #include "tests/settings/settings_test_machine.h"
 
 namespace tunora {

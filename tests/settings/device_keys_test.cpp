@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "registry/reg_access.h"
 #include "settings/driver_keys.h"
-#include "settings/reg_access.h"
 #include "tests/settings/settings_test_machine.h"
 
 namespace tunora {

@@ -179,7 +179,7 @@ std::optional<Handle> TryDeployHwgt9x(HwContext& hw, const VxdMessages& messages
     ReportFailure(hw, messages.cannot_open);
     return std::nullopt;
   }
-  if (QueryDriverVersion9x(hw.platform.devices, device) < kRequiredVxdVersion) {
+  if (QueryDriverVersion9x(hw.platform.devices, device) < kHwgt9xVersion) {
     RemoveHwgt9x(hw, device);
     ReportFailure(hw, messages.wrong_version);
     return std::nullopt;

@@ -81,7 +81,6 @@ struct VxdMessages {
 inline constexpr VxdMessages kVxdMessages{"Unable to Access VxD!", "Wrong VxD version!"};
 inline constexpr VxdMessages kVxdMessagesBiosClock{"Unable to Access VxD! #FF01",
                                                    "Wrong VxD version! #FF00"};
-inline constexpr std::uint32_t kRequiredVxdVersion = 0x10004;
 Handle DeployHwgt9x(HwContext& hw, const VxdMessages& messages);
 // The same, returning nullopt after the report instead of ending.
 std::optional<Handle> TryDeployHwgt9x(HwContext& hw, const VxdMessages& messages);

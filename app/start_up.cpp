@@ -86,7 +86,9 @@ void RunStartUp(App& app) {
   IdentifyMachine(app);
   // 0: the sheet closed. Anything else (Escape, a window that could not
   // be shown) ends the run instead of showing the window again.
-  while (ShowMainWindow(app) == 0) RearmAfterSheet(app);
+  while (ShowMainWindow(app) == 0) {
+    // The sheet closed: a fresh main window.
+  }
   EndProcess(0);
 }
 

@@ -4,11 +4,11 @@
 
 #include "app/driver_version.h"
 #include "app/platform_gate.h"
-#include "app/run_state.h"
 #include "app/windows.h"
 #include "hwaccess/scans.h"
 #include "resources/dialogs.h"
 #include "resources/strings.h"
+#include "sheet/run_state.h"
 
 namespace tunora {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "app/run_state.h"
 #include "platform/ui.h"
+#include "sheet/run_state.h"
 
 namespace tunora {
 

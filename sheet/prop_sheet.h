@@ -6,7 +6,6 @@
 #include <string_view>
 #include <vector>
 
-#include "app/run_state.h"
 #include "sheet/agp_page.h"
 #include "sheet/audio_page.h"
 #include "sheet/clock_page.h"
@@ -18,6 +17,7 @@
 #include "sheet/page.h"
 #include "sheet/page_rules.h"
 #include "sheet/qtv_page.h"
+#include "sheet/run_state.h"
 
 namespace tunora {
 

@@ -2,9 +2,9 @@
 // is in the machine, then the main window.
 #include "app/start_up.h"
 
+#include "app/app_windows.h"
 #include "app/driver_version.h"
 #include "app/platform_gate.h"
-#include "app/windows.h"
 #include "hwaccess/scans.h"
 #include "resources/dialogs.h"
 #include "resources/strings.h"

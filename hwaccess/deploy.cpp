@@ -135,7 +135,7 @@ void ReleaseHwgate4(HwContext& hw, Handle device, Hwgate4Cleanup cleanup) {
   DeleteDriverFile(hw, DriverKind::kHwgate4);
 }
 
-Hwgate2Session DeployHwgate2(HwContext& hw) {
+Hwgate2Session DeployHwgate2OrExit(HwContext& hw) {
   Registry& registry = hw.platform.registry;
   if (const RegHandle key = RegHandle::Create(registry, kHwgate2Key)) {
     // Unwritten values are not checked here: the service start and the
@@ -170,7 +170,7 @@ void RemoveHwgate2(HwContext& hw, Hwgate2Session& session) {
   DeleteHwgate2Keys(hw.platform.registry);
 }
 
-std::optional<Handle> TryDeployHwgt9x(HwContext& hw, const VxdMessages& messages) {
+std::optional<Handle> DeployHwgt9x(HwContext& hw, const VxdMessages& messages) {
   WriteDriverFile(hw, DriverKind::kHwgt9x, hw.drivers.hwgt9x);
   const Handle device =
       hw.platform.devices.CreateFile("\\\\.\\Hwgt9x.VXD", 0, 0, kCreateNew, kFileFlagDeleteOnClose);
@@ -187,8 +187,8 @@ std::optional<Handle> TryDeployHwgt9x(HwContext& hw, const VxdMessages& messages
   return device;
 }
 
-Handle DeployHwgt9x(HwContext& hw, const VxdMessages& messages) {
-  if (std::optional<Handle> device = TryDeployHwgt9x(hw, messages)) return *device;
+Handle DeployHwgt9xOrExit(HwContext& hw, const VxdMessages& messages) {
+  if (std::optional<Handle> device = DeployHwgt9x(hw, messages)) return *device;
   EndProcess(1);
 }
 
@@ -226,7 +226,7 @@ std::string ReadBiosVersionText(HwContext& hw, bool nt_road) {
     read_window(MapPhysicalNt(hw.platform.devices, device, kBiosAddress, kBiosMapLength));
     ReleaseHwgate4(hw, device, Hwgate4Cleanup::kCloseDeviceDeleteFile);
   } else {
-    const Handle device = DeployHwgt9x(hw, kVxdMessages);
+    const Handle device = DeployHwgt9xOrExit(hw, kVxdMessages);
     read_window(MapPhysical9x(hw.platform.devices, device, kBiosAddress, kBiosMapLength));
     RemoveHwgt9x(hw, device);
   }

@@ -10,7 +10,6 @@
 #include "sheet/audio_page.h"
 #include "sheet/clock_page.h"
 #include "sheet/d3d_page.h"
-#include "sheet/feature_pages.h"
 #include "sheet/misc_page.h"
 #include "sheet/monitor_profile_page.h"
 #include "sheet/opengl_page.h"
@@ -18,6 +17,7 @@
 #include "sheet/page_rules.h"
 #include "sheet/qtv_page.h"
 #include "sheet/run_state.h"
+#include "sheet/splash_page.h"
 
 namespace tunora {
 

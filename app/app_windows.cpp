@@ -1,4 +1,4 @@
-#include "app/windows.h"
+#include "app/app_windows.h"
 
 #include "hwaccess/board_tables.h"
 #include "resources/dialogs.h"

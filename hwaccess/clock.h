@@ -87,10 +87,11 @@ int ReadCurrentClock(HwContext& hw, const ClockTarget& card);
 ClockRatios ReadClockRatios(HwContext& hw, const ClockTarget& card);
 
 // keep false: program, hold about ten seconds, restore the previous
-// dividers. keep true: program and leave it. 1 when the target was
-// programmed, 0 when it was refused or could not be programmed (the
+// dividers. keep true: program and leave it. True when the target was
+// programmed, false when it was refused or could not be programmed (the
 // reason already reported).
-int ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int limit_mhz, bool keep);
+[[nodiscard]] bool ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz,
+                                int limit_mhz, bool keep);
 
 // The stored permanent clock ("Percent", "Card", "Max") and the log-on entry.
 inline constexpr const char* kClockSettingKey =

@@ -153,10 +153,10 @@ class Lockstep {
                              !setting.interrupted && (nt_road || !safe_mode);
     if (may_program) {
       SetApplyingMarker(platform_.registry, true);
-      const int result = ProgramClock(hw_, card, base_clocks[variant] + offset,
-                                      base_clocks[variant] + kClockSpans[variant], true);
+      const bool programmed = ProgramClock(hw_, card, base_clocks[variant] + offset,
+                                           base_clocks[variant] + kClockSpans[variant], true);
       SetApplyingMarker(platform_.registry, false);
-      if (result == 1) Report("[ Card is OverClocked ]");
+      if (programmed) Report("[ Card is OverClocked ]");
     }
 
     if (cards > 1) Report("[ Card is NOT OverClocked too many cards! ]");

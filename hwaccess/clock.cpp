@@ -63,8 +63,8 @@ bool WithRoad(HwContext& hw, const ClockTarget& card, const RoadUse& use,
     return true;
   }
   const std::optional<Handle> vxd = use.end_on_vxd_failure
-                                        ? std::optional<Handle>(DeployHwgt9x(hw, use.vxd))
-                                        : TryDeployHwgt9x(hw, use.vxd);
+                                        ? std::optional<Handle>(DeployHwgt9xOrExit(hw, use.vxd))
+                                        : DeployHwgt9x(hw, use.vxd);
   if (!vxd) return false;
   PortConfigSpace config(hw.platform.ports);
   work(config, [&](std::uint32_t physical, std::uint32_t length) {
@@ -120,16 +120,16 @@ class Programmer {
     const DividerSet before = ReadDividers(memory_, window_);
     Blank();
     system_.Sleep(kBlankSettleMs);
-    SetOptionBit2(config_, card_.slot_device, card_.family, card_.nt_road);
-    OptionSelect0(config_, card_.slot_device, card_.family, card_.nt_road);
-    if (!WaitIndexedBit(memory_, system_, window_)) return Undo(option, nullptr);
-    ClearOptionBit2(config_, card_.slot_device, card_.family, card_.nt_road);
+    StopSystemClock(config_, card_.slot_device, card_.family, card_.nt_road);
+    SelectPciClock(config_, card_.slot_device, card_.family, card_.nt_road);
+    if (!WaitForPllLock(memory_, system_, window_)) return Undo(option, nullptr);
+    RestartSystemClock(config_, card_.slot_device, card_.family, card_.nt_road);
     WriteDividers(set);
-    if (!WaitIndexedBit(memory_, system_, window_)) return Undo(option, &before);
-    SetOptionBit2(config_, card_.slot_device, card_.family, card_.nt_road);
-    OptionSelect1(config_, card_.slot_device, card_.family, card_.nt_road);
-    if (!WaitIndexedBit(memory_, system_, window_)) return Undo(option, &before);
-    ClearOptionBit2(config_, card_.slot_device, card_.family, card_.nt_road);
+    if (!WaitForPllLock(memory_, system_, window_)) return Undo(option, &before);
+    StopSystemClock(config_, card_.slot_device, card_.family, card_.nt_road);
+    SelectPllClock(config_, card_.slot_device, card_.family, card_.nt_road);
+    if (!WaitForPllLock(memory_, system_, window_)) return Undo(option, &before);
+    RestartSystemClock(config_, card_.slot_device, card_.family, card_.nt_road);
     Unblank();
     return true;
   }
@@ -311,8 +311,9 @@ ClockRatios ReadClockRatios(HwContext& hw, const ClockTarget& card) {
   return ratios;
 }
 
-int ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int limit_mhz, bool keep) {
-  int result = 0;
+bool ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int limit_mhz,
+                  bool keep) {
+  bool programmed = false;
   WithRoad(hw, card, {kVxdMessagesProgramming, false}, [&](ConfigSpace& config, const MapFn& map) {
     const std::uint32_t raw_base = ReadRegisterWindowBase(config, card.slot_device);
     EnableMemoryDecoding(config, card.slot_device);
@@ -338,7 +339,7 @@ int ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int lim
       ReportFailure(hw, kClockingError3);
       return;
     }
-    result = 1;
+    programmed = true;
     if (keep) return;
     for (int i = 0; i < kTestHoldSleeps; ++i) hw.platform.system.Sleep(kTestHoldSleepMs);
     if (limit_mhz < static_cast<int>(previous_hz * 0.000001)) {
@@ -347,7 +348,7 @@ int ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int lim
     }
     if (!programmer.Run({before.m, before.n, before.p})) ReportFailure(hw, kClockingError3);
   });
-  return result;
+  return programmed;
 }
 
 }  // namespace tunora

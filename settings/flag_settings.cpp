@@ -3,8 +3,8 @@
 // below "Settings" on Windows 98/ME.
 #include <string>
 
+#include "registry/reg_access.h"
 #include "settings/catalog_detail.h"
-#include "settings/reg_access.h"
 
 namespace tunora {
 
@@ -19,15 +19,15 @@ NameInKey Fixed(std::string_view name) {
   return [name](RegKey) { return std::string(name); };
 }
 
-int WriteNtFlag(const SettingsContext& context, ServiceSearch search, const NameInKey& name,
-                std::int32_t value) {
+bool WriteNtFlag(const SettingsContext& context, ServiceSearch search, const NameInKey& name,
+                 std::int32_t value) {
   Registry& registry = context.registry;
   const auto outcome =
       RunServiceSearch(registry, search, context.chip_family, "Device", DeviceKeyMode::kWrite,
                        [&](RegKey key, const DriverKey&) {
                          SetFlagBytes(registry, key, name(key), static_cast<std::uint8_t>(value));
                        });
-  return WriteResult(outcome.device_keys_visited > 0);
+  return outcome.device_keys_visited > 0;
 }
 
 // Only a byte 0 of 0 or 1 decides; anything else leaves the value as it was.
@@ -43,12 +43,11 @@ std::int32_t ReadNtFlag(const SettingsContext& context, ServiceSearch search,
   return value;
 }
 
-int Write9xFlag(const SettingsContext& context, std::string_view sub_key, std::string_view name,
-                std::int32_t value) {
+bool Write9xFlag(const SettingsContext& context, std::string_view sub_key, std::string_view name,
+                 std::int32_t value) {
   Registry& registry = context.registry;
-  return WriteResult(ForEachInstanceSettingsKeyForWrite(registry, sub_key, [&](RegKey key) {
-    SetText(registry, key, name, value == 1 ? "1" : "0");
-  }));
+  return ForEachInstanceSettingsKeyForWrite(
+      registry, sub_key, [&](RegKey key) { SetText(registry, key, name, value == 1 ? "1" : "0"); });
 }
 
 // `when_absent` is what a present key without the value reads as, if anything.
@@ -92,8 +91,8 @@ std::int32_t ReadFlipOnVBlank(const SettingsContext& context) {
   switch (context.platform_kind) {
     case kPlatformWin2kXp: {
       const std::int32_t fallback = NameGeneration(context) == ValueNameGeneration::kNew ? 0 : 1;
-      return ReadNtFlag(context, ServiceSearch::kS2, "Device0", Fixed(FlipOnVBlankName(context)),
-                        fallback);
+      return ReadNtFlag(context, ServiceSearch::kSingleElseDual, "Device0",
+                        Fixed(FlipOnVBlankName(context)), fallback);
     }
     case kPlatform9x:
       return Read9xFlag(context, "DirectX", "FlipOnVBlank", 1);
@@ -102,24 +101,27 @@ std::int32_t ReadFlipOnVBlank(const SettingsContext& context) {
   }
 }
 
-int WriteFlipOnVBlank(const SettingsContext& context, std::int32_t value) {
-  if (!IsOnOff(value)) return kWriteFailed;
+bool WriteFlipOnVBlank(const SettingsContext& context, std::int32_t value) {
+  if (!IsOnOff(value)) return false;
   switch (context.platform_kind) {
     case kPlatformWin2kXp:
-      return WriteNtFlag(context, ServiceSearch::kS2, Fixed(FlipOnVBlankName(context)), value);
+      return WriteNtFlag(context, ServiceSearch::kSingleElseDual, Fixed(FlipOnVBlankName(context)),
+                         value);
     case kPlatform9x:
       return Write9xFlag(context, "DirectX", "FlipOnVBlank", value);
     default:
-      return kWriteFailed;
+      return false;
   }
 }
 
 std::int32_t ReadBusMastering(const SettingsContext& context) {
   switch (context.platform_kind) {
     case kPlatformWin2kXp:
-      return ReadNtFlag(context, ServiceSearch::kS4, "Device", BusMasteringName(context), 1);
+      return ReadNtFlag(context, ServiceSearch::kSingleElseDualNoDuoPci, "Device",
+                        BusMasteringName(context), 1);
     case kPlatformNt4:
-      return ReadNtFlag(context, ServiceSearch::kS7, "Device", Fixed("User.UseBusMastering"), 1);
+      return ReadNtFlag(context, ServiceSearch::kQxg64Only, "Device", Fixed("User.UseBusMastering"),
+                        1);
     case kPlatform9x:
       return Read9xFlag(context, "Engine", "BusMastering", 1, 1);
     default:
@@ -127,27 +129,28 @@ std::int32_t ReadBusMastering(const SettingsContext& context) {
   }
 }
 
-int WriteBusMastering(const SettingsContext& context, std::int32_t value) {
-  if (!IsOnOff(value)) return kWriteFailed;
+bool WriteBusMastering(const SettingsContext& context, std::int32_t value) {
+  if (!IsOnOff(value)) return false;
   switch (context.platform_kind) {
     case kPlatformWin2kXp:
-      return WriteNtFlag(context, ServiceSearch::kS2, BusMasteringName(context), value);
+      return WriteNtFlag(context, ServiceSearch::kSingleElseDual, BusMasteringName(context), value);
     case kPlatformNt4:
-      return WriteNtFlag(context, ServiceSearch::kS7, Fixed("User.UseBusMastering"), value);
+      return WriteNtFlag(context, ServiceSearch::kQxg64Only, Fixed("User.UseBusMastering"), value);
     case kPlatform9x:
       return Write9xFlag(context, "Engine", "BusMastering", value);
     default:
-      return kWriteFailed;
+      return false;
   }
 }
 
 std::int32_t ReadBitmapCaching(const SettingsContext& context) {
   switch (context.platform_kind) {
     case kPlatformWin2kXp:
-      return ReadNtFlag(context, ServiceSearch::kS2, "Device", Fixed(BitmapCachingName(context)),
-                        1);
+      return ReadNtFlag(context, ServiceSearch::kSingleElseDual, "Device",
+                        Fixed(BitmapCachingName(context)), 1);
     case kPlatformNt4:
-      return ReadNtFlag(context, ServiceSearch::kS7, "Device", Fixed("User.DeviceBitmaps"), 1);
+      return ReadNtFlag(context, ServiceSearch::kQxg64Only, "Device", Fixed("User.DeviceBitmaps"),
+                        1);
     case kPlatform9x:
       return Read9xFlag(context, "GDI", "DeviceBitmapsCaching", 1);
     default:
@@ -155,17 +158,18 @@ std::int32_t ReadBitmapCaching(const SettingsContext& context) {
   }
 }
 
-int WriteBitmapCaching(const SettingsContext& context, std::int32_t value) {
-  if (!IsOnOff(value)) return kWriteFailed;
+bool WriteBitmapCaching(const SettingsContext& context, std::int32_t value) {
+  if (!IsOnOff(value)) return false;
   switch (context.platform_kind) {
     case kPlatformWin2kXp:
-      return WriteNtFlag(context, ServiceSearch::kS2, Fixed(BitmapCachingName(context)), value);
+      return WriteNtFlag(context, ServiceSearch::kSingleElseDual, Fixed(BitmapCachingName(context)),
+                         value);
     case kPlatformNt4:
-      return WriteNtFlag(context, ServiceSearch::kS7, Fixed("User.DeviceBitmaps"), value);
+      return WriteNtFlag(context, ServiceSearch::kQxg64Only, Fixed("User.DeviceBitmaps"), value);
     case kPlatform9x:
       return Write9xFlag(context, "GDI", "DeviceBitmapsCaching", value);
     default:
-      return kWriteFailed;
+      return false;
   }
 }
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "registry/reg_access.h"
 #include "settings/catalog_detail.h"
-#include "settings/reg_access.h"
 
 namespace tunora {
 
@@ -84,7 +84,7 @@ void ForEachMultitexturingKey(const SettingsContext& context,
   }
 }
 
-int WriteSubImageCache9x(Registry& registry, std::uint32_t bytes) {
+bool WriteSubImageCache9x(Registry& registry, std::uint32_t bytes) {
   for (std::string_view parent :
        {"Software\\Quillex\\", "Software\\Quillex\\Panelix\\",
         "Software\\Quillex\\Panelix\\Version5\\", "Software\\Quillex\\Panelix\\Version6\\"}) {
@@ -100,12 +100,12 @@ int WriteSubImageCache9x(Registry& registry, std::uint32_t bytes) {
   write(RegHandle::Create(registry, kPanelixProfileKeys[0]));
   write(RegHandle::Open(registry, kPanelixProfileKeys[1]));
   write(RegHandle::Open(registry, kPanelixProfileKeys[2]));
-  return WriteResult(written);
+  return written;
 }
 
 }  // namespace
 
-int ResetOglDefaults(const SettingsContext& context) {
+void ResetOglDefaults(const SettingsContext& context) {
   Registry& registry = context.registry;
   const auto remove_all = [&](RegKey key) {
     for (std::string_view name : kOglTuningValues) registry.DeleteValue(key, name);
@@ -114,7 +114,6 @@ int ResetOglDefaults(const SettingsContext& context) {
   if (const RegHandle key = RegHandle::Open(registry, kFixedDeviceKeyList[0])) {
     remove_all(key.key());
   }
-  return kWriteOk;
 }
 
 std::int32_t ReadSubImageCache(const SettingsContext& context) {
@@ -125,8 +124,8 @@ std::int32_t ReadSubImageCache(const SettingsContext& context) {
   };
   if (IsNtRoad(context.platform_kind)) {
     // Every sub-key of each service, whatever its name.
-    RunServiceSearch(registry, ServiceSearch::kS5, context.chip_family, "", DeviceKeyMode::kRead,
-                     [&](RegKey key, const DriverKey&) { read(key); });
+    RunServiceSearch(registry, ServiceSearch::kFamilyAndQxg64, context.chip_family, "",
+                     DeviceKeyMode::kRead, [&](RegKey key, const DriverKey&) { read(key); });
   } else if (context.platform_kind == kPlatform9x) {
     for (std::string_view path :
          {kPanelixProfileKeys[2], kPanelixProfileKeys[1], kPanelixProfileKeys[0]}) {
@@ -136,17 +135,18 @@ std::int32_t ReadSubImageCache(const SettingsContext& context) {
   return bytes ? KilobytesOf(*bytes) : kSubImageCacheDefaultKb;
 }
 
-int WriteSubImageCache(const SettingsContext& context, std::int32_t kilobytes) {
+bool WriteSubImageCache(const SettingsContext& context, std::int32_t kilobytes) {
   Registry& registry = context.registry;
   const std::uint32_t bytes = BytesOf(kilobytes);
   if (IsNtRoad(context.platform_kind)) {
     const auto outcome = RunServiceSearch(
-        registry, ServiceSearch::kS5, context.chip_family, "Device", DeviceKeyMode::kWrite,
+        registry, ServiceSearch::kFamilyAndQxg64, context.chip_family, "Device",
+        DeviceKeyMode::kWrite,
         [&](RegKey key, const DriverKey&) { SetNumber(registry, key, kTexUpdateAreaSize, bytes); });
-    return WriteResult(outcome.device_keys_visited > 0);
+    return outcome.device_keys_visited > 0;
   }
   if (context.platform_kind == kPlatform9x) return WriteSubImageCache9x(registry, bytes);
-  return kWriteFailed;
+  return false;
 }
 
 std::int32_t ReadMultitexturing(const SettingsContext& context) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/reg_access.h"
+#include "registry/reg_access.h"
 #include "sheet/clock_permanence.h"
 #include "sim/machine/sim_process.h"
 #include "tests/support/fake_ui.h"

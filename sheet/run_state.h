@@ -1,5 +1,7 @@
 // The values one run of tunora keeps from start-up to exit. One object,
-// created by the program's main and handed to whoever needs it.
+// created by the program's main and handed to whoever needs it. It lives
+// here, beside the pages that share it, so that app/ (which fills it at
+// start-up) sits above sheet/ and not beside it.
 #pragma once
 
 #include <cstdint>
@@ -50,6 +52,9 @@ struct App {
   RunState state;
 
   explicit App(Platform& p) : platform(p), hw{p, TunoraDrivers()} {}
+  // hw refers to platform, and windows and pages keep references to both.
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
 };
 
 }  // namespace tunora

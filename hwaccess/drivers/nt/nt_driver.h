@@ -14,7 +14,9 @@ struct _DRIVER_OBJECT;
 
 namespace tunora::drivers::nt {
 
-using DeviceControlRoutine = DispatchResult (*)(KernelServices& kernel, std::uint32_t code,
+// The driver's dispatch over the kernel services it needs, so each image
+// links (and imports) only those.
+using DeviceControlRoutine = DispatchResult (*)(std::uint32_t code,
                                                 std::span<std::uint8_t> system_buffer,
                                                 std::uint32_t input_length,
                                                 std::uint32_t output_length);

@@ -169,7 +169,8 @@ _Hwgt9xControlProc:
     ret
 )");
 
-extern "C" __attribute__((dllexport, used)) DeviceDescriptorBlock HWGT9X_DDB = {
+extern "C" {
+__attribute__((dllexport, used)) DeviceDescriptorBlock HWGT9X_DDB = {
     0,
     0x0400,  // DDK_VERSION of Windows 95
     0,       // UNDEFINED_DEVICE_ID: no VMM services of its own, loaded dynamically
@@ -193,3 +194,4 @@ extern "C" __attribute__((dllexport, used)) DeviceDescriptorBlock HWGT9X_DDB = {
     0x52737632u,  // 'Rsv2'
     0x52737633u,  // 'Rsv3'
 };
+}

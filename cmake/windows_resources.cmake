@@ -8,25 +8,24 @@ set(TUNORA_LOCKSTEP_EXE ${CMAKE_BINARY_DIR}/bin/lockstep.exe)
 set(TUNORA_HELP_CHM ${help_chm})
 add_custom_target(tunora_help_file DEPENDS ${TUNORA_HELP_CHM})
 
-# No toolchain here builds a Windows 9x virtual device: its resource holds
-# a file that is no driver, so the 9x road fails to load it and says
-# "Unable to Access VxD!".
-set(TUNORA_HWGT9X ${CMAKE_BINARY_DIR}/placeholders/hwgt9x.vxd)
-file(WRITE ${TUNORA_HWGT9X} "Hwgt9x is not part of this build.\r\n")
-
+# The drivers: hwgate2.sys and hwgate4.sys, and Hwgt9x.vxd made by the
+# project's LE converter (hwaccess/drivers/nt and hwaccess/drivers/vxd).
+set(TUNORA_HWGT9X ${CMAKE_BINARY_DIR}/bin/Hwgt9x.vxd)
 set(TUNORA_HWGATE2 ${CMAKE_BINARY_DIR}/bin/hwgate2.sys)
 set(TUNORA_HWGATE4 ${CMAKE_BINARY_DIR}/bin/hwgate4.sys)
 set(driver_targets "")
 if(EXISTS ${CMAKE_SOURCE_DIR}/hwaccess/drivers/nt/CMakeLists.txt)
   add_subdirectory(hwaccess/drivers/nt)
-  foreach(driver hwgate2 hwgate4)
+  foreach(driver hwgate2 hwgate4 hwgt9x)
     if(TARGET ${driver})
       list(APPEND driver_targets ${driver})
     endif()
   endforeach()
 else()
-  # Until the NT drivers are built here, stand-in files keep the programs
-  # building; the NT road then cannot load them.
+  # Until the drivers are built here, stand-in files keep the programs
+  # building; the roads then cannot load them.
+  set(TUNORA_HWGT9X ${CMAKE_BINARY_DIR}/placeholders/hwgt9x.vxd)
+  file(WRITE ${TUNORA_HWGT9X} "Hwgt9x is not part of this build.\r\n")
   set(TUNORA_HWGATE2 ${CMAKE_BINARY_DIR}/placeholders/hwgate2.sys)
   set(TUNORA_HWGATE4 ${CMAKE_BINARY_DIR}/placeholders/hwgate4.sys)
   file(WRITE ${TUNORA_HWGATE2} "hwgate2 is not part of this build.\r\n")

@@ -31,7 +31,8 @@ if(TUNORA_REAL_DRIVERS)
   set(drivers_dir ${CMAKE_BINARY_DIR}/drivers-win)
   set(TUNORA_HWGATE2_FILE ${drivers_dir}/bin/hwgate2.sys)
   set(TUNORA_HWGATE4_FILE ${drivers_dir}/bin/hwgate4.sys)
-  set(TUNORA_DRIVER_FILES ${TUNORA_HWGATE2_FILE} ${TUNORA_HWGATE4_FILE})
+  set(TUNORA_HWGT9X_FILE ${drivers_dir}/bin/Hwgt9x.vxd)
+  set(TUNORA_DRIVER_FILES ${TUNORA_HWGATE2_FILE} ${TUNORA_HWGATE4_FILE} ${TUNORA_HWGT9X_FILE})
   include(ExternalProject)
   # The sanitizer and fuzzer flags of this build have no place in a
   # kernel image: the external project starts from the toolchain alone.
@@ -41,7 +42,7 @@ if(TUNORA_REAL_DRIVERS)
     CMAKE_GENERATOR Ninja
     CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686.cmake
                -DCMAKE_BUILD_TYPE=MinSizeRel
-    BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target hwgate2 hwgate4
+    BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target hwgate2 hwgate4 hwgt9x
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     BUILD_BYPRODUCTS ${TUNORA_DRIVER_FILES})
@@ -55,6 +56,10 @@ tunora_hwgate2_end:
 tunora_hwgate4_begin:
   .incbin \"${TUNORA_HWGATE4_FILE}\"
 tunora_hwgate4_end:
+  .balign 16
+tunora_hwgt9x_begin:
+  .incbin \"${TUNORA_HWGT9X_FILE}\"
+tunora_hwgt9x_end:
   .popsection")
   configure_file(${CMAKE_SOURCE_DIR}/cmake/driver_images.cpp.in ${driver_images_source} @ONLY)
   set_source_files_properties(${driver_images_source} PROPERTIES

@@ -24,6 +24,14 @@ int UnicornRegister(X86Emulator::Reg reg) {
   switch (reg) {
     case X86Emulator::Reg::kEax:
       return UC_X86_REG_EAX;
+    case X86Emulator::Reg::kEbx:
+      return UC_X86_REG_EBX;
+    case X86Emulator::Reg::kEsi:
+      return UC_X86_REG_ESI;
+    case X86Emulator::Reg::kEdi:
+      return UC_X86_REG_EDI;
+    case X86Emulator::Reg::kEflags:
+      return UC_X86_REG_EFLAGS;
     case X86Emulator::Reg::kEcx:
       return UC_X86_REG_ECX;
     case X86Emulator::Reg::kEdx:
@@ -181,19 +189,29 @@ void X86Emulator::OutHook(uc_struct*, std::uint32_t port, int size, std::uint32_
 
 std::uint32_t X86Emulator::Call(std::uint32_t address, std::span<const std::uint32_t> args,
                                 bool callee_pops, std::uint32_t ecx, std::uint32_t edx) {
-  if (running_) Fail("a call into emulated code from inside another");
   std::uint32_t esp = kStackBase + kStackSize - 64;
   for (auto it = args.rbegin(); it != args.rend(); ++it) {
     esp -= 4;
     Write32(esp, *it);
   }
   esp -= 4;
-  Write32(esp, kReturnAddress);
   const std::uint32_t expected_esp =
       esp + 4 + (callee_pops ? 4 * static_cast<std::uint32_t>(args.size()) : 0);
-  Set(Reg::kEsp, esp);
   Set(Reg::kEcx, ecx);
   Set(Reg::kEdx, edx);
+  Run(address, esp, expected_esp);
+  return Get(Reg::kEax);
+}
+
+void X86Emulator::CallWithRegisters(std::uint32_t address) {
+  const std::uint32_t esp = kStackBase + kStackSize - 64 - 4;
+  Run(address, esp, esp + 4);
+}
+
+void X86Emulator::Run(std::uint32_t address, std::uint32_t esp, std::uint32_t expected_esp) {
+  if (running_) Fail("a call into emulated code from inside another");
+  Write32(esp, kReturnAddress);
+  Set(Reg::kEsp, esp);
   stop_reason_.clear();
   running_ = true;
   const uc_err error = uc_emu_start(uc_, address, kReturnAddress, timeout_us_, 0);
@@ -208,7 +226,6 @@ std::uint32_t X86Emulator::Call(std::uint32_t address, std::span<const std::uint
     Fail("the call to " + Hex(address) + " left the stack at " + Hex(Get(Reg::kEsp)) +
          ", expected " + Hex(expected_esp));
   }
-  return Get(Reg::kEax);
 }
 
 }  // namespace tunora::emulator

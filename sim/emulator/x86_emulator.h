@@ -53,7 +53,7 @@ class X86Emulator {
   void Write16(std::uint32_t address, std::uint16_t value);
   void Write8(std::uint32_t address, std::uint8_t value);
 
-  enum class Reg { kEax, kEcx, kEdx, kEsp, kEip };
+  enum class Reg { kEax, kEbx, kEcx, kEdx, kEsi, kEdi, kEsp, kEip, kEflags };
   std::uint32_t Get(Reg reg);
   void Set(Reg reg, std::uint32_t value);
 
@@ -71,6 +71,12 @@ class X86Emulator {
   std::uint32_t Call(std::uint32_t address, std::span<const std::uint32_t> args, bool callee_pops,
                      std::uint32_t ecx = 0, std::uint32_t edx = 0);
 
+  // Calls the routine at `address` with the registers as the caller set
+  // them (a register-convention entry such as a VxD's control procedure):
+  // only the return address is pushed, and the routine must return with
+  // the stack as it found it.
+  void CallWithRegisters(std::uint32_t address);
+
   // A handler may end the running call with a fault of its own.
   [[noreturn]] void Fail(const std::string& what);
   // From inside a handler: stops the run; Call then throws `what`.
@@ -85,6 +91,7 @@ class X86Emulator {
   static std::uint32_t InHook(uc_struct* uc, std::uint32_t port, int size, void* self);
   static void OutHook(uc_struct* uc, std::uint32_t port, int size, std::uint32_t value, void* self);
   void Check(int error, const char* what);
+  void Run(std::uint32_t address, std::uint32_t esp, std::uint32_t expected_esp);
 
   uc_struct* uc_ = nullptr;
   std::map<std::uint8_t, std::function<void()>> interrupts_;

@@ -16,6 +16,7 @@
 #include "hwaccess/drivers/dispatch.h"
 #include "resources/embedded.h"
 #include "sim/emulator/nt_kernel_double.h"
+#include "sim/emulator/vxd_double.h"
 #include "sim/hardware/card_model.h"
 #include "sim/hardware/pci_bus.h"
 #include "sim/hardware/physical_memory.h"
@@ -80,6 +81,18 @@ int main(int argc, char** argv) {
   const Send emulated_hwgate4 = [&](std::uint32_t code, std::span<std::uint8_t> buffer,
                                     std::uint32_t in, std::uint32_t out) {
     return hwgate4.DeviceControl(file, code, buffer, in, out);
+  };
+  const std::string_view vxd_image = DriverImage(DriverKind::kHwgt9x);
+  emulator::EmulatedVxd hwgt9x(
+      std::span(reinterpret_cast<const std::uint8_t*>(vxd_image.data()), vxd_image.size()),
+      emulated.kernel);
+  const Send portable_hwgt9x = [&](std::uint32_t code, std::span<std::uint8_t> buffer,
+                                   std::uint32_t in, std::uint32_t out) {
+    return drivers::Hwgt9xDeviceControl(portable.kernel, code, buffer, in, out);
+  };
+  const Send emulated_hwgt9x = [&](std::uint32_t code, std::span<std::uint8_t> buffer,
+                                   std::uint32_t in, std::uint32_t out) {
+    return hwgt9x.Dispatch(code, buffer, in, out);
   };
   struct Row {
     const char* what;

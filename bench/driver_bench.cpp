@@ -107,6 +107,8 @@ int main(int argc, char** argv) {
        &portable_hwgate4, &emulated_hwgate4},
       {"hwgate4 configuration write (option register)", drivers::kIoctlConfigWrite, Record(0x40, 1),
        12, 12, &portable_hwgate4, &emulated_hwgate4},
+      {"Hwgt9x version", drivers::kDiocVersion, std::vector<std::uint8_t>(4, 0), 0, 4,
+       &portable_hwgt9x, &emulated_hwgt9x},
   };
   std::printf("%d runs of %d requests each; requests per second (median)\n\n", runs, batch);
   std::printf("| request | portable dispatch | emulated binary | ratio |\n|---|---|---|---|\n");

@@ -91,10 +91,6 @@ class EmulatedNtDriver {
   };
   ViewRequest last_view() const { return last_view_; }
 
-  // Instructions run for one call may take this long before the driver is
-  // taken to be stuck.
-  void SetTimeoutMicroseconds(std::uint64_t timeout) { emulator_.SetTimeoutMicroseconds(timeout); }
-
  private:
   struct Service;
   struct Device {

@@ -214,14 +214,17 @@ void X86Emulator::Run(std::uint32_t address, std::uint32_t esp, std::uint32_t ex
   Set(Reg::kEsp, esp);
   stop_reason_.clear();
   running_ = true;
-  const uc_err error = uc_emu_start(uc_, address, kReturnAddress, timeout_us_, 0);
+  const uc_err error = uc_emu_start(uc_, address, kReturnAddress, 0, instruction_limit_);
   running_ = false;
   const std::uint32_t eip = Get(Reg::kEip);
   if (!stop_reason_.empty()) Fail(stop_reason_);
   if (error != UC_ERR_OK) {
     Fail(std::string("emulated code at ") + Hex(eip) + ": " + uc_strerror(error));
   }
-  if (eip != kReturnAddress) Fail("emulated code stopped at " + Hex(eip) + " without returning");
+  if (eip != kReturnAddress) {
+    Fail("emulated code stopped at " + Hex(eip) + " without returning (after at most " +
+         std::to_string(instruction_limit_) + " instructions)");
+  }
   if (Get(Reg::kEsp) != expected_esp) {
     Fail("the call to " + Hex(address) + " left the stack at " + Hex(Get(Reg::kEsp)) +
          ", expected " + Hex(expected_esp));

@@ -82,9 +82,10 @@ class X86Emulator {
   // From inside a handler: stops the run; Call then throws `what`.
   void Stop(const std::string& what);
 
-  // How long one call may run before the code is taken to be stuck
-  // (0: no limit).
-  void SetTimeoutMicroseconds(std::uint64_t timeout) { timeout_us_ = timeout; }
+  // How many instructions one call may run before the code is taken to be
+  // stuck. A bound on instructions rather than time: deterministic, and
+  // Unicorn's timer costs a thread per call.
+  void SetInstructionLimit(std::uint64_t limit) { instruction_limit_ = limit; }
 
  private:
   static void InterruptHook(uc_struct* uc, std::uint32_t intno, void* self);
@@ -97,7 +98,7 @@ class X86Emulator {
   std::map<std::uint8_t, std::function<void()>> interrupts_;
   PortHandler* ports_ = nullptr;
   std::string stop_reason_;
-  std::uint64_t timeout_us_ = 5'000'000;
+  std::uint64_t instruction_limit_ = 10'000'000;
   bool running_ = false;
 };
 

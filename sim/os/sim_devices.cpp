@@ -170,7 +170,13 @@ SimDevices::~SimDevices() {
   for (const auto& [handle, object] : handles_) {
     if (object.kind == Kind::kDevice) devices.push_back(handle);
   }
-  for (Handle handle : devices) CloseHandle(handle);
+  for (Handle handle : devices) {
+    try {
+      CloseHandle(handle);
+    } catch (const std::exception&) {
+      // A real driver that faults while closing: the process is gone anyway.
+    }
+  }
 }
 
 Handle SimDevices::Add(Object object) {
@@ -369,8 +375,8 @@ Handle SimDevices::CreateFile(std::string_view path, std::uint32_t access, std::
     if (!NamesEqual(name, DeviceLinkName(DriverKind::kHwgt9x)) || disposition != kCreateNew) {
       return Fail(kLastErrorFileNotFound), kInvalidHandleValue;
     }
-    const std::optional<DriverKind> kind =
-        IdentifyImage(files_.WindowsDirectory() + "\\" + std::string(path.substr(4)));
+    const std::string file = files_.WindowsDirectory() + "\\" + std::string(path.substr(4));
+    const std::optional<DriverKind> kind = IdentifyImage(file);
     if (kind != DriverKind::kHwgt9x || faults_.driver_never_loads.count("hwgt9x") ||
         faults_.device_open_fails.count("hwgt9x")) {
       return Fail(kLastErrorFileNotFound), kInvalidHandleValue;
@@ -378,12 +384,11 @@ Handle SimDevices::CreateFile(std::string_view path, std::uint32_t access, std::
     Object device{Kind::kDevice, {}, DriverKind::kHwgt9x};
     if (real_drivers_) {
       // Every open loads the device anew; the last close unloads it.
-      device.executed = Execute(DriverKind::kHwgt9x,
-                                files_.WindowsDirectory() + "\\" + std::string(path.substr(4)));
-      const auto file =
+      device.executed = Execute(DriverKind::kHwgt9x, file);
+      const auto opened =
           device.executed ? device.executed->Open(kernel_, administrator_) : std::nullopt;
-      if (!file) return Fail(kLastErrorFileNotFound), kInvalidHandleValue;
-      device.file = *file;
+      if (!opened) return Fail(kLastErrorFileNotFound), kInvalidHandleValue;
+      device.file = *opened;
     }
     return Add(std::move(device));
   }

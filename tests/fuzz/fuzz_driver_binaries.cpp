@@ -1,5 +1,6 @@
 // Differential: arbitrary sequences of device-control requests sent both
-// to the portable dispatch code and to the driver binaries the build made,
+// to the portable dispatch code and to the three driver binaries the build
+// made (hwgate2.sys, hwgate4.sys, Hwgt9x.vxd),
 // executed in the emulator, each over its own copy of the same small
 // simulated PC. Both must answer with the same status, the same amount
 // returned and the same system-buffer bytes (a map's reply is a caller
@@ -21,6 +22,7 @@
 #include "hwaccess/drivers/dispatch.h"
 #include "resources/embedded.h"
 #include "sim/emulator/nt_kernel_double.h"
+#include "sim/emulator/vxd_double.h"
 #include "sim/hardware/card_model.h"
 #include "sim/hardware/pci_bus.h"
 #include "sim/hardware/physical_memory.h"
@@ -32,8 +34,9 @@ namespace {
 using tunora::drivers::DispatchResult;
 
 constexpr std::uint32_t kKnownCodes[] = {
-    tunora::drivers::kIoctlConfigRead, tunora::drivers::kIoctlConfigWrite,
-    tunora::drivers::kIoctlMapPhysical, tunora::drivers::kDiocVersion};
+    tunora::drivers::kIoctlConfigRead,  tunora::drivers::kIoctlConfigWrite,
+    tunora::drivers::kIoctlMapPhysical, tunora::drivers::kDiocVersion,
+    tunora::drivers::kDiocMapPhysical,  tunora::drivers::kDiocOpen};
 constexpr std::uint32_t kWindowBase = 0xE7000000;
 constexpr int kMaxRequests = 8;
 
@@ -65,14 +68,17 @@ struct Machine {
 struct Binary {
   Binary(tunora::DriverKind kind, const char* service, Machine& machine) {
     const std::string_view image = tunora::DriverImage(kind);
-    driver = std::make_unique<tunora::emulator::EmulatedNtDriver>(
-        std::span(reinterpret_cast<const std::uint8_t*>(image.data()), image.size()), service,
-        machine.kernel);
+    driver =
+        std::make_unique<tunora::emulator::EmulatedNtDriver>(Bytes(image), service, machine.kernel);
     file = driver->Create(tunora::emulator::NtCaller::kAdministrator).file;
   }
   std::unique_ptr<tunora::emulator::EmulatedNtDriver> driver;
   std::uint32_t file = 0;
 };
+
+std::span<const std::uint8_t> Bytes(std::string_view image) {
+  return {reinterpret_cast<const std::uint8_t*>(image.data()), image.size()};
+}
 
 [[noreturn]] void Differ(const char* what, std::uint32_t code) {
   std::fprintf(stderr, "portable and emulated drivers differ in %s for code 0x%08X\n", what, code);
@@ -91,10 +97,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static Machine loader;
   static Binary binaries[] = {{tunora::DriverKind::kHwgate2, "hwgate2", loader},
                               {tunora::DriverKind::kHwgate4, "hwgate4", loader}};
+  static tunora::emulator::EmulatedVxd vxd(Bytes(tunora::DriverImage(tunora::DriverKind::kHwgt9x)),
+                                           loader.kernel);
   std::size_t pos = 0;
   auto byte = [&] { return pos < size ? data[pos++] : std::uint8_t{0}; };
   for (int n = 0; n < kMaxRequests && pos < size; ++n) {
-    const std::uint8_t which = byte() % 2;
+    const std::uint8_t which = byte() % 3;
     const std::uint8_t selector = byte();
     std::uint32_t code = kKnownCodes[selector % std::size(kKnownCodes)];
     if (selector >= 0xF0) code = byte() | byte() << 8 | byte() << 16 | std::uint32_t{byte()} << 24;
@@ -104,25 +112,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::uint8_t& b : request) b = byte();
 
     std::vector<std::uint8_t> expected_buffer = request;
-    const DispatchResult expected =
-        which == 0
-            ? tunora::drivers::Hwgate2DeviceControl(portable.kernel, code, expected_buffer, in, out)
-            : tunora::drivers::Hwgate4DeviceControl(portable.kernel, code, expected_buffer, in,
-                                                    out);
-    Binary& binary = binaries[which];
-    binary.driver->SetKernel(emulated.kernel);
     std::vector<std::uint8_t> buffer = request;
+    DispatchResult expected;
     DispatchResult result;
     try {
-      result = binary.driver->DeviceControl(binary.file, code, buffer, in, out);
+      if (which == 2) {
+        expected =
+            tunora::drivers::Hwgt9xDeviceControl(portable.kernel, code, expected_buffer, in, out);
+        vxd.SetKernel(emulated.kernel);
+        result = vxd.Dispatch(code, buffer, in, out);
+      } else {
+        expected = which == 0 ? tunora::drivers::Hwgate2DeviceControl(portable.kernel, code,
+                                                                      expected_buffer, in, out)
+                              : tunora::drivers::Hwgate4DeviceControl(portable.kernel, code,
+                                                                      expected_buffer, in, out);
+        Binary& binary = binaries[which];
+        binary.driver->SetKernel(emulated.kernel);
+        result = binary.driver->DeviceControl(binary.file, code, buffer, in, out);
+      }
     } catch (const std::exception& fault) {
       std::fprintf(stderr, "the emulated driver faulted: %s\n", fault.what());
       std::abort();
     }
     if (result.status != expected.status) Differ("status", code);
     if (result.bytes_returned != expected.bytes_returned) Differ("bytes returned", code);
-    const bool served_map = code == tunora::drivers::kIoctlMapPhysical &&
-                            tunora::drivers::NtSuccess(result.status) && result.bytes_returned == 4;
+    const bool map_code = which == 2 ? code == tunora::drivers::kDiocMapPhysical
+                                     : code == tunora::drivers::kIoctlMapPhysical;
+    const bool served_map =
+        map_code && tunora::drivers::NtSuccess(result.status) && result.bytes_returned == 4;
     if (served_map) {
       // Caller addresses of two processes: compare what they show.
       const auto want = portable.process.PhysicalAddressOf(Le32(expected_buffer));
@@ -134,6 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   binaries[0].driver->SetKernel(loader.kernel);
   binaries[1].driver->SetKernel(loader.kernel);
+  vxd.SetKernel(loader.kernel);
   if (portable.bus.ConfigWrites() != emulated.bus.ConfigWrites()) Differ("configuration writes", 0);
   for (unsigned reg = 0; reg < 256; reg += 4) {
     const auto r = static_cast<std::uint8_t>(reg);

@@ -622,8 +622,11 @@ drivers::DispatchResult EmulatedNtDriver::DeviceControl(std::uint32_t file, std:
   e.Write8(kIrp + kIrpCurrentLocation, 1);
   e.Write32(kIrp + kIrpCurrentStackLocation, stack);
   e.Write8(kIrp + kIrpRequestorMode, kUserMode);
-  // Buffered: the system buffer exists when either length is non-zero.
-  e.Write32(kIrp + kIrpSystemBuffer, system_buffer.empty() ? 0 : kSystemBuffer);
+  // The system buffer holds the caller's bytes for the buffered and the
+  // two direct methods; a code of the fourth method (neither) has none.
+  constexpr std::uint32_t kMethodNeither = 3;
+  const bool buffer = !system_buffer.empty() && (code & 3) != kMethodNeither;
+  e.Write32(kIrp + kIrpSystemBuffer, buffer ? kSystemBuffer : 0);
   e.Write(kSystemBuffer, system_buffer);
   e.Write8(stack, kMajorDeviceControl);
   e.Write32(stack + kStackParameters, output_length);

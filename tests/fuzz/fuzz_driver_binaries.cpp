@@ -63,6 +63,10 @@ struct Machine {
   tunora::sim::PciDevice* board = nullptr;
 };
 
+std::span<const std::uint8_t> Bytes(std::string_view image) {
+  return {reinterpret_cast<const std::uint8_t*>(image.data()), image.size()};
+}
+
 // Loaded once: loading dominates a run, and the drivers keep no state
 // between requests.
 struct Binary {
@@ -75,10 +79,6 @@ struct Binary {
   std::unique_ptr<tunora::emulator::EmulatedNtDriver> driver;
   std::uint32_t file = 0;
 };
-
-std::span<const std::uint8_t> Bytes(std::string_view image) {
-  return {reinterpret_cast<const std::uint8_t*>(image.data()), image.size()};
-}
 
 [[noreturn]] void Differ(const char* what, std::uint32_t code) {
   std::fprintf(stderr, "portable and emulated drivers differ in %s for code 0x%08X\n", what, code);
@@ -122,10 +122,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         vxd.SetKernel(emulated.kernel);
         result = vxd.Dispatch(code, buffer, in, out);
       } else {
+        // As the NT drivers' wrapper calls it: a code of another method
+        // than buffered comes with no system buffer.
+        const std::span<std::uint8_t> system_buffer =
+            (code & 3) == 0 ? std::span<std::uint8_t>(expected_buffer) : std::span<std::uint8_t>();
         expected = which == 0 ? tunora::drivers::Hwgate2DeviceControl(portable.kernel, code,
-                                                                      expected_buffer, in, out)
+                                                                      system_buffer, in, out)
                               : tunora::drivers::Hwgate4DeviceControl(portable.kernel, code,
-                                                                      expected_buffer, in, out);
+                                                                      system_buffer, in, out);
         Binary& binary = binaries[which];
         binary.driver->SetKernel(emulated.kernel);
         result = binary.driver->DeviceControl(binary.file, code, buffer, in, out);

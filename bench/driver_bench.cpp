@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench/bench_util.h"
+#include "hwaccess/drivers/dioc.h"
 #include "hwaccess/drivers/dispatch.h"
 #include "resources/embedded.h"
 #include "sim/emulator/nt_kernel_double.h"
@@ -88,11 +89,15 @@ int main(int argc, char** argv) {
       emulated.kernel);
   const Send portable_hwgt9x = [&](std::uint32_t code, std::span<std::uint8_t> buffer,
                                    std::uint32_t in, std::uint32_t out) {
-    return drivers::Hwgt9xDeviceControl(portable.kernel, code, buffer, in, out);
+    std::uint32_t returned = 0;
+    const std::uint32_t error = drivers::ServeDiocRequest(
+        portable.kernel, {code, buffer.data(), in, buffer.data(), out, &returned});
+    return drivers::DispatchResult{error, returned};
   };
   const Send emulated_hwgt9x = [&](std::uint32_t code, std::span<std::uint8_t> buffer,
                                    std::uint32_t in, std::uint32_t out) {
-    return hwgt9x.Dispatch(code, buffer, in, out);
+    const auto reply = hwgt9x.DeviceIoControl(code, buffer, in, out);
+    return drivers::DispatchResult{reply.error, reply.bytes_returned};
   };
   struct Row {
     const char* what;

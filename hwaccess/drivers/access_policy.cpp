@@ -1,7 +1,5 @@
 #include "hwaccess/drivers/access_policy.h"
 
-#include "hwaccess/drivers/pci_ports.h"
-
 namespace tunora::drivers {
 namespace {
 
@@ -13,7 +11,7 @@ bool Inside(std::uint64_t physical, std::uint64_t length, std::uint64_t start, s
 }
 
 bool IsMakerDevice(KernelServices& kernel, std::uint8_t bus, std::uint8_t device) {
-  return (ReadConfig32(kernel, bus, device, 0x00) & 0xFFFFu) == kMakerVendor;
+  return (kernel.ReadConfig32(bus, device, 0x00) & 0xFFFFu) == kMakerVendor;
 }
 
 bool InsideSomeCardWindow(KernelServices& kernel, std::uint64_t physical, std::uint64_t length) {
@@ -22,7 +20,7 @@ bool InsideSomeCardWindow(KernelServices& kernel, std::uint64_t physical, std::u
       const auto b = static_cast<std::uint8_t>(bus);
       const auto d = static_cast<std::uint8_t>(device);
       if (!IsMakerDevice(kernel, b, d)) continue;
-      const std::uint64_t base = ReadConfig32(kernel, b, d, kWindowBaseRegister) & kWindowBaseMask;
+      const std::uint64_t base = kernel.ReadConfig32(b, d, kWindowBaseRegister) & kWindowBaseMask;
       // An unassigned window would open the bottom of memory.
       if (base == 0) continue;
       if (Inside(physical, length, base, base + kCardWindowAllowance)) return true;

@@ -4,10 +4,12 @@
 // Buffered method: `system_buffer` is max(input_length, output_length)
 // bytes long; it holds the caller's input on entry and receives the output.
 // The result carries the completion status and the amount returned
-// (IoStatus.Information), which never exceeds `output_length`.
+// (IoStatus.Information): the bytes the driver wrote, never more than
+// `output_length`.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "hwaccess/drivers/kernel_services.h"
@@ -52,6 +54,13 @@ DispatchResult Hwgt9xDeviceControl(KernelServices& kernel, std::uint32_t code,
                                    std::span<std::uint8_t> system_buffer,
                                    std::uint32_t input_length, std::uint32_t output_length,
                                    std::uint32_t version = kHwgt9xVersion);
+
+// Configuration requests: an output shorter than the record is refused
+// with STATUS_BUFFER_TOO_SMALL, and so is an input shorter than it, with
+// STATUS_INVALID_PARAMETER: the driver acts on the caller's whole record,
+// never on what an earlier request left in the system buffer.
+std::optional<DispatchResult> CheckConfigLengths(std::uint32_t input_length,
+                                                 std::uint32_t output_length);
 
 // The I/O manager always hands over a buffer of max(input, output) bytes;
 // a caller that breaks that is refused instead of overrun.

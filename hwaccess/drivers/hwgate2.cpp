@@ -1,7 +1,6 @@
 // hwgate2: the start-up scan's driver. It only reads configuration space.
 #include "hwaccess/drivers/dispatch.h"
 #include "hwaccess/drivers/driver_records.h"
-#include "hwaccess/drivers/pci_ports.h"
 
 namespace tunora::drivers {
 
@@ -12,15 +11,15 @@ DispatchResult Hwgate2DeviceControl(KernelServices& kernel, std::uint32_t code,
     return {STATUS_INVALID_PARAMETER, 0};
   }
   if (code != kIoctlConfigRead) return {STATUS_INVALID_DEVICE_REQUEST, 0};
-  if (output_length < kConfigRecordSize) return {STATUS_BUFFER_TOO_SMALL, 0};
+  if (const auto refusal = CheckConfigLengths(input_length, output_length)) return *refusal;
 
   // The width byte is ignored and bytes 0 to 3 are left as they came.
   const std::uint32_t value =
-      ReadConfig32(kernel, system_buffer[kConfigBusOffset], system_buffer[kConfigDeviceOffset],
-                   system_buffer[kConfigRegisterOffset]);
+      kernel.ReadConfig32(system_buffer[kConfigBusOffset], system_buffer[kConfigDeviceOffset],
+                          system_buffer[kConfigRegisterOffset]);
   StoreLe32(system_buffer, kConfigLowOffset, value & 0xFFFFu);
   StoreLe32(system_buffer, kConfigHighOffset, value >> 16);
-  return {STATUS_SUCCESS, output_length};
+  return {STATUS_SUCCESS, kConfigRecordSize};
 }
 
 }  // namespace tunora::drivers

@@ -5,7 +5,6 @@
 #include "hwaccess/drivers/access_policy.h"
 #include "hwaccess/drivers/dispatch.h"
 #include "hwaccess/drivers/driver_records.h"
-#include "hwaccess/drivers/pci_ports.h"
 
 namespace tunora::drivers {
 namespace {
@@ -22,10 +21,10 @@ void FillRecord(std::span<std::uint8_t> buffer, std::uint8_t marker) {
 }
 
 DispatchResult ConfigRead(KernelServices& kernel, std::span<std::uint8_t> buffer,
-                          std::uint32_t output_length) {
-  if (output_length < kConfigRecordSize) return {STATUS_BUFFER_TOO_SMALL, 0};
-  const std::uint32_t value = ReadConfig32(
-      kernel, buffer[kConfigBusOffset], buffer[kConfigDeviceOffset], buffer[kConfigRegisterOffset]);
+                          std::uint32_t input_length, std::uint32_t output_length) {
+  if (const auto refusal = CheckConfigLengths(input_length, output_length)) return *refusal;
+  const std::uint32_t value = kernel.ReadConfig32(
+      buffer[kConfigBusOffset], buffer[kConfigDeviceOffset], buffer[kConfigRegisterOffset]);
   switch (buffer[kConfigWidthOffset]) {
     case kWidth32:
       StoreLe32(buffer, kConfigLowOffset, value & 0xFFFFu);
@@ -43,12 +42,12 @@ DispatchResult ConfigRead(KernelServices& kernel, std::span<std::uint8_t> buffer
       FillRecord(buffer, kBadWidthMarker);
       break;
   }
-  return {STATUS_SUCCESS, output_length};
+  return {STATUS_SUCCESS, kConfigRecordSize};
 }
 
 DispatchResult ConfigWrite(KernelServices& kernel, std::span<std::uint8_t> buffer,
-                           std::uint32_t output_length) {
-  if (output_length < kConfigRecordSize) return {STATUS_BUFFER_TOO_SMALL, 0};
+                           std::uint32_t input_length, std::uint32_t output_length) {
+  if (const auto refusal = CheckConfigLengths(input_length, output_length)) return *refusal;
   const std::uint8_t bus = buffer[kConfigBusOffset];
   const std::uint8_t device = buffer[kConfigDeviceOffset];
   const std::uint8_t reg = buffer[kConfigRegisterOffset];
@@ -56,20 +55,17 @@ DispatchResult ConfigWrite(KernelServices& kernel, std::span<std::uint8_t> buffe
   if (!ConfigWriteAllowed(kernel, bus, device, reg)) return {STATUS_ACCESS_DENIED, 0};
   if (width > kWidth32) {
     FillRecord(buffer, kBadWidthMarker);
-    return {STATUS_SUCCESS, output_length};
+    return {STATUS_SUCCESS, kConfigRecordSize};
   }
   const std::uint32_t low = LoadLe32(buffer, kConfigLowOffset);
   const std::uint32_t high = LoadLe32(buffer, kConfigHighOffset);
-  kernel.WritePortUlong(kConfigAddressPort, ConfigAddress(bus, device, reg));
   if (width == kWidth32) {
-    kernel.WritePortUlong(kConfigDataPort, (high << 16) + low);
-  } else if (width == kWidth16) {
-    kernel.WritePortUshort(kConfigDataPort, static_cast<std::uint16_t>(low));
+    kernel.WriteConfig(bus, device, reg, 4, (high << 16) + low);
   } else {
-    kernel.WritePortUchar(kConfigDataPort, static_cast<std::uint8_t>(low));
+    kernel.WriteConfig(bus, device, reg, width == kWidth16 ? 2 : 1, low);
   }
   FillRecord(buffer, kWriteDoneMarker);
-  return {STATUS_SUCCESS, output_length};
+  return {STATUS_SUCCESS, kConfigRecordSize};
 }
 
 struct MapRecord {
@@ -138,9 +134,9 @@ DispatchResult Hwgate4DeviceControl(KernelServices& kernel, std::uint32_t code,
   }
   switch (code) {
     case kIoctlConfigRead:
-      return ConfigRead(kernel, system_buffer, output_length);
+      return ConfigRead(kernel, system_buffer, input_length, output_length);
     case kIoctlConfigWrite:
-      return ConfigWrite(kernel, system_buffer, output_length);
+      return ConfigWrite(kernel, system_buffer, input_length, output_length);
     case kIoctlMapPhysical:
       return MapPhysical(kernel, system_buffer, input_length, output_length);
     default:

@@ -24,13 +24,15 @@ class KernelServices {
  public:
   virtual ~KernelServices() = default;
 
-  // READ_PORT_UCHAR / USHORT / ULONG and WRITE_PORT_*.
-  virtual std::uint8_t ReadPortUchar(std::uint16_t port) = 0;
-  virtual std::uint16_t ReadPortUshort(std::uint16_t port) = 0;
-  virtual std::uint32_t ReadPortUlong(std::uint16_t port) = 0;
-  virtual void WritePortUchar(std::uint16_t port, std::uint8_t value) = 0;
-  virtual void WritePortUshort(std::uint16_t port, std::uint16_t value) = 0;
-  virtual void WritePortUlong(std::uint16_t port, std::uint32_t value) = 0;
+  // One configuration access of function 0 of (bus, device), register
+  // `reg`: the address and the data as one pair no other configuration
+  // user can come between (on NT the HAL's bus-data calls, which take the
+  // HAL's own lock; on 9x the ports with interrupts off). A read returns
+  // all ones where no device answers. A write stores the low `size` bytes
+  // (1, 2 or 4) of `value` from the start of the register.
+  virtual std::uint32_t ReadConfig32(std::uint8_t bus, std::uint8_t device, std::uint8_t reg) = 0;
+  virtual void WriteConfig(std::uint8_t bus, std::uint8_t device, std::uint8_t reg,
+                           std::uint8_t size, std::uint32_t value) = 0;
 
   // HalTranslateBusAddress. `address_space` goes in as the bus's space
   // (0 memory, 1 I/O) and comes back as the space of the translated

@@ -84,6 +84,7 @@ constexpr std::uint32_t kNtCurrentProcess = 0xFFFFFFFFu;
 constexpr std::uint64_t kAllocationGranularity = 0x10000;
 constexpr std::uint8_t kAccessAllowedAce = 0;
 constexpr std::uint8_t kAccessDeniedAce = 1;
+constexpr std::uint32_t kPciConfiguration = 4;  // BUS_DATA_TYPE
 
 constexpr NtStatus kStatusPending = 0x00000103;
 constexpr NtStatus kStatusInvalidHandle = static_cast<NtStatus>(0xC0000008);
@@ -441,32 +442,48 @@ void EmulatedNtDriver::BuildServices() {
          return status(handles_.erase(Arg(0)) ? drivers::STATUS_SUCCESS : kStatusInvalidHandle);
        }},
       // The HAL.
-      {"HAL.dll", "READ_PORT_UCHAR", S, 1,
+      // PCI configuration space, one slot's bytes at a time: device in bits
+      // 0-4 of the slot number, function in bits 5-7. An empty slot gives
+      // the vendor 0xFFFF and the length 2; other bus data types, nothing.
+      {"HAL.dll", "HalGetBusDataByOffset", S, 6,
        [this] {
-         return std::uint32_t{kernel_->ReadPortUchar(static_cast<std::uint16_t>(Arg(0)))};
+         if (Arg(0) != kPciConfiguration) return 0u;
+         const auto bus = static_cast<std::uint8_t>(Arg(1));
+         const auto device = static_cast<std::uint8_t>(Arg(2) & 0x1F);
+         const bool present =
+             (Arg(2) & 0xE0) == 0 && (kernel_->ReadConfig32(bus, device, 0) & 0xFFFF) != 0xFFFF;
+         if (!present) {
+           emulator_.Write16(Arg(3), 0xFFFF);
+           return 2u;
+         }
+         const std::uint32_t length = std::min<std::uint32_t>(Arg(5), 256 - std::min(Arg(4), 256u));
+         for (std::uint32_t i = 0; i < length; ++i) {
+           const std::uint32_t offset = Arg(4) + i;
+           const std::uint32_t dword =
+               kernel_->ReadConfig32(bus, device, static_cast<std::uint8_t>(offset & 0xFC));
+           emulator_.Write8(Arg(3) + i, static_cast<std::uint8_t>(dword >> (8 * (offset & 3))));
+         }
+         return length;
        }},
-      {"HAL.dll", "READ_PORT_USHORT", S, 1,
+      {"HAL.dll", "HalSetBusDataByOffset", S, 6,
        [this] {
-         return std::uint32_t{kernel_->ReadPortUshort(static_cast<std::uint16_t>(Arg(0)))};
-       }},
-      {"HAL.dll", "READ_PORT_ULONG", S, 1,
-       [this] { return kernel_->ReadPortUlong(static_cast<std::uint16_t>(Arg(0))); }},
-      {"HAL.dll", "WRITE_PORT_UCHAR", S, 2,
-       [this] {
-         kernel_->WritePortUchar(static_cast<std::uint16_t>(Arg(0)),
-                                 static_cast<std::uint8_t>(Arg(1)));
-         return 0u;
-       }},
-      {"HAL.dll", "WRITE_PORT_USHORT", S, 2,
-       [this] {
-         kernel_->WritePortUshort(static_cast<std::uint16_t>(Arg(0)),
-                                  static_cast<std::uint16_t>(Arg(1)));
-         return 0u;
-       }},
-      {"HAL.dll", "WRITE_PORT_ULONG", S, 2,
-       [this] {
-         kernel_->WritePortUlong(static_cast<std::uint16_t>(Arg(0)), Arg(1));
-         return 0u;
+         if (Arg(0) != kPciConfiguration) return 0u;
+         const std::uint32_t offset = Arg(4);
+         const std::uint32_t length = Arg(5);
+         if ((Arg(2) & 0xE0) != 0 || offset % 4 != 0 || offset > 0xFC ||
+             (length != 1 && length != 2 && length != 4)) {
+           emulator_.Fail("a configuration write of " + std::to_string(length) + " bytes at " +
+                          std::to_string(offset) + " in slot " + std::to_string(Arg(2)) +
+                          ", which the double does not model");
+         }
+         std::uint32_t value = 0;
+         for (std::uint32_t i = 0; i < length; ++i) {
+           value |= std::uint32_t{emulator_.Read8(Arg(3) + i)} << (8 * i);
+         }
+         kernel_->WriteConfig(
+             static_cast<std::uint8_t>(Arg(1)), static_cast<std::uint8_t>(Arg(2) & 0x1F),
+             static_cast<std::uint8_t>(offset), static_cast<std::uint8_t>(length), value);
+         return length;
        }},
       // BusAddress is a PHYSICAL_ADDRESS passed by value: two dwords.
       {"HAL.dll", "HalTranslateBusAddress", S, 6,

@@ -4,8 +4,9 @@
 // manager's device and link calls, the pool, the run-time library's
 // security-descriptor builders, SeAccessCheck evaluating the
 // descriptor's access list for real, \Device\PhysicalMemory sections
-// mapped into the calling process, and the HAL's port and bus-address
-// calls. Ports, bus translation and physical views are passed to the same
+// mapped into the calling process, and the HAL's configuration-space and
+// bus-address calls. Configuration space, bus translation and physical
+// views are passed to the same
 // KernelServices the portable dispatch runs on, so both reach the same
 // simulated card. Each service returns with the stack clean-up its
 // export has (stdcall `ret N`, or fastcall with the first two arguments

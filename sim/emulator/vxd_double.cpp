@@ -37,17 +37,20 @@ constexpr std::uint32_t kCallerBuffer = kCaller + 0x1000;
 constexpr std::uint32_t kCallerBufferLimit = 0x10000;
 constexpr std::uint32_t kCallerSize = 0x1000 + kCallerBufferLimit;
 constexpr std::uint32_t kCarryFlag = 0x1;
+constexpr std::uint32_t kInterruptFlag = 0x200;
+constexpr std::uint16_t kConfigAddress = 0xCF8;
+constexpr std::uint16_t kConfigData = 0xCFC;
+constexpr std::uint32_t kConfigEnable = 0x80000000u;
 constexpr std::uint32_t kMapFailed = 0xFFFFFFFFu;
 
-// Win32 errors a device-control reply carries, and what they mean.
+// Win32 errors a device-control reply carries, and the status each stands
+// for (drivers::Win32ErrorOf the other way; every other failure is 31).
 drivers::NtStatus StatusOf(std::uint32_t error) {
   switch (error) {
     case 0:
       return drivers::STATUS_SUCCESS;
     case 5:
       return drivers::STATUS_ACCESS_DENIED;
-    case 50:
-      return drivers::STATUS_INVALID_DEVICE_REQUEST;
     case 87:
       return drivers::STATUS_INVALID_PARAMETER;
     case 122:
@@ -74,20 +77,48 @@ EmulatedVxd::EmulatedVxd(std::span<const std::uint8_t> image, drivers::KernelSer
   exited_ = !initialised_;
 }
 
+void EmulatedVxd::Ports::CheckInterruptsOff(std::uint16_t port) {
+  if (vxd_.emulator_.Get(X86Emulator::Reg::kEflags) & kInterruptFlag) {
+    char text[80];
+    std::snprintf(text, sizeof text, "port 0x%X accessed with interrupts on", unsigned{port});
+    vxd_.emulator_.Fail(text);
+  }
+}
+
+// Mechanism 1: a 32-bit write to 0xCF8 sets the address, with its enable
+// bit; 0xCFC to 0xCFF reach the bytes of the addressed register.
 std::uint32_t EmulatedVxd::Ports::In(std::uint16_t port, unsigned size) {
-  if (size == 1) return vxd_.kernel_->ReadPortUchar(port);
-  if (size == 2) return vxd_.kernel_->ReadPortUshort(port);
-  return vxd_.kernel_->ReadPortUlong(port);
+  CheckInterruptsOff(port);
+  if (port == kConfigAddress && size == 4) return address_;
+  if (port < kConfigData || port + size > kConfigData + 4 || !(address_ & kConfigEnable)) {
+    vxd_.emulator_.Fail("in from port " + std::to_string(port) +
+                        ", which the machine leaves alone");
+  }
+  // Only function 0 exists on this machine; the others read all ones.
+  const std::uint32_t dword =
+      (address_ & 0x700) != 0
+          ? 0xFFFFFFFFu
+          : vxd_.kernel_->ReadConfig32(static_cast<std::uint8_t>(address_ >> 16),
+                                       static_cast<std::uint8_t>((address_ >> 11) & 0x1F),
+                                       static_cast<std::uint8_t>(address_ & 0xFC));
+  const unsigned shift = 8 * (port - kConfigData);
+  return size == 4 ? dword : (dword >> shift) & ((1u << (8 * size)) - 1);
 }
 
 void EmulatedVxd::Ports::Out(std::uint16_t port, unsigned size, std::uint32_t value) {
-  if (size == 1) {
-    vxd_.kernel_->WritePortUchar(port, static_cast<std::uint8_t>(value));
-  } else if (size == 2) {
-    vxd_.kernel_->WritePortUshort(port, static_cast<std::uint16_t>(value));
-  } else {
-    vxd_.kernel_->WritePortUlong(port, value);
+  CheckInterruptsOff(port);
+  if (port == kConfigAddress && size == 4) {
+    address_ = value;
+    return;
   }
+  // Writes start at the register: the dispatch code writes whole
+  // registers, or their low bytes, through 0xCFC.
+  if (port != kConfigData || !(address_ & kConfigEnable) || (address_ & 0x700) != 0) {
+    vxd_.emulator_.Fail("out to port " + std::to_string(port) + ", which the machine leaves alone");
+  }
+  vxd_.kernel_->WriteConfig(
+      static_cast<std::uint8_t>(address_ >> 16), static_cast<std::uint8_t>((address_ >> 11) & 0x1F),
+      static_cast<std::uint8_t>(address_ & 0xFC), static_cast<std::uint8_t>(size), value);
 }
 
 EmulatedVxd::~EmulatedVxd() {
@@ -134,6 +165,8 @@ EmulatedVxd::Control EmulatedVxd::SendControl(std::uint32_t message, std::uint32
   emulator_.Set(X86Emulator::Reg::kEdx, 0);
   emulator_.Set(X86Emulator::Reg::kEsi, esi);
   emulator_.Set(X86Emulator::Reg::kEdi, 0);
+  // The VMM calls a control procedure with interrupts enabled.
+  emulator_.Set(X86Emulator::Reg::kEflags, 0x2 | kInterruptFlag);
   emulator_.CallWithRegisters(control_proc_);
   return {emulator_.Get(X86Emulator::Reg::kEax),
           (emulator_.Get(X86Emulator::Reg::kEflags) & kCarryFlag) != 0};

@@ -3,8 +3,11 @@
 // Device Descriptor Block found through export ordinal 1, its control
 // procedure sent the dynamic init and exit messages and W32_DEVICEIOCONTROL
 // with a DIOCParams record, VMM services called by `int 20h` answered from
-// a table of named services (an unknown one is a fault), and `in`/`out`
-// reaching the same KernelServices the portable dispatch runs on.
+// a table of named services (an unknown one is a fault), and `in`/`out` on
+// the PCI configuration ports decoded as the host bridge does (mechanism
+// 1) into the same KernelServices the portable dispatch runs on. Each
+// address/data pair must run with interrupts off; any other port, or a
+// configuration access with interrupts on, is a fault.
 #pragma once
 
 #include <cstdint>
@@ -62,7 +65,7 @@ class EmulatedVxd {
   Control SendControl(std::uint32_t message, std::uint32_t esi);
   void RunVmmService();
 
-  // The device's own in and out instructions, to the machine's ports.
+  // The device's own in and out instructions.
   class Ports final : public PortHandler {
    public:
     explicit Ports(EmulatedVxd& vxd) : vxd_(vxd) {}
@@ -70,7 +73,9 @@ class EmulatedVxd {
     void Out(std::uint16_t port, unsigned size, std::uint32_t value) override;
 
    private:
+    void CheckInterruptsOff(std::uint16_t port);
     EmulatedVxd& vxd_;
+    std::uint32_t address_ = 0;  // the 0xCF8 latch
   };
 
   X86Emulator emulator_;

@@ -12,8 +12,6 @@ namespace {
 
 constexpr std::uint32_t kErrorCallNotImplemented = 120;
 constexpr std::uint32_t kErrorInvalidParameterWin32 = 87;
-constexpr std::uint32_t kErrorInsufficientBuffer = 122;
-constexpr std::uint32_t kErrorGenFailure = 31;
 constexpr std::uint32_t kErrorInvalidImageHash = 577;
 constexpr std::uint32_t kErrorServiceCannotAcceptControl = 1061;
 constexpr std::uint32_t kErrorServiceMarkedForDelete = 1072;
@@ -55,19 +53,6 @@ const char* DeviceLinkName(DriverKind kind) {
       return "Hwgt9x.VXD";
   }
   return "";
-}
-
-std::uint32_t Win32ErrorOf(drivers::NtStatus status) {
-  switch (status) {
-    case drivers::STATUS_BUFFER_TOO_SMALL:
-      return kErrorInsufficientBuffer;
-    case drivers::STATUS_INVALID_PARAMETER:
-      return kErrorInvalidParameterWin32;
-    case drivers::STATUS_ACCESS_DENIED:
-      return kLastErrorAccessDenied;
-    default:
-      return kErrorGenFailure;
-  }
 }
 
 void SetBytes(Registry& registry, RegKey key, std::string_view name, std::uint32_t type,
@@ -280,7 +265,7 @@ bool SimDevices::StartService(Handle service) {
   if (faults_.driver_never_loads.count(DriverName(*kind))) return Fail(kErrorInvalidImageHash);
   if (real_drivers_) {
     entry->executed = Execute(*kind, entry->image_path);
-    if (!entry->executed) return Fail(kErrorGenFailure);
+    if (!entry->executed) return Fail(drivers::Win32ErrorOf(drivers::STATUS_UNSUCCESSFUL));
   }
   entry->running = true;
   entry->driver = kind;
@@ -452,7 +437,7 @@ bool SimDevices::DeviceIoControl(Handle device, std::uint32_t code, const void* 
     overlapped->internal = result.status;
     overlapped->internal_high = copied;
   }
-  if (!drivers::NtSuccess(result.status)) return Fail(Win32ErrorOf(result.status));
+  if (!drivers::NtSuccess(result.status)) return Fail(drivers::Win32ErrorOf(result.status));
   return true;
 }
 
@@ -463,7 +448,8 @@ bool SimDevices::GetOverlappedResult(Handle device, Overlapped* overlapped, std:
     return Fail(kLastErrorInvalidHandle);
   }
   if (returned != nullptr) *returned = overlapped->internal_high;
-  if (!drivers::NtSuccess(overlapped->internal)) return Fail(Win32ErrorOf(overlapped->internal));
+  if (!drivers::NtSuccess(overlapped->internal))
+    return Fail(drivers::Win32ErrorOf(overlapped->internal));
   return true;
 }
 

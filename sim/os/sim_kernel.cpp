@@ -1,6 +1,25 @@
 #include "sim/os/sim_kernel.h"
 
+#include "hwaccess/drivers/pci_ports.h"
+
 namespace tunora::sim {
+
+std::uint32_t SimKernel::ReadConfig32(std::uint8_t bus, std::uint8_t device, std::uint8_t reg) {
+  ports_.Out32(drivers::kConfigAddressPort, drivers::ConfigAddress(bus, device, reg));
+  return ports_.In32(drivers::kConfigDataPort);
+}
+
+void SimKernel::WriteConfig(std::uint8_t bus, std::uint8_t device, std::uint8_t reg,
+                            std::uint8_t size, std::uint32_t value) {
+  ports_.Out32(drivers::kConfigAddressPort, drivers::ConfigAddress(bus, device, reg));
+  if (size == 4) {
+    ports_.Out32(drivers::kConfigDataPort, value);
+  } else if (size == 2) {
+    ports_.Out16(drivers::kConfigDataPort, static_cast<std::uint16_t>(value));
+  } else {
+    ports_.Out8(drivers::kConfigDataPort, static_cast<std::uint8_t>(value));
+  }
+}
 
 bool SimKernel::HalTranslateBusAddress(std::uint32_t interface_type, std::uint32_t bus_number,
                                        std::uint64_t bus_address, std::uint32_t& address_space,

@@ -19,16 +19,18 @@ class SimKernel : public drivers::KernelServices {
  public:
   SimKernel(PciBus& bus, ProcessAddressSpace& process) : ports_(bus), process_(process) {}
 
-  std::uint8_t ReadPortUchar(std::uint16_t port) override { return ports_.In8(port); }
-  std::uint16_t ReadPortUshort(std::uint16_t port) override { return ports_.In16(port); }
-  std::uint32_t ReadPortUlong(std::uint16_t port) override { return ports_.In32(port); }
-  void WritePortUchar(std::uint16_t port, std::uint8_t value) override { ports_.Out8(port, value); }
-  void WritePortUshort(std::uint16_t port, std::uint16_t value) override {
-    ports_.Out16(port, value);
-  }
-  void WritePortUlong(std::uint16_t port, std::uint32_t value) override {
-    ports_.Out32(port, value);
-  }
+  // The machine's ports, as a driver executing in/out would see them.
+  std::uint8_t ReadPortUchar(std::uint16_t port) { return ports_.In8(port); }
+  std::uint16_t ReadPortUshort(std::uint16_t port) { return ports_.In16(port); }
+  std::uint32_t ReadPortUlong(std::uint16_t port) { return ports_.In32(port); }
+  void WritePortUchar(std::uint16_t port, std::uint8_t value) { ports_.Out8(port, value); }
+  void WritePortUshort(std::uint16_t port, std::uint16_t value) { ports_.Out16(port, value); }
+  void WritePortUlong(std::uint16_t port, std::uint32_t value) { ports_.Out32(port, value); }
+
+  // Through ports 0xCF8/0xCFC; one process, nothing comes between.
+  std::uint32_t ReadConfig32(std::uint8_t bus, std::uint8_t device, std::uint8_t reg) override;
+  void WriteConfig(std::uint8_t bus, std::uint8_t device, std::uint8_t reg, std::uint8_t size,
+                   std::uint32_t value) override;
 
   // ISA bus 0 is identity-mapped in both spaces; no other bus translates.
   bool HalTranslateBusAddress(std::uint32_t interface_type, std::uint32_t bus_number,

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "hwaccess/drivers/dioc.h"
 #include "hwaccess/drivers/dispatch.h"
 #include "hwaccess/protocol.h"
 #include "resources/embedded.h"
@@ -73,9 +74,9 @@ TEST(VxdBench, AnswersEachRequestLikeThePortableDispatch) {
     SCOPED_TRACE(c.what);
     VxdBench bench;
     Bytes buffer = c.buffer;
-    const auto result = bench.vxd.Dispatch(c.code, buffer, c.in, c.out);
-    EXPECT_EQ(result.status, c.status);
-    EXPECT_EQ(result.bytes_returned, c.returned);
+    const auto reply = bench.vxd.DeviceIoControl(c.code, buffer, c.in, c.out);
+    EXPECT_EQ(reply.error, drivers::Win32ErrorOf(c.status));
+    EXPECT_EQ(reply.bytes_returned, c.returned);
     EXPECT_EQ(buffer, c.expected);
   }
 }
@@ -110,7 +111,8 @@ TEST(VxdBench, MapsThroughTheVmmIntoTheSharedArena) {
       << "a failed map leaves the output as the caller filled it";
 }
 
-// Short output and input buffers for each request, and long ones.
+// Short output and input buffers for each request, and long ones, against
+// the portable code of the same W32_DEVICEIOCONTROL.
 TEST(VxdBench, TakesShortAndLongBuffers) {
   const PhysMapRecord9x map = PackPhysMapRequest9x({0xC0000, 0x100});
   const Bytes map_record(map.begin(), map.end());
@@ -135,11 +137,13 @@ TEST(VxdBench, TakesShortAndLongBuffers) {
     Bytes emulated = c.request;
     emulated.resize(std::max(c.in, c.out), 0);
     Bytes portable = emulated;
-    const auto result = bench.vxd.Dispatch(c.code, emulated, c.in, c.out);
-    const auto expected =
-        drivers::Hwgt9xDeviceControl(portable_rig.kernel, c.code, portable, c.in, c.out);
-    EXPECT_EQ(result.status, c.status);
-    EXPECT_EQ(result, expected);
+    const auto reply = bench.vxd.DeviceIoControl(c.code, emulated, c.in, c.out);
+    std::uint32_t returned = 0;
+    const std::uint32_t error = drivers::ServeDiocRequest(
+        portable_rig.kernel, {c.code, portable.data(), c.in, portable.data(), c.out, &returned});
+    EXPECT_EQ(reply.error, drivers::Win32ErrorOf(c.status));
+    EXPECT_EQ(reply.error, error);
+    EXPECT_EQ(reply.bytes_returned, returned);
     EXPECT_EQ(emulated, portable);
   }
 }

@@ -2,7 +2,9 @@
 // to the portable dispatch code and to the three driver binaries the build
 // made (hwgate2.sys, hwgate4.sys, Hwgt9x.vxd),
 // executed in the emulator, each over its own copy of the same small
-// simulated PC. Both must answer with the same status, the same amount
+// simulated PC (the 9x driver against the portable code of its
+// W32_DEVICEIOCONTROL, compared by Win32 error). Both must answer with the
+// same status, the same amount
 // returned and the same system-buffer bytes (a map's reply is a caller
 // address, so there both must show the same physical byte), and leave the
 // card and the bus in the same state. A fault of the emulated driver is a
@@ -19,6 +21,7 @@
 #include <span>
 #include <vector>
 
+#include "hwaccess/drivers/dioc.h"
 #include "hwaccess/drivers/dispatch.h"
 #include "resources/embedded.h"
 #include "sim/emulator/nt_kernel_double.h"
@@ -117,10 +120,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DispatchResult result;
     try {
       if (which == 2) {
-        expected =
-            tunora::drivers::Hwgt9xDeviceControl(portable.kernel, code, expected_buffer, in, out);
+        // The portable code of the same W32_DEVICEIOCONTROL, input and
+        // output in one buffer as the programs send them; the status
+        // compared is the Win32 error.
+        std::uint32_t returned = 0;
+        const std::uint32_t error = tunora::drivers::ServeDiocRequest(
+            portable.kernel,
+            {code, expected_buffer.data(), in, expected_buffer.data(), out, &returned});
         vxd.SetKernel(emulated.kernel);
-        result = vxd.Dispatch(code, buffer, in, out);
+        const auto reply = vxd.DeviceIoControl(code, buffer, in, out);
+        expected = {error, returned};
+        result = {reply.error, reply.bytes_returned};
       } else {
         // As the NT drivers' wrapper calls it: a code of another method
         // than buffered comes with no system buffer.
@@ -142,8 +152,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (result.bytes_returned != expected.bytes_returned) Differ("bytes returned", code);
     const bool map_code = which == 2 ? code == tunora::drivers::kDiocMapPhysical
                                      : code == tunora::drivers::kIoctlMapPhysical;
-    const bool served_map =
-        map_code && tunora::drivers::NtSuccess(result.status) && result.bytes_returned == 4;
+    const bool served = which == 2 ? result.status == 0 : tunora::drivers::NtSuccess(result.status);
+    const bool served_map = map_code && served && result.bytes_returned == 4;
     if (served_map) {
       // Caller addresses of two processes: compare what they show.
       const auto want = portable.process.PhysicalAddressOf(Le32(expected_buffer));

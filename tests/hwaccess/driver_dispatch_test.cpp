@@ -82,6 +82,35 @@ TEST(DriverDispatch, RefusesASystemBufferShorterThanEitherLength) {
   }
 }
 
+// A configuration request whose input is shorter than the record is
+// refused before anything is read or written: the system buffer may still
+// hold an earlier caller's record (here one that would clear the card's
+// command register), and the driver must not act on it.
+TEST(DriverDispatch, ConfigRequestsNeedTheCallersWholeRecord) {
+  struct ShortCase {
+    Driver driver;
+    std::uint32_t code;
+    std::uint32_t in;
+  };
+  const ShortCase cases[] = {
+      {Driver::kHwgate4, kWrite, 0}, {Driver::kHwgate4, kWrite, 4}, {Driver::kHwgate4, kWrite, 11},
+      {Driver::kHwgate4, kRead, 0},  {Driver::kHwgate2, kRead, 3},
+  };
+  for (const ShortCase& c : cases) {
+    SCOPED_TRACE(::testing::Message() << Name(c.driver) << " code " << std::hex << c.code
+                                      << std::dec << ", " << c.in << " input bytes");
+    HardwareRig rig;
+    const std::uint32_t command = rig.board->Read32(0x04);
+    const Bytes stale = Record(1, 0, 0x04, 2, 0, 0);
+    Bytes buffer = stale;
+    const auto result = Send(rig, c.driver, c.code, buffer, c.in, 12);
+    EXPECT_EQ(result, (drivers::DispatchResult{kBadParameter, 0}));
+    EXPECT_EQ(buffer, stale);
+    EXPECT_EQ(rig.board->Read32(0x04), command);
+    EXPECT_TRUE(rig.bus.ConfigWrites().empty());
+  }
+}
+
 TEST(DriverDispatch, Hwgt9xReportsTheVersionItCarries) {
   HardwareRig rig;
   Bytes buffer(4, 0);

@@ -82,8 +82,8 @@ inline std::vector<Case> DriverRequestCases() {
        kOk, 12, Record(5, 5, 0, 2, 0xFFFF, 0xFFFF)},
       {"hwgate2 refuses an 11-byte output", g2, kRead, Record(1, 0, 0, 2, kF, kF, 11), 11, 11,
        kTooSmall, 0, Record(1, 0, 0, 2, kF, kF, 11)},
-      {"hwgate2 reports the whole output length", g2, kRead, Record(1, 0, 0, 2, kF, kF, 16), 12, 16,
-       kOk, 16, Record(1, 0, 0, 2, 0x102B, 0x0525, 16)},
+      {"hwgate2 returns the 12 bytes it wrote, not the output length", g2, kRead,
+       Record(1, 0, 0, 2, kF, kF, 16), 12, 16, kOk, 12, Record(1, 0, 0, 2, 0x102B, 0x0525, 16)},
       {"hwgate2 knows no write", g2, kWrite, Record(1, 0, 0x40, 2, 5, 0), 12, 12, kBadRequest, 0,
        Record(1, 0, 0x40, 2, 5, 0)},
       {"hwgate2 knows no map", g2, kMap, Bytes(20, 0), 20, 4, kBadRequest, 0, Bytes(20, 0)},
@@ -112,6 +112,17 @@ inline std::vector<Case> DriverRequestCases() {
        Bytes(16, 0)},
       {"a map with a 3-byte output is refused", g4, kMap, Bytes(20, 0), 20, 3, kBadParameter, 0,
        Bytes(20, 0)},
+      // The amount returned is what the driver wrote, whatever the caller
+      // offered: the rest of a long output is never handed back.
+      {"hwgate4 returns 12 bytes into a 4096-byte output", g4, kRead,
+       Record(1, 0, 0, 2, kF, kF, 4096), 12, 4096, kOk, 12,
+       Record(1, 0, 0, 2, 0x102B, 0x0525, 4096)},
+      {"a served write returns 12 bytes into a 16-byte output", g4, kWrite,
+       Record(1, 0, 0x40, 2, 5, 0, 16), 12, 16, kOk, 12, Record(2, 2, 2, 2, 2, 2, 16)},
+      {"a read with an 11-byte input is refused", g4, kRead, Record(1, 0, 0, 2, 0, 0), 11, 12,
+       kBadParameter, 0, Record(1, 0, 0, 2, 0, 0)},
+      {"hwgate2 refuses a read with no input", g2, kRead, Record(1, 0, 0, 2, 0, 0), 0, 12,
+       kBadParameter, 0, Record(1, 0, 0, 2, 0, 0)},
       {"hwgate4 knows no other code", g4, 0x0022E010, Record(1, 0, 0, 2, 0, 0), 12, 12, kBadRequest,
        0, Record(1, 0, 0, 2, 0, 0)},
 

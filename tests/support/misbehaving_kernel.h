@@ -23,7 +23,7 @@ class MisbehavingKernel : public drivers::KernelServices {
     kFailTranslation,
     kFailMapping,      // the section view or the linear mapping fails
     kMisroundSection,  // the section offset comes back amount above the rounded one
-    kJunkPortReads,    // every port read returns amount (truncated to the width)
+    kJunkPortReads,    // every configuration read returns amount
   };
   static constexpr int kFaultCount = 8;
 
@@ -38,23 +38,12 @@ class MisbehavingKernel : public drivers::KernelServices {
   std::uint64_t amount = 0;
   std::vector<Mapping> mappings;  // every range a driver asked to map
 
-  std::uint8_t ReadPortUchar(std::uint16_t port) override {
-    return Junk() ? static_cast<std::uint8_t>(amount) : honest_.ReadPortUchar(port);
+  std::uint32_t ReadConfig32(std::uint8_t bus, std::uint8_t device, std::uint8_t reg) override {
+    return Junk() ? static_cast<std::uint32_t>(amount) : honest_.ReadConfig32(bus, device, reg);
   }
-  std::uint16_t ReadPortUshort(std::uint16_t port) override {
-    return Junk() ? static_cast<std::uint16_t>(amount) : honest_.ReadPortUshort(port);
-  }
-  std::uint32_t ReadPortUlong(std::uint16_t port) override {
-    return Junk() ? static_cast<std::uint32_t>(amount) : honest_.ReadPortUlong(port);
-  }
-  void WritePortUchar(std::uint16_t port, std::uint8_t value) override {
-    honest_.WritePortUchar(port, value);
-  }
-  void WritePortUshort(std::uint16_t port, std::uint16_t value) override {
-    honest_.WritePortUshort(port, value);
-  }
-  void WritePortUlong(std::uint16_t port, std::uint32_t value) override {
-    honest_.WritePortUlong(port, value);
+  void WriteConfig(std::uint8_t bus, std::uint8_t device, std::uint8_t reg, std::uint8_t size,
+                   std::uint32_t value) override {
+    honest_.WriteConfig(bus, device, reg, size, value);
   }
 
   bool HalTranslateBusAddress(std::uint32_t interface_type, std::uint32_t bus_number,

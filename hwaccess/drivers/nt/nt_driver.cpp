@@ -1,7 +1,6 @@
 #include "hwaccess/drivers/nt/nt_driver.h"
 
 #include "hwaccess/drivers/nt/nt_ddk.h"
-#include "hwaccess/drivers/nt/nt_kernel.h"
 
 namespace tunora::drivers::nt {
 namespace {
@@ -60,6 +59,9 @@ GENERIC_MAPPING g_file_mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GE
 bool CallerMayOpen(PIRP irp, PIO_STACK_LOCATION stack) {
   if (irp->RequestorMode == KernelMode) return true;
   PIO_SECURITY_CONTEXT context = stack->Parameters.Create.SecurityContext;
+  // A create without a security context (or its access state) names no
+  // caller to check: refused rather than dereferenced.
+  if (context == nullptr || context->AccessState == nullptr) return false;
   PSECURITY_SUBJECT_CONTEXT subject = &context->AccessState->SubjectSecurityContext;
   ACCESS_MASK desired = context->DesiredAccess;
   RtlMapGenericMask(&desired, &g_file_mapping);
@@ -100,9 +102,8 @@ NTSTATUS NTAPI DeviceControl(PDEVICE_OBJECT device, PIRP irp) {
   if (buffer != nullptr && (code & 3) == METHOD_BUFFERED) {
     size = input_length > output_length ? input_length : output_length;
   }
-  NtKernel kernel;
   const DispatchResult result =
-      state->device_control(kernel, code, {buffer, size}, input_length, output_length);
+      state->device_control(code, {buffer, size}, input_length, output_length);
   return Complete(irp, static_cast<NTSTATUS>(result.status), result.bytes_returned);
 }
 

@@ -14,10 +14,23 @@ struct _DRIVER_OBJECT;
 
 namespace tunora::drivers::nt {
 
-using DeviceControlRoutine = DispatchResult (*)(KernelServices& kernel, std::uint32_t code,
+// The driver's dispatch over the kernel services it needs, so each image
+// links (and imports) only those.
+using DeviceControlRoutine = DispatchResult (*)(std::uint32_t code,
                                                 std::span<std::uint8_t> system_buffer,
                                                 std::uint32_t input_length,
                                                 std::uint32_t output_length);
+
+// A driver's device control: its dispatch routine over a kernel of type
+// `Kernel`, made for the request.
+template <typename Kernel,
+          DispatchResult (*Dispatch)(KernelServices&, std::uint32_t, std::span<std::uint8_t>,
+                                     std::uint32_t, std::uint32_t)>
+DispatchResult DispatchOn(std::uint32_t code, std::span<std::uint8_t> system_buffer,
+                          std::uint32_t input_length, std::uint32_t output_length) {
+  Kernel kernel;
+  return Dispatch(kernel, code, system_buffer, input_length, output_length);
+}
 
 struct DriverDescription {
   const wchar_t* device_name;  // "\Device\..."

@@ -8,11 +8,6 @@ namespace {
 // ZwMapViewOfSection rounds a section offset down to this.
 constexpr std::uint64_t kAllocationGranularity = 0x10000;
 
-template <typename T>
-T* Port(std::uint16_t port) {
-  return reinterpret_cast<T*>(static_cast<ULONG_PTR>(port));
-}
-
 // A kernel handle keeps the section out of the caller's handle table; NT 4
 // does not know the attribute, so it is tried without it there.
 NTSTATUS OpenPhysicalMemory(HANDLE* section) {
@@ -30,23 +25,10 @@ NTSTATUS OpenPhysicalMemory(HANDLE* section) {
 
 }  // namespace
 
-std::uint8_t NtKernel::ReadPortUchar(std::uint16_t port) {
-  return READ_PORT_UCHAR(Port<UCHAR>(port));
-}
-std::uint16_t NtKernel::ReadPortUshort(std::uint16_t port) {
-  return READ_PORT_USHORT(Port<USHORT>(port));
-}
-std::uint32_t NtKernel::ReadPortUlong(std::uint16_t port) {
-  return READ_PORT_ULONG(Port<ULONG>(port));
-}
-void NtKernel::WritePortUchar(std::uint16_t port, std::uint8_t value) {
-  WRITE_PORT_UCHAR(Port<UCHAR>(port), value);
-}
-void NtKernel::WritePortUshort(std::uint16_t port, std::uint16_t value) {
-  WRITE_PORT_USHORT(Port<USHORT>(port), value);
-}
-void NtKernel::WritePortUlong(std::uint16_t port, std::uint32_t value) {
-  WRITE_PORT_ULONG(Port<ULONG>(port), value);
+void NtKernel::WriteConfig(std::uint8_t bus, std::uint8_t device, std::uint8_t reg,
+                           std::uint8_t size, std::uint32_t value) {
+  ULONG data = value;
+  HalSetBusDataByOffset(PCIConfiguration, bus, PciSlotOf(device), &data, PciOffsetOf(reg), size);
 }
 
 bool NtKernel::HalTranslateBusAddress(std::uint32_t interface_type, std::uint32_t bus_number,
@@ -85,10 +67,6 @@ std::optional<std::uint32_t> NtKernel::MapPhysicalMemoryView(std::uint64_t& sect
   if (!NT_SUCCESS(status)) return std::nullopt;
   section_offset = static_cast<std::uint64_t>(offset.QuadPart);
   return static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(base));
-}
-
-std::optional<std::uint32_t> NtKernel::MapPhysToLinear(std::uint32_t, std::uint32_t) {
-  return std::nullopt;
 }
 
 }  // namespace tunora::drivers::nt

@@ -9,13 +9,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "hwaccess/drivers/dispatch.h"
+#include "hwaccess/drivers/dioc.h"
 #include "hwaccess/drivers/vxd/vxd_kernel.h"
 
 namespace {
-
-using tunora::drivers::DispatchResult;
-using tunora::drivers::NtStatus;
 
 // Control messages (EAX on entry to the control procedure).
 constexpr std::uint32_t kSysDynamicDeviceInit = 0x001B;
@@ -70,65 +67,17 @@ static_assert(sizeof(DiocParams) == 48);
 static_assert(offsetof(DiocParams, io_control_code) == 0x0C);
 static_assert(offsetof(DiocParams, bytes_returned) == 0x20);
 
-// Win32 error codes returned in EAX for W32_DEVICEIOCONTROL.
-constexpr std::uint32_t kNoError = 0;
-constexpr std::uint32_t kErrorAccessDenied = 5;
-constexpr std::uint32_t kErrorGenFailure = 31;
-constexpr std::uint32_t kErrorNotSupported = 50;
-constexpr std::uint32_t kErrorInvalidParameter = 87;
-constexpr std::uint32_t kErrorInsufficientBuffer = 122;
-
-// The largest record of the protocol is 20 bytes; the caller's buffers
-// are copied into and out of this many bytes at most.
-constexpr std::uint32_t kBufferBytes = 32;
-
-std::uint32_t Win32Error(NtStatus status) {
-  switch (status) {
-    case tunora::drivers::STATUS_SUCCESS:
-      return kNoError;
-    case tunora::drivers::STATUS_ACCESS_DENIED:
-      return kErrorAccessDenied;
-    case tunora::drivers::STATUS_INVALID_DEVICE_REQUEST:
-      return kErrorNotSupported;
-    case tunora::drivers::STATUS_INVALID_PARAMETER:
-      return kErrorInvalidParameter;
-    case tunora::drivers::STATUS_BUFFER_TOO_SMALL:
-      return kErrorInsufficientBuffer;
-    default:
-      return kErrorGenFailure;
-  }
-}
-
-std::uint32_t Smaller(std::uint32_t a, std::uint32_t b) { return a < b ? a : b; }
-
-void CopyBytes(std::uint8_t* to, const std::uint8_t* from, std::uint32_t count) {
-  for (std::uint32_t i = 0; i < count; ++i) to[i] = from[i];
-}
-
 template <typename T>
 T* UserPointer(std::uint32_t address) {
   return reinterpret_cast<T*>(static_cast<std::uintptr_t>(address));
 }
 
 std::uint32_t DeviceIoControl(const DiocParams& params) {
-  const std::uint32_t code = params.io_control_code;
-  // Open and close carry no buffers worth trusting.
-  if (code == tunora::drivers::kDiocOpen || code == tunora::drivers::kDiocClose) return kNoError;
-  const std::uint32_t in_size = Smaller(params.in_size, kBufferBytes);
-  const std::uint32_t out_size = Smaller(params.out_size, kBufferBytes);
-  if ((in_size != 0 && params.in_buffer == 0) || (out_size != 0 && params.out_buffer == 0)) {
-    return kErrorInvalidParameter;
-  }
-  std::uint8_t buffer[kBufferBytes] = {};
-  CopyBytes(buffer, UserPointer<const std::uint8_t>(params.in_buffer), in_size);
   tunora::drivers::vxd::VxdKernel kernel;
-  const DispatchResult result =
-      tunora::drivers::Hwgt9xDeviceControl(kernel, code, {buffer, kBufferBytes}, in_size, out_size);
-  const bool ok = tunora::drivers::NtSuccess(result.status);
-  const std::uint32_t returned = ok ? Smaller(result.bytes_returned, out_size) : 0;
-  CopyBytes(UserPointer<std::uint8_t>(params.out_buffer), buffer, returned);
-  if (params.bytes_returned != 0) *UserPointer<std::uint32_t>(params.bytes_returned) = returned;
-  return Win32Error(result.status);
+  return tunora::drivers::ServeDiocRequest(
+      kernel, {params.io_control_code, UserPointer<const std::uint8_t>(params.in_buffer),
+               params.in_size, UserPointer<std::uint8_t>(params.out_buffer), params.out_size,
+               UserPointer<std::uint32_t>(params.bytes_returned)});
 }
 
 }  // namespace
@@ -141,7 +90,9 @@ extern "C" std::uint32_t Hwgt9xControl(std::uint32_t message, const DiocParams* 
     case kSysDynamicDeviceExit:
       return 0;
     case kW32DeviceIoControl:
-      return params != nullptr ? DeviceIoControl(*params) : kErrorInvalidParameter;
+      return params != nullptr
+                 ? DeviceIoControl(*params)
+                 : tunora::drivers::Win32ErrorOf(tunora::drivers::STATUS_INVALID_PARAMETER);
     default:
       return 0;  // messages the device has nothing to do for
   }
@@ -169,7 +120,8 @@ _Hwgt9xControlProc:
     ret
 )");
 
-extern "C" __attribute__((dllexport, used)) DeviceDescriptorBlock HWGT9X_DDB = {
+extern "C" {
+__attribute__((dllexport, used)) DeviceDescriptorBlock HWGT9X_DDB = {
     0,
     0x0400,  // DDK_VERSION of Windows 95
     0,       // UNDEFINED_DEVICE_ID: no VMM services of its own, loaded dynamically
@@ -193,3 +145,4 @@ extern "C" __attribute__((dllexport, used)) DeviceDescriptorBlock HWGT9X_DDB = {
     0x52737632u,  // 'Rsv2'
     0x52737633u,  // 'Rsv3'
 };
+}

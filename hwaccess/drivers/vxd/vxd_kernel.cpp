@@ -1,5 +1,7 @@
 #include "hwaccess/drivers/vxd/vxd_kernel.h"
 
+#include "hwaccess/drivers/pci_ports.h"
+
 namespace tunora::drivers::vxd {
 namespace {
 
@@ -11,29 +13,53 @@ constexpr std::uint32_t kMapFailed = 0xFFFFFFFFu;
 
 }  // namespace
 
-std::uint8_t VxdKernel::ReadPortUchar(std::uint16_t port) {
-  std::uint8_t value;
-  asm volatile("inb %w1, %0" : "=a"(value) : "Nd"(port));
+// The address and the data port as one pair: interrupts are off from the
+// address write to the data access (pushfd/cli ... popfd), so no
+// interrupt handler's configuration access lands between them, and the
+// caller's interrupt flag comes back as it was.
+std::uint32_t VxdKernel::ReadConfig32(std::uint8_t bus, std::uint8_t device, std::uint8_t reg) {
+  std::uint32_t value = drivers::ConfigAddress(bus, device, reg);
+  asm volatile(
+      "pushfl\n\t"
+      "cli\n\t"
+      "movw %1, %%dx\n\t"
+      "outl %%eax, %%dx\n\t"
+      "movw %2, %%dx\n\t"
+      "inl %%dx, %%eax\n\t"
+      "popfl"
+      : "+a"(value)
+      : "i"(drivers::kConfigAddressPort), "i"(drivers::kConfigDataPort)
+      : "edx", "memory", "cc");
   return value;
 }
-std::uint16_t VxdKernel::ReadPortUshort(std::uint16_t port) {
-  std::uint16_t value;
-  asm volatile("inw %w1, %0" : "=a"(value) : "Nd"(port));
-  return value;
-}
-std::uint32_t VxdKernel::ReadPortUlong(std::uint16_t port) {
-  std::uint32_t value;
-  asm volatile("inl %w1, %0" : "=a"(value) : "Nd"(port));
-  return value;
-}
-void VxdKernel::WritePortUchar(std::uint16_t port, std::uint8_t value) {
-  asm volatile("outb %0, %w1" : : "a"(value), "Nd"(port));
-}
-void VxdKernel::WritePortUshort(std::uint16_t port, std::uint16_t value) {
-  asm volatile("outw %0, %w1" : : "a"(value), "Nd"(port));
-}
-void VxdKernel::WritePortUlong(std::uint16_t port, std::uint32_t value) {
-  asm volatile("outl %0, %w1" : : "a"(value), "Nd"(port));
+
+void VxdKernel::WriteConfig(std::uint8_t bus, std::uint8_t device, std::uint8_t reg,
+                            std::uint8_t size, std::uint32_t value) {
+  const std::uint32_t address = drivers::ConfigAddress(bus, device, reg);
+  std::uint32_t scratch = address;
+  asm volatile(
+      "pushfl\n\t"
+      "cli\n\t"
+      "movw %3, %%dx\n\t"
+      "outl %%eax, %%dx\n\t"
+      "movw %4, %%dx\n\t"
+      "movl %1, %%eax\n\t"
+      "cmpb $4, %2\n\t"
+      "je 4f\n\t"
+      "cmpb $2, %2\n\t"
+      "je 2f\n\t"
+      "outb %%al, %%dx\n\t"
+      "jmp 1f\n"
+      "2:\n\t"
+      "outw %%ax, %%dx\n\t"
+      "jmp 1f\n"
+      "4:\n\t"
+      "outl %%eax, %%dx\n"
+      "1:\n\t"
+      "popfl"
+      : "+a"(scratch)
+      : "r"(value), "q"(size), "i"(drivers::kConfigAddressPort), "i"(drivers::kConfigDataPort)
+      : "edx", "memory", "cc");
 }
 
 bool VxdKernel::HalTranslateBusAddress(std::uint32_t, std::uint32_t, std::uint64_t, std::uint32_t&,

@@ -1,6 +1,7 @@
-// The Windows 9x VMM under the shared dispatch code: port I/O by the
-// processor's own in/out instructions (a virtual device runs at ring 0)
-// and _MapPhysToLinear for the mapping request.
+// The Windows 9x VMM under the shared dispatch code: configuration space
+// by the processor's own in/out instructions (a virtual device runs at
+// ring 0) with interrupts off around each address/data pair, and
+// _MapPhysToLinear for the mapping request.
 #pragma once
 
 #include <cstdint>
@@ -12,12 +13,9 @@ namespace tunora::drivers::vxd {
 
 class VxdKernel final : public KernelServices {
  public:
-  std::uint8_t ReadPortUchar(std::uint16_t port) override;
-  std::uint16_t ReadPortUshort(std::uint16_t port) override;
-  std::uint32_t ReadPortUlong(std::uint16_t port) override;
-  void WritePortUchar(std::uint16_t port, std::uint8_t value) override;
-  void WritePortUshort(std::uint16_t port, std::uint16_t value) override;
-  void WritePortUlong(std::uint16_t port, std::uint32_t value) override;
+  std::uint32_t ReadConfig32(std::uint8_t bus, std::uint8_t device, std::uint8_t reg) override;
+  void WriteConfig(std::uint8_t bus, std::uint8_t device, std::uint8_t reg, std::uint8_t size,
+                   std::uint32_t value) override;
 
   // NT services; the 9x dispatch never asks for them.
   bool HalTranslateBusAddress(std::uint32_t interface_type, std::uint32_t bus_number,

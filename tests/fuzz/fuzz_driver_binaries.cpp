@@ -31,6 +31,7 @@
 #include "sim/hardware/physical_memory.h"
 #include "sim/os/process_memory.h"
 #include "sim/os/sim_kernel.h"
+#include "tests/hwaccess/hardware_rig.h"
 
 namespace {
 
@@ -40,31 +41,11 @@ constexpr std::uint32_t kKnownCodes[] = {
     tunora::drivers::kIoctlConfigRead,  tunora::drivers::kIoctlConfigWrite,
     tunora::drivers::kIoctlMapPhysical, tunora::drivers::kDiocVersion,
     tunora::drivers::kDiocMapPhysical,  tunora::drivers::kDiocOpen};
-constexpr std::uint32_t kWindowBase = 0xE7000000;
 constexpr int kMaxRequests = 8;
 
-const std::vector<std::uint8_t>& Bios() {
-  static const std::vector<std::uint8_t> image =
-      tunora::sim::BuildVideoBios("V1.2", 0x7C00, std::vector<std::uint8_t>(80, 0));
-  return image;
-}
-
-struct Machine {
-  Machine() {
-    bus.Attach(0, 0, tunora::sim::MakeHostBridge({}));
-    tunora::sim::MakerBoardConfig config;
-    config.window_base = kWindowBase;
-    board = &bus.Attach(1, 0, tunora::sim::MakeMakerBoard(config));
-    physical.AttachCard(*board, card);
-    physical.SetVideoBios(Bios());
-  }
-  tunora::sim::PciBus bus;
-  tunora::sim::CardModel card;
-  tunora::sim::PhysicalMemory physical;
-  tunora::sim::ProcessAddressSpace process{physical};
-  tunora::sim::SimKernel kernel{bus, process};
-  tunora::sim::PciDevice* board = nullptr;
-};
+// The low-level tests' machine: a host bridge, two of the maker's boards,
+// another vendor's device with a window, and the video BIOS.
+using Machine = tunora::testing::HardwareRig;
 
 std::span<const std::uint8_t> Bytes(std::string_view image) {
   return {reinterpret_cast<const std::uint8_t*>(image.data()), image.size()};
@@ -169,7 +150,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (portable.bus.ConfigWrites() != emulated.bus.ConfigWrites()) Differ("configuration writes", 0);
   for (unsigned reg = 0; reg < 256; reg += 4) {
     const auto r = static_cast<std::uint8_t>(reg);
-    if (portable.board->Read32(r) != emulated.board->Read32(r)) Differ("card registers", 0);
+    if (portable.board->Read32(r) != emulated.board->Read32(r) ||
+        portable.second_board->Read32(r) != emulated.second_board->Read32(r)) {
+      Differ("card registers", 0);
+    }
   }
   if (portable.card.Writes() != emulated.card.Writes()) Differ("card window writes", 0);
   if (portable.process.ViewCount() != emulated.process.ViewCount()) Differ("views", 0);

@@ -28,6 +28,7 @@ constexpr std::string_view View(const char* image, std::size_t size_with_nul) {
 }  // namespace
 
 std::string_view DriverImage(DriverKind kind) {
+  if (const std::string_view built = BuiltDriverImage(kind); !built.empty()) return built;
   switch (kind) {
     case DriverKind::kHwgate2:
       return View(kHwgate2Image, sizeof kHwgate2Image);

@@ -1,8 +1,9 @@
 // Files the programs carry inside themselves (resource type "BINRES").
 //
-// In the simulated build the driver images are stand-ins that the
-// simulated service control manager recognises byte for byte; the Windows
-// build embeds the real driver binaries under the same ids. tunora's
+// The Windows build embeds the real driver binaries. The simulated build
+// embeds the same binaries where it could build them, and stand-ins
+// otherwise; the simulated service control manager recognises either
+// byte for byte. tunora's
 // resource 170 is the built lockstep program in both builds.
 #pragma once
 
@@ -25,6 +26,10 @@ enum class DriverKind { kHwgate2, kHwgate4, kHwgt9x };
 
 // The image of one driver, identical in both programs.
 std::string_view DriverImage(DriverKind kind);
+
+// The driver as the Windows configuration built it, where this build
+// embeds it (see cmake/real_drivers.cmake); empty otherwise.
+std::string_view BuiltDriverImage(DriverKind kind);
 
 // BINRES lookup for each program; nullopt for an id it does not carry.
 std::optional<std::string_view> TunoraResource(int id);

@@ -19,9 +19,11 @@ constexpr const char* kUsage =
     "usage:\n"
     "  tunora-sim profiles                          list the built-in profiles\n"
     "  tunora-sim profile NAME                      print a built-in profile as JSON\n"
-    "  tunora-sim new DIR [--profile NAME|FILE.json] [--wmi-from-host]\n"
+    "  tunora-sim new DIR [--profile NAME|FILE.json] [--wmi-from-host] [--real-drivers]\n"
     "                                               make a machine directory; --wmi-from-host\n"
-    "                                               takes its hardware inventory from here\n"
+    "                                               takes its hardware inventory from here;\n"
+    "                                               --real-drivers executes the driver files\n"
+    "                                               the programs write\n"
     "  tunora-sim show DIR                          profile, boot count, pending reboot\n"
     "  tunora-sim show DIR registry [KEY]           print HKLM (or one key) as REGEDIT4\n"
     "  tunora-sim show DIR state                    print the volatile state as JSON\n"
@@ -65,25 +67,29 @@ int Run(const std::vector<std::string>& args) {
   }
   if (command == "new" && args.size() >= 2) {
     std::string profile_name = kDefaultProfile;
-    bool from_host = false, usage = false;
+    bool from_host = false, real_drivers = false, usage = false;
     for (std::size_t i = 2; i < args.size(); ++i) {
       if (args[i] == "--profile" && i + 1 < args.size()) {
         profile_name = args[++i];
       } else if (args[i] == "--wmi-from-host") {
         from_host = true;
+      } else if (args[i] == "--real-drivers") {
+        real_drivers = true;
       } else {
         usage = true;
       }
     }
     if (!usage) {
       Profile profile = LoadProfile(profile_name);
+      profile.real_drivers = profile.real_drivers || real_drivers;
       if (from_host) {
         profile.wmi = HostInventory("/", profile);
         WmiRepositoryFromJson(profile.wmi);  // what the machine will load
       }
       Machine::Create(args[1], profile);
       std::cout << "made " << args[1] << " from " << profile.name
-                << (from_host ? ", management instrumentation from this computer" : "") << '\n';
+                << (from_host ? ", management instrumentation from this computer" : "")
+                << (profile.real_drivers ? ", executing the real drivers" : "") << '\n';
       return 0;
     }
   }

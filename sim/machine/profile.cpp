@@ -322,6 +322,7 @@ Profile ProfileFromJson(const json& j) {
   if (!j.is_object()) throw ProfileError("profile: expected a JSON object");
   Profile p;
   p.name = Text(j, "name", "profile");
+  p.real_drivers = Flag(j, "real_drivers", "profile", false);
   p.description = Text(j, "description", "profile");
   if (!j.contains("windows")) throw ProfileError("profile: \"windows\" is required");
   const json& w = j.at("windows");
@@ -397,6 +398,8 @@ json ProfileToJson(const Profile& p) {
   json j;
   j["name"] = p.name;
   j["description"] = p.description;
+  // Written only when on, so the profiles of before read the same.
+  if (p.real_drivers) j["real_drivers"] = true;
   j["windows"] = {{"platform_id", p.version.platform_id},
                   {"major", p.version.major},
                   {"minor", p.version.minor},

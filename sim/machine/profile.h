@@ -66,6 +66,10 @@ struct Profile {
   std::vector<PciDeviceSpec> pci;
   BiosSpec bios;
   Faults faults;
+  // The machine switch: the service manager and the 9x device loader
+  // execute the driver files the programs write (the Windows build's
+  // binaries, in the emulator) instead of the portable dispatch code.
+  bool real_drivers = false;
   std::string registry;  // HKEY_LOCAL_MACHINE as REGEDIT4 text
   // The management-instrumentation repository and its fault switches, as
   // written (docs/simulator.md); checked when the profile is read.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "sim/emulator/driver_loader.h"
 #include "sim/machine/wmi_inventory.h"
 #include "sim/os/sim_regedit.h"
 
@@ -29,7 +30,8 @@ SimProcess::SimProcess(Machine& machine, Ui& ui, bool real_time, std::ostream* c
                machine.profile().shutdown_privilege, console, &files_},
               machine.virtual_ms(), ui),
       devices_(machine.services(), machine.registry(), files_, kernel_, machine.nine_x(),
-               machine.profile().administrator, machine.device_faults()),
+               machine.profile().administrator, machine.device_faults(),
+               machine.profile().real_drivers ? emulator::EmulatedDriverLoader() : DriverLoader{}),
       wmi_(MachineWmiRepository(machine.profile(), machine.registry().hive())),
       platform_{machine.registry(), devices_, ports_, address_space_, files_, system_, ui, wmi_} {
   system_.set_shell_programs(

@@ -43,6 +43,14 @@ std::uint64_t ProcessAddressSpace::Translate(std::uint32_t address) const {
   return view->second.physical_base + offset;
 }
 
+std::optional<std::uint64_t> ProcessAddressSpace::PhysicalAddressOf(std::uint32_t address) const {
+  try {
+    return Translate(address);
+  } catch (const ProcessMemoryFault&) {
+    return std::nullopt;
+  }
+}
+
 std::uint8_t ProcessAddressSpace::Read8(std::uint32_t address) {
   return physical_.Read8(Translate(address));
 }

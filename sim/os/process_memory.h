@@ -41,6 +41,9 @@ class ProcessAddressSpace : public tunora::ProcessMemory {
   void Write8(std::uint32_t address, std::uint8_t value) override;
 
   std::size_t ViewCount() const { return views_.size(); }
+  // The physical address a caller address shows, or nothing outside
+  // every view.
+  std::optional<std::uint64_t> PhysicalAddressOf(std::uint32_t address) const;
   // The process ended: every view goes.
   void UnmapAll();
 

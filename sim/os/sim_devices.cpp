@@ -139,14 +139,15 @@ void RemoveServicesMarkedForDeletion(const ServiceTable& table, SimRegistry& reg
 
 SimDevices::SimDevices(ServiceTable& table, SimRegistry& registry, Files& files,
                        drivers::KernelServices& kernel, bool nine_x, bool administrator,
-                       DeviceFaults faults)
+                       DeviceFaults faults, DriverLoader real_drivers)
     : table_(table),
       registry_(registry),
       files_(files),
       kernel_(kernel),
       nine_x_(nine_x),
       administrator_(administrator),
-      faults_(std::move(faults)) {}
+      faults_(std::move(faults)),
+      real_drivers_(std::move(real_drivers)) {}
 
 // The process ends: its handles close, and drivers waiting for that unload.
 SimDevices::~SimDevices() {
@@ -154,7 +155,13 @@ SimDevices::~SimDevices() {
   for (const auto& [handle, object] : handles_) {
     if (object.kind == Kind::kDevice) devices.push_back(handle);
   }
-  for (Handle handle : devices) CloseHandle(handle);
+  for (Handle handle : devices) {
+    try {
+      CloseHandle(handle);
+    } catch (const std::exception&) {
+      // A real driver that faults while closing: the process is gone anyway.
+    }
+  }
 }
 
 Handle SimDevices::Add(Object object) {
@@ -256,6 +263,10 @@ bool SimDevices::StartService(Handle service) {
   const std::optional<DriverKind> kind = IdentifyImage(entry->image_path);
   if (!kind || *kind == DriverKind::kHwgt9x) return Fail(kLastErrorFileNotFound);
   if (faults_.driver_never_loads.count(DriverName(*kind))) return Fail(kErrorInvalidImageHash);
+  if (real_drivers_) {
+    entry->executed = Execute(*kind, entry->image_path);
+    if (!entry->executed) return Fail(drivers::Win32ErrorOf(drivers::STATUS_UNSUCCESSFUL));
+  }
   entry->running = true;
   entry->driver = kind;
   // Windows records a legacy driver's device instance when it starts.
@@ -279,7 +290,17 @@ std::size_t SimDevices::OpenDevices(const std::string& key) const {
   return count;
 }
 
+// The image on disk is what the program wrote; once started, a driver
+// runs on even when its file is deleted, so a later program run loads the
+// same bytes from the image the service was identified as.
+std::shared_ptr<ExecutedDriver> SimDevices::Execute(DriverKind kind,
+                                                    std::string_view windows_path) {
+  const std::optional<std::string> file = files_.ReadFile(windows_path);
+  return real_drivers_(kind, file ? std::string_view(*file) : DriverImage(kind), kernel_);
+}
+
 void SimDevices::Unload(ServiceEntry& entry) {
+  entry.executed.reset();
   entry.running = false;
   entry.stop_pending = false;
   entry.driver.reset();
@@ -339,25 +360,44 @@ Handle SimDevices::CreateFile(std::string_view path, std::uint32_t access, std::
     if (!NamesEqual(name, DeviceLinkName(DriverKind::kHwgt9x)) || disposition != kCreateNew) {
       return Fail(kLastErrorFileNotFound), kInvalidHandleValue;
     }
-    const std::optional<DriverKind> kind =
-        IdentifyImage(files_.WindowsDirectory() + "\\" + std::string(path.substr(4)));
+    const std::string file = files_.WindowsDirectory() + "\\" + std::string(path.substr(4));
+    const std::optional<DriverKind> kind = IdentifyImage(file);
     if (kind != DriverKind::kHwgt9x || faults_.driver_never_loads.count("hwgt9x") ||
         faults_.device_open_fails.count("hwgt9x")) {
       return Fail(kLastErrorFileNotFound), kInvalidHandleValue;
     }
-    return Add({Kind::kDevice, {}, DriverKind::kHwgt9x});
+    Object device{Kind::kDevice, {}, DriverKind::kHwgt9x};
+    if (real_drivers_) {
+      // Every open loads the device anew; the last close unloads it.
+      device.executed = Execute(DriverKind::kHwgt9x, file);
+      const auto opened =
+          device.executed ? device.executed->Open(kernel_, administrator_) : std::nullopt;
+      if (!opened) return Fail(kLastErrorFileNotFound), kInvalidHandleValue;
+      device.file = *opened;
+    }
+    return Add(std::move(device));
   }
-  for (const auto& [key, entry] : table_.services) {
+  for (auto& [key, entry] : table_.services) {
     if (!entry.running || !entry.driver || !NamesEqual(DeviceLinkName(*entry.driver), name)) {
       continue;
     }
-    // The drivers create their devices for administrators only; a device
-    // whose driver is waiting to unload takes no new handles.
-    if (!administrator_ || entry.stop_pending) {
+    // The drivers create their devices for administrators only (a real
+    // driver decides that itself); a device whose driver is waiting to
+    // unload takes no new handles.
+    if ((!administrator_ && !real_drivers_) || entry.stop_pending) {
       return Fail(kLastErrorAccessDenied), kInvalidHandleValue;
     }
     if (faults_.device_open_fails.count(DriverName(*entry.driver))) break;
-    return Add({Kind::kDevice, key, *entry.driver});
+    Object device{Kind::kDevice, key, *entry.driver};
+    if (real_drivers_) {
+      if (!entry.executed) entry.executed = Execute(*entry.driver, entry.image_path);
+      device.executed = entry.executed;
+      const auto file =
+          device.executed ? device.executed->Open(kernel_, administrator_) : std::nullopt;
+      if (!file) return Fail(kLastErrorAccessDenied), kInvalidHandleValue;
+      device.file = *file;
+    }
+    return Add(std::move(device));
   }
   return Fail(kLastErrorFileNotFound), kInvalidHandleValue;
 }
@@ -373,17 +413,22 @@ bool SimDevices::DeviceIoControl(Handle device, std::uint32_t code, const void* 
   std::vector<std::uint8_t> buffer(std::max(in_size, out_size), 0);
   if (in != nullptr && in_size > 0) std::memcpy(buffer.data(), in, in_size);
   drivers::DispatchResult result;
-  switch (object->driver) {
-    case DriverKind::kHwgate2:
-      result = drivers::Hwgate2DeviceControl(kernel_, code, buffer, in_size, out_size);
-      break;
-    case DriverKind::kHwgate4:
-      result = drivers::Hwgate4DeviceControl(kernel_, code, buffer, in_size, out_size);
-      break;
-    case DriverKind::kHwgt9x:
-      result = drivers::Hwgt9xDeviceControl(kernel_, code, buffer, in_size, out_size,
-                                            faults_.vxd_version);
-      break;
+  if (object->executed) {
+    result =
+        object->executed->DeviceControl(kernel_, object->file, code, buffer, in_size, out_size);
+  } else {
+    switch (object->driver) {
+      case DriverKind::kHwgate2:
+        result = drivers::Hwgate2DeviceControl(kernel_, code, buffer, in_size, out_size);
+        break;
+      case DriverKind::kHwgate4:
+        result = drivers::Hwgate4DeviceControl(kernel_, code, buffer, in_size, out_size);
+        break;
+      case DriverKind::kHwgt9x:
+        result = drivers::Hwgt9xDeviceControl(kernel_, code, buffer, in_size, out_size,
+                                              faults_.vxd_version);
+        break;
+    }
   }
   const std::uint32_t copied = std::min(result.bytes_returned, out_size);
   if (out != nullptr && copied > 0) std::memcpy(out, buffer.data(), copied);
@@ -420,6 +465,7 @@ bool SimDevices::CloseHandle(Handle handle) {
     return Fail(kLastErrorInvalidHandle);
   }
   const std::string key = it->second.service;
+  if (it->second.executed) it->second.executed->Close(kernel_, it->second.file);
   handles_.erase(it);
   if (!key.empty() && OpenDevices(key) == 0) {
     const auto entry = table_.services.find(key);

@@ -5,7 +5,8 @@
 // ImagePath); which services exist for the manager and which run is
 // volatile state that a reboot resets. A driver loads only when its image
 // file exists and holds exactly that driver's embedded image; a loaded
-// driver runs the shared driver-side dispatch code.
+// driver runs the shared driver-side dispatch code, or, on a machine
+// switched to its real drivers, the image itself in the emulator.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,7 @@
 #include "platform/devices.h"
 #include "platform/files.h"
 #include "resources/embedded.h"
+#include "sim/os/executed_driver.h"
 #include "sim/os/sim_registry.h"
 
 namespace tunora::sim {
@@ -33,6 +35,9 @@ struct ServiceEntry {
   bool stop_pending = false;
   bool delete_pending = false;
   std::optional<DriverKind> driver;  // what the running image is
+  // On a machine with real drivers: the running image, executed. Not kept
+  // across program runs; the next device open loads it again.
+  std::shared_ptr<ExecutedDriver> executed = nullptr;
 };
 
 // Volatile service state, kept across program runs until a reboot.
@@ -49,7 +54,8 @@ struct DeviceFaults {
 class SimDevices : public Devices {
  public:
   SimDevices(ServiceTable& table, SimRegistry& registry, Files& files,
-             drivers::KernelServices& kernel, bool nine_x, bool administrator, DeviceFaults faults);
+             drivers::KernelServices& kernel, bool nine_x, bool administrator, DeviceFaults faults,
+             DriverLoader real_drivers = {});
   ~SimDevices() override;
 
   Handle OpenSCManager(std::uint32_t access) override;
@@ -80,8 +86,10 @@ class SimDevices : public Devices {
   enum class Kind { kManager, kService, kDevice, kEvent };
   struct Object {
     Kind kind;
-    std::string service;                       // service handles: lower-case name
-    DriverKind driver = DriverKind::kHwgate4;  // device handles
+    std::string service;                                 // service handles: lower-case name
+    DriverKind driver = DriverKind::kHwgate4;            // device handles
+    std::shared_ptr<ExecutedDriver> executed = nullptr;  // device handles of real drivers
+    std::uint32_t file = 0;                              // the executed driver's handle
   };
 
   Handle Add(Object object);
@@ -92,6 +100,7 @@ class SimDevices : public Devices {
   void ForgetIfUnused(const std::string& key);
   std::size_t OpenDevices(const std::string& key) const;
   void Unload(ServiceEntry& entry);
+  std::shared_ptr<ExecutedDriver> Execute(DriverKind kind, std::string_view windows_path);
 
   ServiceTable& table_;
   SimRegistry& registry_;
@@ -100,6 +109,7 @@ class SimDevices : public Devices {
   bool nine_x_;
   bool administrator_;
   DeviceFaults faults_;
+  DriverLoader real_drivers_;
   std::map<Handle, Object> handles_;
   Handle next_handle_ = 0x40;
   std::uint32_t last_error_ = 0;

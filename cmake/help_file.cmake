@@ -25,3 +25,7 @@ add_custom_command(
   DEPENDS ${help_chm} ${CMAKE_SOURCE_DIR}/cmake/embed_file.cmake
   COMMENT "Embedding the help file"
   VERBATIM)
+# The compiled file as a target of the directory that makes it: a custom
+# command's output is only known to targets of its own directory, and the
+# Windows programs, which embed the file as a resource, live in another.
+add_custom_target(tunora_help_file DEPENDS ${help_chm})

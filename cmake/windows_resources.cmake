@@ -4,9 +4,9 @@
 set(TUNORA_ART_DIR ${CMAKE_SOURCE_DIR}/platform/win32)
 set(TUNORA_VERSION_RC ${TUNORA_ART_DIR}/version.rc)
 set(TUNORA_LOCKSTEP_EXE ${CMAKE_BINARY_DIR}/bin/lockstep.exe)
-# From cmake/help_file.cmake: the compiled help file itself.
+# From cmake/help_file.cmake: the compiled help file itself (and its
+# target, tunora_help_file).
 set(TUNORA_HELP_CHM ${help_chm})
-add_custom_target(tunora_help_file DEPENDS ${TUNORA_HELP_CHM})
 
 # The drivers: hwgate2.sys and hwgate4.sys, and Hwgt9x.vxd made by the
 # project's LE converter (hwaccess/drivers/nt and hwaccess/drivers/vxd).

@@ -83,104 +83,87 @@ class Expected {
 
 TEST(WholeLog, EveryFailureOfTheQueryEngineThroughTheFaultSwitches) {
   const Expected log;
-  const std::string bios = "BIOS Info";
-  const auto started = [&](const char* result, const char* line, const char* kind) {
-    return log.Through(bios) + line + "CreateInstanceEnum() failed: 0x" + result + "\r\n" + kind;
-  };
-  const auto fetched = [&](const char* line) {
-    return log.Through(bios) + line + "Unspecified problem\r\n" + log.From(bios);
-  };
-  const std::vector<std::string> dcom = {"DCOM error"};
-  const std::vector<int> failed = {kIddLogFailed, kIddLogCreated};
-  const std::vector<int> created = {kIddLogCreated};
-  const std::string locator_lines =
-      "Failed to create IWbemLocator object\r\n\r\nThis error appears because WMI is most\r\n"
-      "likely not installed on this system!\r\n\r\nVerify the ReadMe file, or verify the\r\n"
-      "help by click on the help button in this\r\nutility. Then go to TunoraUtil and then\r\n"
-      "'Miscellaneous Tab' for more information.\r\n\r\n";
-  const struct {
-    const char* faults;
-    std::string text;
-    std::vector<std::string> messages;
-    std::vector<int> dialogs;
-  } cases[] = {
-      // The connection.
-      {R"({"initialize": "0x80004005"})", "", {"Win OLE Initialize Failed!"}, failed},
-      {R"({"security": "0x80010119"})",
-       "",
-       {"CoInitializeSecurity has already been called!"},
-       failed},
-      {R"({"security": "0x8001011A"})",
-       "",
-       {"CoInitializeSecurity - could not register authentication services in the list"},
-       failed},
-      {R"({"security": "0x80004005"})", log.All(), {}, created},
-      {R"({"locator": "0x80040154"})",
-       locator_lines,
-       {"Failed to create IWbemLocator object\n\nVerify c:\\hardware.txt for more information"},
-       failed},
-      {R"({"connect": "0x8004100E"})", "Bad namespace", {"Bad namespace"}, failed},
-      // An enumeration that does not start.
-      {R"({"enumerate": {"Win32_BIOS": "0x80041003"}})",
-       started("80041003", "Access Denied\r\n", "DCOM error"), dcom, failed},
-      {R"({"enumerate": {"Win32_BIOS": "0x80041001"}})",
-       started("80041001", "Unspecified Error\r\n", "DCOM error"), dcom, failed},
-      {R"({"enumerate": {"Win32_BIOS": "0x80041010"}})",
-       started("80041010", "Class does not exist\r\n", "DCOM error"), dcom, failed},
-      {R"({"enumerate": {"Win32_BIOS": "0x80041008"}})",
-       started("80041008", "Invalid Parameter\r\n", "DCOM error"), dcom, failed},
-      {R"({"enumerate": {"Win32_BIOS": "0x80041006"}})",
-       started("80041006", "Out of Memory\r\n", "DCOM error"), dcom, failed},
-      {R"({"enumerate": {"Win32_BIOS": "0x80041015"}})",
-       started("80041015", "Not Enough Memory\r\n", "DCOM error"), dcom, failed},
-      {R"({"enumerate": {"Win32_BIOS": "0x80041002"}})",
-       started("80041002", "", "Not Found error"),
-       {"Not Found error"},
-       failed},
-      {R"({"enumerate": {"Win32_BIOS": "0x80070005"}})", started("80070005", "", "DCOM error"),
-       dcom, failed},
-      // A fetch that fails ends that class only.
-      {R"({"fetch": [{"class": "Win32_BIOS", "at": 1, "result": "0x80041008"}]})",
-       fetched("Invalid Parameter\r\n"),
-       {},
-       created},
-      {R"({"fetch": [{"class": "Win32_BIOS", "at": 1, "result": "0x80041006"}]})",
-       fetched("Out of Memory\r\n"),
-       {},
-       created},
-      {R"({"fetch": [{"class": "Win32_BIOS", "at": 1, "result": "0x8004101D"}]})",
-       fetched("Deleted Object -- Enum validity Destroyed\r\n"),
-       {},
-       created},
-      {R"({"fetch": [{"class": "Win32_BIOS", "at": 1, "result": "0x80041015"}]})",
-       fetched("RPC Failure\r\n"),
-       {},
-       created},
-      {R"({"fetch": [{"class": "Win32_BIOS", "at": 1, "result": "0x80041001"}]})",
-       fetched(""),
-       {},
-       created},
-      // A time-out: the object it delivers is written, or the class ends.
-      {R"({"fetch": [{"class": "Win32_BIOS", "at": 1, "result": "0x00040004", "object": true}]})",
-       log.Through(bios) + "TimeOut occurred before obtaining all objects\r\n" + log.After(bios),
-       {},
-       created},
-      {R"({"fetch": [{"class": "Win32_BIOS", "at": 1, "result": "0x00040004"}]})",
-       log.Through(bios) + "TimeOut occurred before obtaining all objects\r\n" + log.From(bios),
-       {},
-       created},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.faults);
+  const std::vector<int> failed = {kIddLogFailed, kIddLogCreated}, created = {kIddLogCreated};
+  const auto check = [](const std::string& faults, const std::string& text,
+                        const std::vector<std::string>& messages, const std::vector<int>& dialogs) {
+    SCOPED_TRACE(faults);
     sim::Profile profile = Builtin(kNtMachine);
-    profile.wmi["faults"] = nlohmann::json::parse(c.faults);
+    profile.wmi["faults"] = nlohmann::json::parse(faults);
     const LogRun run = PressOnce(profile, true);
     ASSERT_TRUE(run.file.has_value());
-    EXPECT_TRUE(SameBytes(*run.file, SealLog(c.text)));
-    EXPECT_EQ(run.messages, c.messages);
-    EXPECT_EQ(run.dialogs, c.dialogs);
+    EXPECT_TRUE(SameBytes(*run.file, SealLog(text)));
+    EXPECT_EQ(run.messages, messages);
+    EXPECT_EQ(run.dialogs, dialogs);
     EXPECT_FALSE(run.temp_left);
+  };
+
+  // The connection: nothing or its own lines are written, and the log ends.
+  const char* locator = "Failed to create IWbemLocator object";
+  const struct {
+    const char* faults;
+    std::string text, message;
+  } connections[] = {
+      {R"("initialize": "0x80004005")", "", "Win OLE Initialize Failed!"},
+      {R"("security": "0x80010119")", "", "CoInitializeSecurity has already been called!"},
+      {R"("security": "0x8001011A")", "",
+       "CoInitializeSecurity - could not register authentication services in the list"},
+      {R"("locator": "0x80040154")",
+       std::string(locator) +
+           "\r\n\r\nThis error appears because WMI is most\r\nlikely not installed on this "
+           "system!\r\n\r\nVerify the ReadMe file, or verify the\r\nhelp by click on the help "
+           "button in this\r\nutility. Then go to TunoraUtil and then\r\n'Miscellaneous Tab' for "
+           "more information.\r\n\r\n",
+       std::string(locator) + "\n\nVerify c:\\hardware.txt for more information"},
+      {R"("connect": "0x8004100E")", "Bad namespace", "Bad namespace"},
+  };
+  for (const auto& c : connections) {
+    check(std::string("{") + c.faults + "}", c.text, {c.message}, failed);
   }
+  // Any other security failure lets the log go on.
+  check(R"({"security": "0x80004005"})", log.All(), {}, created);
+
+  // An enumeration that does not start: its line, the generic one, the box.
+  const std::string bios = "BIOS Info";
+  const struct {
+    const char* result;
+    const char* line;
+  } starts[] = {{"80041003", "Access Denied\r\n"},
+                {"80041001", "Unspecified Error\r\n"},
+                {"80041010", "Class does not exist\r\n"},
+                {"80041008", "Invalid Parameter\r\n"},
+                {"80041006", "Out of Memory\r\n"},
+                {"80041015", "Not Enough Memory\r\n"},
+                {"80041002", ""},
+                {"80070005", ""}};
+  for (const auto& c : starts) {
+    const std::string kind = std::string(c.result) == "80041002" ? "Not Found error" : "DCOM error";
+    check(std::string(R"({"enumerate": {"Win32_BIOS": "0x)") + c.result + "\"}}",
+          log.Through(bios) + c.line + "CreateInstanceEnum() failed: 0x" + c.result + "\r\n" + kind,
+          {kind}, failed);
+  }
+
+  // A fetch that fails ends that class only.
+  const auto fetch = [](const char* result, const char* object) {
+    return std::string(R"({"fetch": [{"class": "Win32_BIOS", "at": 1, "result": "0x)") + result +
+           "\"" + object + "}]}";
+  };
+  const struct {
+    const char* result;
+    const char* line;
+  } fetches[] = {{"80041008", "Invalid Parameter\r\n"},
+                 {"80041006", "Out of Memory\r\n"},
+                 {"8004101D", "Deleted Object -- Enum validity Destroyed\r\n"},
+                 {"80041015", "RPC Failure\r\n"},
+                 {"80041001", ""}};
+  for (const auto& c : fetches) {
+    check(fetch(c.result, ""),
+          log.Through(bios) + c.line + "Unspecified problem\r\n" + log.From(bios), {}, created);
+  }
+  // A time-out: the object it delivers is written, or the class ends.
+  const std::string timeout = "TimeOut occurred before obtaining all objects\r\n";
+  check(fetch("00040004", R"(, "object": true)"), log.Through(bios) + timeout + log.After(bios), {},
+        created);
+  check(fetch("00040004", ""), log.Through(bios) + timeout + log.From(bios), {}, created);
 }
 
 TEST(WholeLog, AFinalFileThatCannotBeWrittenIsReportedAsTheFileError) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <unordered_map>
@@ -254,6 +255,48 @@ std::string After(std::string_view text, std::string_view marker, std::size_t le
   return std::string(text.substr(at + marker.size(), length));
 }
 
+using LineWriter = std::function<void(std::string_view label, std::string_view value)>;
+
+// What an entity's device identifier tells: its vendor, device, subsystem
+// and revision numbers and the kind of bus it sits on.
+void IdentifierLines(const std::string& id, const LineWriter& line) {
+  const struct {
+    std::string_view marker, label;
+    std::size_t length;
+  } parts[] = {{"VEN_", "  VendorID      = ", 4},
+               {"DEV_", "  DeviceID      = ", 4},
+               {"SUBSYS_", "  SubSysID      = ", 8},
+               {"REV_", "  Revision      = ", 2}};
+  for (const auto& part : parts) {
+    if (id.find(part.marker) != std::string::npos) {
+      line(part.label, After(id, part.marker, part.length));
+    }
+  }
+  if (id.find("ISAPNP\\") != std::string::npos) line("  ISA Device ID = ", id);
+  if (id.find("ACPI\\") != std::string::npos) line("  ACPI          = ", "ACPI System Device");
+  if (id.find("ACPI_HAL\\") != std::string::npos) line("  ACPI          = ", "ACPI System Device");
+  if (id.find("PCIIDE\\") != std::string::npos) line("  IDE           = ", "IDE System Device");
+}
+
+// An allocated resource's interrupt, DMA channel or starting address.
+void ResourceLines(const std::string& antecedent, const LineWriter& line) {
+  if (antecedent.find("IRQNumber=") != std::string::npos) {
+    std::string irq = After(antecedent, "IRQNumber=", 2);
+    if (irq.size() == 2 && irq[1] == '"') irq.resize(1);
+    line("  IRQ           = ", irq);
+  }
+  if (antecedent.find("DMAChannel=") != std::string::npos) {
+    line("  DMA           = ", After(antecedent, "DMAChannel=", 1));
+  }
+  if (antecedent.find("StartingAddress=") != std::string::npos) {
+    // A 64-bit key is quoted in an object path; the number inside counts.
+    std::string address = After(antecedent, "StartingAddress=", kAddressLimit + 1);
+    if (!address.empty() && address.front() == '"') address.erase(0, 1);
+    address = address.substr(0, std::min(address.find('"'), kAddressLimit));
+    line("  Address       = ", address);
+  }
+}
+
 class LogWriter {
  public:
   LogWriter(const LogInputs& inputs, HardwareLogState& state)
@@ -411,49 +454,13 @@ std::string HardwareEnumeration(const PnpCollection& c) {
     }
   }
   for (std::size_t e = 1; e < stored(c.entity_count); ++e) {
-    const std::string& id = c.device_ids[e];
-    const auto found = allocations.find(id);
+    const auto found = allocations.find(c.device_ids[e]);
     if (found == allocations.end()) continue;
     out.append(kDeviceRule).append("\n");
     line("  Device        = ", c.descriptions[e]);
     line("  Manufacturer  = ", c.manufacturers[e]);
-    const struct {
-      std::string_view marker, label;
-      std::size_t length;
-    } parts[] = {{"VEN_", "  VendorID      = ", 4},
-                 {"DEV_", "  DeviceID      = ", 4},
-                 {"SUBSYS_", "  SubSysID      = ", 8},
-                 {"REV_", "  Revision      = ", 2}};
-    for (const auto& part : parts) {
-      if (id.find(part.marker) != std::string::npos) {
-        line(part.label, After(id, part.marker, part.length));
-      }
-    }
-    if (id.find("ISAPNP\\") != std::string::npos) line("  ISA Device ID = ", id);
-    if (id.find("ACPI\\") != std::string::npos) line("  ACPI          = ", "ACPI System Device");
-    if (id.find("ACPI_HAL\\") != std::string::npos) {
-      line("  ACPI          = ", "ACPI System Device");
-    }
-    if (id.find("PCIIDE\\") != std::string::npos) line("  IDE           = ", "IDE System Device");
-
-    for (const std::size_t a : found->second) {
-      const std::string& antecedent = c.antecedents[a];
-      if (antecedent.find("IRQNumber=") != std::string::npos) {
-        std::string irq = After(antecedent, "IRQNumber=", 2);
-        if (irq.size() == 2 && irq[1] == '"') irq.resize(1);
-        line("  IRQ           = ", irq);
-      }
-      if (antecedent.find("DMAChannel=") != std::string::npos) {
-        line("  DMA           = ", After(antecedent, "DMAChannel=", 1));
-      }
-      if (antecedent.find("StartingAddress=") != std::string::npos) {
-        // A 64-bit key is quoted in an object path; the number inside counts.
-        std::string address = After(antecedent, "StartingAddress=", kAddressLimit + 1);
-        if (!address.empty() && address.front() == '"') address.erase(0, 1);
-        address = address.substr(0, std::min(address.find('"'), kAddressLimit));
-        line("  Address       = ", address);
-      }
-    }
+    IdentifierLines(c.device_ids[e], line);
+    for (const std::size_t a : found->second) ResourceLines(c.antecedents[a], line);
   }
   out.append(kDeviceRule).append("\n");
   return out;

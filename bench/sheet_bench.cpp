@@ -7,13 +7,13 @@
 
 #include "app/start_up.h"
 #include "app/windows.h"
+#include "automation/sheet_model.h"
 #include "bench/bench_util.h"
 #include "hwaccess/board_tables.h"
 #include "hwaccess/scans.h"
 #include "sheet/prop_sheet.h"
 #include "sim/machine/machine.h"
 #include "sim/machine/sim_process.h"
-#include "sim/ui/sheet_model.h"
 
 namespace {
 

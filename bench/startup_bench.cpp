@@ -4,6 +4,7 @@
 // loop on the simulated bus, for the ratio.
 #include <cstdio>
 
+#include "automation/window_model.h"
 #include "bench/bench_util.h"
 #include "hwaccess/config_access.h"
 #include "hwaccess/deploy.h"
@@ -11,7 +12,6 @@
 #include "hwaccess/scans.h"
 #include "sim/machine/machine.h"
 #include "sim/machine/sim_process.h"
-#include "sim/ui/window_model.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Test-only automation of the real windows: when TUNORA_UI_SCRIPT names a
-// UI script, the windows take its steps as the scripted UI does and write
+// UI script, the windows take its steps as the scripted UI does, with the
+// same checks and failure texts (automation/script_runner.h), and write
 // the same transcript lines to the file TUNORA_TRANSCRIPT names (a GUI
 // program's standard output is unreliable under Wine). Message boxes are
 // not shown then: their line is written and the scripted answer returned.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -13,36 +13,26 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/ui/ui_script.h"
+#include "automation/script_runner.h"
+#include "automation/ui_script.h"
 
 namespace tunora::win32 {
 
-class Automation {
+class Automation : public sim::ScriptRunner {
  public:
   // Null unless TUNORA_UI_SCRIPT is set.
   static std::unique_ptr<Automation> FromEnvironment();
   Automation(sim::UiScript script, const std::string& transcript_path, std::string load_error);
-  ~Automation();
-  Automation(const Automation&) = delete;
-  Automation& operator=(const Automation&) = delete;
+  ~Automation() override;
 
-  void Line(std::string_view line);
+  void Line(std::string_view line) override;
   // Throws the pending load error, if any (exit code 99).
   void CheckLoaded();
   // `window ID "TITLE"`, which must be the next expect step.
-  void WindowShown(int id, std::string_view title);
-  void SheetShown(std::string_view caption);
+  void Shown(int id, std::string_view title);
+  void SheetOpened(std::string_view caption);
   // The message line; the answer is the scripted button, Enter's or Escape's.
   int MessageBox(std::string_view text, std::string_view caption, std::uint32_t type);
-
-  // The next action for a window waiting for the user (echoed); fails when
-  // the script ends or expects something else. `waiting` names the window.
-  sim::ScriptStep TakeAction(const std::string& waiting);
-
-  // Each failure writes `error: WHAT` and ends the process with code 99.
-  [[noreturn]] void Fail(const sim::ScriptStep& step, const std::string& what);
-  [[noreturn]] void Mismatch(const sim::ScriptStep& step, const std::string& what);
-  [[noreturn]] void FailAtEnd(const std::string& what);
 
   // At the end of the run: steps left are a failure (99); writes `exit N`.
   int Finish(int exit_code);
@@ -52,13 +42,11 @@ class Automation {
   // ("window-102.png", "sheet-130.png"); empty otherwise.
   std::string ScreenshotFor(const std::string& waiting);
 
- private:
-  [[noreturn]] void Abort(const std::string& message);
-  void Expect(const std::string& shown, bool matches_kind, int id, std::string_view text);
-  const sim::ScriptStep* Peek() const;
+ protected:
+  // Writes `error: WHAT` and ends the process with code 99.
+  void Abort(const std::string& message, int line) override;
 
-  sim::UiScript script_;
-  std::size_t next_ = 0;
+ private:
   // C stdio, not iostreams: std::fstream would import msvcrt calls that
   // Windows 98 and NT 4 lack.
   std::FILE* transcript_ = nullptr;

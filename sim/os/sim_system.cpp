@@ -6,8 +6,8 @@
 #include <ostream>
 #include <thread>
 
+#include "automation/ui_script.h"
 #include "sim/os/host_player.h"
-#include "sim/ui/ui_script.h"
 
 namespace tunora::sim {
 

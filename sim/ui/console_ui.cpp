@@ -1,7 +1,7 @@
 #include "sim/ui/console_ui.h"
 
-#include "sim/ui/message_box_rules.h"
-#include "sim/ui/ui_script.h"
+#include "automation/message_box_rules.h"
+#include "automation/ui_script.h"
 
 namespace tunora::sim {
 

@@ -23,14 +23,12 @@
 #include <string_view>
 #include <vector>
 
+#include "automation/script_runner.h"
+#include "automation/ui_script.h"
+#include "automation/window_model.h"
 #include "platform/ui.h"
-#include "sim/ui/message_box_rules.h"
-#include "sim/ui/ui_script.h"
-#include "sim/ui/window_model.h"
 
 namespace tunora::sim {
-
-inline constexpr int kScriptFailureExitCode = 99;
 
 // What() reads "script.txt:7: expected window 144, but the program showed
 // message \"...\"". Program code catches only ProcessExit, so this passes
@@ -44,7 +42,7 @@ class ScriptError : public std::runtime_error {
   int line_;
 };
 
-class ScriptedUi : public Ui {
+class ScriptedUi : public Ui, public ScriptRunner {
  public:
   ScriptedUi(UiScript script, std::ostream& transcript);
 
@@ -63,28 +61,15 @@ class ScriptedUi : public Ui {
   void EndWaitCursor() override {}
   void Event(std::string_view line) override;
 
-  // Throws ScriptError when steps are left after the program ended.
-  void CheckFinished(int exit_code) const;
-  bool finished() const { return next_ == script_.steps.size(); }
+  // ScriptRunner.
+  void Line(std::string_view line) override;
 
-  // The transcript and the step cursor, for the windows that run steps.
-  std::ostream& transcript() { return transcript_; }
-  // "FILE:LINE: STEP: what" -- the step cannot be done.
-  [[noreturn]] void Fail(const ScriptStep& step, const std::string& what) const;
-  // "FILE:LINE: expected STEP, but the program <what>" -- the step does
-  // not match what the program shows.
-  [[noreturn]] void Mismatch(const ScriptStep& step, const std::string& what) const;
-  // "FILE:LAST: the script ended, but the program <what>".
-  [[noreturn]] void FailAtEnd(const std::string& what) const;
-  const ScriptStep* Peek() const;
-  const ScriptStep& Take();
-  // Writes an action to the transcript (`dump` writes its controls instead).
-  void Echo(const ScriptStep& step);
+ protected:
+  // Throws ScriptError.
+  void Abort(const std::string& message, int line) override;
 
  private:
-  UiScript script_;
   std::ostream& transcript_;
-  std::size_t next_ = 0;
 };
 
 // The transcript's last line.

@@ -6,11 +6,11 @@
 
 #include <string>
 
+#include "automation/sheet_model.h"
+#include "automation/ui_script.h"
+#include "automation/window_model.h"
 #include "platform/ui.h"
 #include "sim/ui/scripted_ui.h"
-#include "sim/ui/sheet_model.h"
-#include "sim/ui/ui_script.h"
-#include "sim/ui/window_model.h"
 
 namespace tunora::sim {
 

@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/ui/sheet_model.h"
+#include "automation/sheet_model.h"
+#include "automation/window_model.h"
 #include "sim/ui/terminal_keys.h"
 #include "sim/ui/terminal_layout.h"
-#include "sim/ui/window_model.h"
 
 namespace tunora::sim {
 

@@ -4,10 +4,10 @@
 // curses, so it is tested without a terminal.
 #pragma once
 
+#include "automation/sheet_model.h"
+#include "automation/window_model.h"
 #include "platform/ui.h"
-#include "sim/ui/sheet_model.h"
 #include "sim/ui/terminal_layout.h"
-#include "sim/ui/window_model.h"
 
 namespace tunora::sim {
 

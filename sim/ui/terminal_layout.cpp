@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "automation/message_box_rules.h"
 #include "platform/ui.h"
 #include "sim/ui/scripted_ui.h"
 

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "automation/message_box_rules.h"
 #include "platform/platform.h"
 #include "sim/ui/scripted_ui.h"
 #include "sim/ui/scripted_window.h"

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "automation/ui_script.h"
 #include "hwaccess/clock.h"
 #include "resources/embedded.h"
 #include "settings/reg_access.h"
@@ -15,7 +16,6 @@
 #include "sheet/clock_permanence.h"
 #include "sim/hardware/card_model.h"
 #include "sim/os/sim_files.h"
-#include "sim/ui/ui_script.h"
 #include "tests/support/sim_harness.h"
 
 namespace tunora::testing {

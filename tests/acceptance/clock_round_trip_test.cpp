@@ -6,11 +6,11 @@
 
 #include <sstream>
 
+#include "automation/ui_script.h"
 #include "hwaccess/clock.h"
 #include "sheet/clock_page.h"
 #include "sim/machine/known_programs.h"
 #include "sim/machine/reboot.h"
-#include "sim/ui/ui_script.h"
 #include "tests/support/sim_harness.h"
 
 namespace tunora::testing {

@@ -7,9 +7,9 @@
 
 #include <fstream>
 
+#include "automation/ui_script.h"
 #include "hwlog/hardware_log.h"
 #include "sim/os/sim_files.h"
-#include "sim/ui/ui_script.h"
 #include "tests/acceptance/process.h"
 #include "tests/support/golden.h"
 #include "tests/support/sim_harness.h"

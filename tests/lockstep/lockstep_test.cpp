@@ -6,10 +6,10 @@
 #include <array>
 #include <optional>
 
+#include "automation/ui_script.h"
 #include "hwaccess/clock.h"
 #include "platform/platform.h"
 #include "sim/machine/sim_process.h"
-#include "sim/ui/ui_script.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/sim_harness.h"
 

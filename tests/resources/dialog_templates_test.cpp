@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "automation/window_model.h"
 #include "resources/dialogs.h"
-#include "sim/ui/window_model.h"
 
 namespace tunora {
 namespace {

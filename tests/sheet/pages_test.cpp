@@ -6,6 +6,7 @@
 #include <set>
 
 #include "app/start_up.h"
+#include "automation/window_model.h"
 #include "hwaccess/board_tables.h"
 #include "resources/dialogs.h"
 #include "sheet/agp_page.h"
@@ -13,7 +14,6 @@
 #include "sheet/misc_page.h"
 #include "sheet/opengl_page.h"
 #include "sim/machine/sim_process.h"
-#include "sim/ui/window_model.h"
 #include "tests/support/identified_app.h"
 
 namespace tunora::testing {

@@ -7,8 +7,8 @@
 #include <optional>
 #include <sstream>
 
-#include "fake_dialog.h"
 #include "platform/platform.h"
+#include "tests/support/fake_dialog.h"
 
 namespace tunora::sim {
 namespace {

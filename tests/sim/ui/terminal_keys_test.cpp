@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <sstream>
 
-#include "fake_dialog.h"
 #include "sim/ui/scripted_ui.h"
+#include "tests/support/fake_dialog.h"
 
 namespace tunora::sim {
 namespace {

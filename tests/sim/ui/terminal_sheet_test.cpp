@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/ui/sheet_model.h"
+#include "automation/sheet_model.h"
 #include "sim/ui/terminal_keys.h"
 #include "sim/ui/terminal_layout.h"
 

@@ -1,8 +1,8 @@
-#include "sim/ui/window_model.h"
+#include "automation/window_model.h"
 
 #include <gtest/gtest.h>
 
-#include "fake_dialog.h"
+#include "tests/support/fake_dialog.h"
 
 namespace tunora::sim {
 namespace {

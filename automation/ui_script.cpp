@@ -1,6 +1,7 @@
-#include "sim/ui/ui_script.h"
+#include "automation/ui_script.h"
 
 #include <charconv>
+#include <cstdio>
 
 namespace tunora::sim {
 namespace {
@@ -248,6 +249,20 @@ std::string FormatStep(const ScriptStep& step) {
 
 bool IsExpectStep(const ScriptStep& step) {
   return step.kind == StepKind::kExpectMessage || step.kind == StepKind::kExpectWindow;
+}
+
+// C stdio rather than file streams: std::fstream would import msvcrt
+// calls that Windows 98 and NT 4 lack.
+UiScript ReadUiScript(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) throw ScriptParseError(path + ": cannot read the script", 0);
+  std::string text;
+  char buffer[4096];
+  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, file)) text.append(buffer, n);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) throw ScriptParseError(path + ": cannot read the script", 0);
+  return ParseUiScript(text, path);
 }
 
 }  // namespace tunora::sim

@@ -11,7 +11,6 @@
 //   press 7
 #pragma once
 
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -64,7 +63,9 @@ class ScriptParseError : public std::runtime_error {
 };
 
 UiScript ParseUiScript(std::string_view text, std::string_view file_name);
-UiScript ReadUiScript(const std::filesystem::path& path);
+// The script in the file at `path`; throws ScriptParseError when it cannot
+// be read or parsed.
+UiScript ReadUiScript(const std::string& path);
 
 // Quotes a string with the script escapes (\n, \", \\): the form used in
 // scripts and in the transcript alike.

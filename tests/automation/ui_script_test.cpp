@@ -1,4 +1,4 @@
-#include "sim/ui/ui_script.h"
+#include "automation/ui_script.h"
 
 #include <gtest/gtest.h>
 

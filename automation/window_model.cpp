@@ -1,9 +1,9 @@
-#include "sim/ui/window_model.h"
+#include "automation/window_model.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "sim/ui/ui_script.h"
+#include "automation/ui_script.h"
 
 namespace tunora::sim {
 

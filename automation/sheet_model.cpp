@@ -1,9 +1,9 @@
-#include "sim/ui/sheet_model.h"
+#include "automation/sheet_model.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "sim/ui/ui_script.h"
+#include "automation/ui_script.h"
 
 namespace tunora::sim {
 namespace {
@@ -99,13 +99,6 @@ void SheetModel::SetActivePage(int index) {
 
 std::string_view SheetModel::PageTitle(int index) const {
   return pages_.at(static_cast<std::size_t>(index)).dialog->title;
-}
-
-int SheetModel::FindPage(std::string_view title) const {
-  for (int i = 0; i < page_count(); ++i) {
-    if (PageTitle(i) == title) return i;
-  }
-  return -1;
 }
 
 WindowModel* SheetModel::ActiveWindow() {

@@ -1,4 +1,4 @@
-#include "sim/ui/message_box_rules.h"
+#include "automation/message_box_rules.h"
 
 #include <algorithm>
 

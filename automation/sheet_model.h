@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "automation/window_model.h"
 #include "platform/ui.h"
-#include "sim/ui/window_model.h"
 
 namespace tunora::sim {
 
@@ -61,8 +61,6 @@ class SheetModel : public SheetWindow {
   std::string_view caption() const { return caption_; }
   int page_count() const { return static_cast<int>(pages_.size()); }
   std::string_view PageTitle(int index) const;
-  // The page whose tab reads `title`, or -1.
-  int FindPage(std::string_view title) const;
   int active() const { return active_; }
   WindowModel& frame() { return frame_; }
   const WindowModel& frame() const { return frame_; }

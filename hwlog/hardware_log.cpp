@@ -1,9 +1,11 @@
 #include "hwlog/hardware_log.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cctype>
+#include <functional>
 #include <initializer_list>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "registry/reg_access.h"
@@ -253,32 +255,75 @@ std::string After(std::string_view text, std::string_view marker, std::size_t le
   return std::string(text.substr(at + marker.size(), length));
 }
 
+using LineWriter = std::function<void(std::string_view label, std::string_view value)>;
+
+// What an entity's device identifier tells: its vendor, device, subsystem
+// and revision numbers and the kind of bus it sits on.
+void IdentifierLines(const std::string& id, const LineWriter& line) {
+  const struct {
+    std::string_view marker, label;
+    std::size_t length;
+  } parts[] = {{"VEN_", "  VendorID      = ", 4},
+               {"DEV_", "  DeviceID      = ", 4},
+               {"SUBSYS_", "  SubSysID      = ", 8},
+               {"REV_", "  Revision      = ", 2}};
+  for (const auto& part : parts) {
+    if (id.find(part.marker) != std::string::npos) {
+      line(part.label, After(id, part.marker, part.length));
+    }
+  }
+  if (id.find("ISAPNP\\") != std::string::npos) line("  ISA Device ID = ", id);
+  if (id.find("ACPI\\") != std::string::npos) line("  ACPI          = ", "ACPI System Device");
+  if (id.find("ACPI_HAL\\") != std::string::npos) line("  ACPI          = ", "ACPI System Device");
+  if (id.find("PCIIDE\\") != std::string::npos) line("  IDE           = ", "IDE System Device");
+}
+
+// An allocated resource's interrupt, DMA channel or starting address.
+void ResourceLines(const std::string& antecedent, const LineWriter& line) {
+  if (antecedent.find("IRQNumber=") != std::string::npos) {
+    std::string irq = After(antecedent, "IRQNumber=", 2);
+    if (irq.size() == 2 && irq[1] == '"') irq.resize(1);
+    line("  IRQ           = ", irq);
+  }
+  if (antecedent.find("DMAChannel=") != std::string::npos) {
+    line("  DMA           = ", After(antecedent, "DMAChannel=", 1));
+  }
+  if (antecedent.find("StartingAddress=") != std::string::npos) {
+    // A 64-bit key is quoted in an object path; the number inside counts.
+    std::string address = After(antecedent, "StartingAddress=", kAddressLimit + 1);
+    if (!address.empty() && address.front() == '"') address.erase(0, 1);
+    address = address.substr(0, std::min(address.find('"'), kAddressLimit));
+    line("  Address       = ", address);
+  }
+}
+
 class LogWriter {
  public:
   LogWriter(const LogInputs& inputs, HardwareLogState& state)
       : inputs_(inputs), platform_(inputs.hw.platform), state_(state) {}
 
-  // 1 when every section was written.
-  int Write() {
-    const int result = WriteSections();
-    platform_.files.WriteFile(kHardwareLogTempPath, log_.bytes());
-    return result;
+  // Writes the temporary file with every section, or with those before
+  // the one that ended the log; true when the file was written.
+  [[nodiscard]] bool Write() {
+    // The log ends where a failure ends it: what came before is kept.
+    static_cast<void>(WriteSections());
+    return platform_.files.WriteFile(kHardwareLogTempPath, log_.bytes());
   }
 
  private:
-  int WriteSections() {
+  [[nodiscard]] bool WriteSections() {
     ProductId(platform_.registry);
-    if (OpenWmiConnection(platform_, state_.connection, log_) == 0) {
+    if (!OpenWmiConnection(platform_, state_.connection, log_)) {
       ShowLogDialog(platform_, LogFailedDialog());
-      return 0;
+      return false;
     }
     const std::string product_id = ProductId(platform_.registry);
     const std::string revision = ReadBiosVersionText(inputs_.hw, inputs_.nt_road);
 
     log_ << SectionLine("Video BIOS Info", false) << '\n'
-         << "  Bios Revision        = " << revision << '\n';
+         << "  Bios Revision        = " << LogValue(revision) << '\n';
     Footer("Video BIOS Info");
-    if (!Dump(SectionsBeforeProcessor(), product_id)) return 0;
+    if (!Dump(SectionsBeforeProcessor(), product_id)) return false;
 
     log_ << SectionLine("Processor", false) << '\n';
     if (!DumpClass(MakeQuery("Win32_Processor", {{"Manufacturer"},
@@ -289,34 +334,31 @@ class LogWriter {
                                                  Number("DataWidth", Decoding::kBits),
                                                  Number("AddressWidth", Decoding::kBits)})) ||
         !DumpClass(MakeQuery("Win32_Processor", {{"DeviceID"}, Number("Revision")}))) {
-      return 0;
+      return false;
     }
     Footer("Processor");
-    if (!Dump(SectionsBeforeEnumeration(), product_id)) return 0;
+    if (!Dump(SectionsBeforeEnumeration(), product_id)) return false;
 
-    ClassQuery allocations =
-        MakeQuery("Win32_PNPAllocatedResource", {{"Antecedent"}, {"Dependent"}});
-    ClassQuery entities = MakeQuery("Win32_PnPEntity", {{"Caption"},
-                                                        {"Description"},
-                                                        {"Manufacturer"},
-                                                        {"DeviceID"},
-                                                        {"PNPDeviceID"},
-                                                        {"Service"},
-                                                        {"Status"}});
-    allocations.mode = kModeAllocatedResources;
-    entities.mode = kModePnpEntities;
-    for (ClassQuery* query : {&allocations, &entities}) {
-      query->print = false;
-      query->collect = true;
-      if (!DumpClass(*query)) return 0;
+    if (!DumpClass(MakeQuery("Win32_PNPAllocatedResource", {{"Antecedent"}, {"Dependent"}},
+                             QueryMode::kCollectAllocations)) ||
+        !DumpClass(MakeQuery("Win32_PnPEntity",
+                             {{"Caption"},
+                              {"Description"},
+                              {"Manufacturer"},
+                              {"DeviceID"},
+                              {"PNPDeviceID"},
+                              {"Service"},
+                              {"Status"}},
+                             QueryMode::kCollectEntities))) {
+      return false;
     }
     log_ << SectionLine("Hardware Enumeration Info", false) << '\n'
          << HardwareEnumeration(state_.collection);
     Footer("Hardware Enumeration Info");
-    return Dump(SectionsAfterEnumeration(), product_id) ? 1 : 0;
+    return Dump(SectionsAfterEnumeration(), product_id);
   }
 
-  bool Dump(const std::vector<Section>& sections, const std::string& product_id) {
+  [[nodiscard]] bool Dump(const std::vector<Section>& sections, const std::string& product_id) {
     for (const Section& section : sections) {
       log_ << SectionLine(section.title, false) << '\n';
       if (section.extra == Extra::kCaptureMark && inputs_.stored_capture_mode == 1) {
@@ -324,15 +366,15 @@ class LogWriter {
       }
       if (!DumpClass(section.query)) return false;
       if (section.extra == Extra::kProductId) {
-        log_ << "  Product ID           = " << product_id << '\n';
+        log_ << "  Product ID           = " << LogValue(product_id) << '\n';
       }
       Footer(section.title);
     }
     return true;
   }
 
-  bool DumpClass(const ClassQuery& query) {
-    return tunora::DumpClass(platform_, state_.connection, log_, query, state_.collection) != 0;
+  [[nodiscard]] bool DumpClass(const ClassQuery& query) {
+    return tunora::DumpClass(platform_, state_.connection, log_, query, state_.collection);
   }
 
   void Footer(std::string_view title) { log_ << SectionLine(title, true) << "\n\n"; }
@@ -367,92 +409,58 @@ std::string SectionLine(std::string_view title, bool end) {
   return line;
 }
 
-std::string WithTildes(std::string text) {
-  text.append(text.size() % 4, '~');
-  return text;
-}
-
-std::string LogChecksum(std::string_view text) {
-  std::uint32_t sum = 0;
-  const auto byte = [&](std::size_t i) {
-    return static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<std::int8_t>(text[i])));
+std::optional<std::string> PathDeviceId(std::string_view path) {
+  constexpr std::string_view kKey = "DeviceID=";
+  const std::size_t open = path.find('"');
+  // Property names in a path match whatever their case.
+  const auto same_letters = [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) ==
+           std::tolower(static_cast<unsigned char>(b));
   };
-  // The first group always counts; a text shorter than it reads as zeros.
-  for (std::size_t k = 0; k == 0 || k + 4 < text.size(); k += 4) {
-    std::uint32_t word = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-      if (k + i < text.size()) word += byte(k + i) << (8 * i);
-    }
-    sum += word;
+  if (open == std::string_view::npos || open < kKey.size() ||
+      !std::equal(kKey.begin(), kKey.end(), path.begin() + (open - kKey.size()), same_letters)) {
+    return std::nullopt;
   }
-  char digits[9];
-  std::snprintf(digits, sizeof digits, "%08x", sum);
-  return digits;
+  std::string id;
+  for (std::size_t i = open + 1; i < path.size(); ++i) {
+    char c = path[i];
+    if (c == '"') {
+      if (i + 1 != path.size()) return std::nullopt;
+      return id;
+    }
+    if (c == '\\') {
+      if (i + 1 == path.size() || (path[i + 1] != '\\' && path[i + 1] != '"')) return std::nullopt;
+      c = path[++i];
+    }
+    id += c;
+  }
+  return std::nullopt;
 }
 
 std::string HardwareEnumeration(const PnpCollection& c) {
   std::string out;
   const auto line = [&](std::string_view label, std::string_view value) {
-    out.append(label).append(value).append("\n");
+    out.append(label).append(LogValue(value)).append("\n");
   };
-  const int entities = std::min(c.entity_count, static_cast<int>(kPnpEntries));
-  const int allocations = std::min(c.allocation_count, static_cast<int>(kPnpEntries));
-  for (int e = 1; e < entities; ++e) {
-    const auto entity = static_cast<std::size_t>(e);
-    std::string doubled;
-    for (const char ch : c.device_ids[entity]) {
-      doubled += ch;
-      if (ch == '\\') doubled += '\\';
+  const auto stored = [](int count) {
+    return static_cast<std::size_t>(std::clamp(count, 0, static_cast<int>(kPnpEntries)));
+  };
+  // Each identifier's allocations in enumeration order, so every entity
+  // finds its own at once.
+  std::unordered_map<std::string, std::vector<std::size_t>> allocations;
+  for (std::size_t a = 1; a < stored(c.allocation_count); ++a) {
+    if (std::optional<std::string> id = PathDeviceId(c.dependents[a])) {
+      allocations[*id].push_back(a);
     }
-    bool first = true;
-    for (int a = 1; a < allocations; ++a) {
-      const std::string& dependent = c.dependents[static_cast<std::size_t>(a)];
-      if (dependent.find(doubled) == std::string::npos) continue;
-      if (first) {
-        first = false;
-        out.append(kDeviceRule).append("\n");
-        line("  Device        = ", c.descriptions[entity]);
-        line("  Manufacturer  = ", c.manufacturers[entity]);
-        const struct {
-          std::string_view marker, label;
-          std::size_t length;
-        } ids[] = {{"VEN_", "  VendorID      = ", 4},
-                   {"DEV_", "  DeviceID      = ", 4},
-                   {"SUBSYS_", "  SubSysID      = ", 8},
-                   {"REV_", "  Revision      = ", 2}};
-        for (const auto& id : ids) {
-          if (dependent.find(id.marker) != std::string::npos) {
-            line(id.label, After(dependent, id.marker, id.length));
-          }
-        }
-        if (dependent.find("ISAPNP\\") != std::string::npos) {
-          line("  ISA Device ID = ", c.device_ids[entity]);
-        }
-        if (dependent.find("ACPI\\") != std::string::npos)
-          line("  ACPI          = ", "ACPI System Device");
-        if (dependent.find("ACPI_HAL\\") != std::string::npos) {
-          line("  ACPI          = ", "ACPI System Device");
-        }
-        if (dependent.find("PCIIDE\\") != std::string::npos)
-          line("  IDE           = ", "IDE System Device");
-      }
-      const std::string& antecedent = c.antecedents[static_cast<std::size_t>(a)];
-      if (antecedent.find("IRQNumber=") != std::string::npos) {
-        std::string irq = After(antecedent, "IRQNumber=", 2);
-        if (irq.size() == 2 && irq[1] == '"') irq.resize(1);
-        line("  IRQ           = ", irq);
-      }
-      if (antecedent.find("DMAChannel=") != std::string::npos) {
-        line("  DMA           = ", After(antecedent, "DMAChannel=", 1));
-      }
-      if (antecedent.find("StartingAddress=") != std::string::npos) {
-        // A 64-bit key is quoted in an object path; the number inside counts.
-        std::string address = After(antecedent, "StartingAddress=", kAddressLimit + 1);
-        if (!address.empty() && address.front() == '"') address.erase(0, 1);
-        address = address.substr(0, std::min(address.find('"'), kAddressLimit));
-        line("  Address       = ", address);
-      }
-    }
+  }
+  for (std::size_t e = 1; e < stored(c.entity_count); ++e) {
+    const auto found = allocations.find(c.device_ids[e]);
+    if (found == allocations.end()) continue;
+    out.append(kDeviceRule).append("\n");
+    line("  Device        = ", c.descriptions[e]);
+    line("  Manufacturer  = ", c.manufacturers[e]);
+    IdentifierLines(c.device_ids[e], line);
+    for (const std::size_t a : found->second) ResourceLines(c.antecedents[a], line);
   }
   out.append(kDeviceRule).append("\n");
   return out;
@@ -466,22 +474,23 @@ void GenerateHardwareLog(const LogInputs& inputs, HardwareLogState& state) {
   }
   platform.files.DeleteFile(kHardwareLogTempPath);
   platform.files.DeleteFile(kHardwareLogPath);
+  bool written = false;
   {
     const WaitCursor wait(platform.ui);
-    LogWriter(inputs, state).Write();
+    written = LogWriter(inputs, state).Write();
   }
   ++state.log_count;
 
-  const std::optional<std::string> temp = platform.files.ReadFile(kHardwareLogTempPath);
-  if (!temp) {
-    platform.files.DeleteFile(kHardwareLogTempPath);
+  const std::optional<std::string> temp =
+      written ? platform.files.ReadFile(kHardwareLogTempPath) : std::nullopt;
+  const bool copied = temp && platform.files.WriteFile(kHardwareLogPath, SealLog(*temp));
+  platform.files.DeleteFile(kHardwareLogTempPath);
+  if (!copied) {
+    // No half-written file may pass for a log.
+    platform.files.DeleteFile(kHardwareLogPath);
     platform.ui.MessageBox(kLogFileOpenError, kProgramName, kMbOk);
     return;
   }
-  std::string text = WithTildes(*temp);
-  text += LogChecksum(text);
-  platform.files.WriteFile(kHardwareLogPath, text);
-  platform.files.DeleteFile(kHardwareLogTempPath);
   ShowLogDialog(platform, LogCreatedDialog());
 }
 

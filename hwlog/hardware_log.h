@@ -4,11 +4,13 @@
 // its very end.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "hwaccess/deploy.h"
+#include "hwlog/log_seal.h"
 #include "hwlog/wmi_query.h"
 
 namespace tunora {
@@ -33,22 +35,26 @@ struct LogInputs {
   int stored_capture_mode = 0;
 };
 
-// The button: the log once per run, with the wait cursor, then dialog 159.
+// The button: the log once per run, with the wait cursor, then dialog 159;
+// "File Open Error!!!\nLog not created!!!" instead when the temporary file
+// cannot be read back or the final file cannot be written.
 void GenerateHardwareLog(const LogInputs& inputs, HardwareLogState& state);
 
 // Every class the log reads, spelt as it queries them.
 std::vector<std::string_view> LoggedClasses();
 
-// u tildes after a text of length 4n + u, and the 8 lowercase hexadecimal
-// digits of the sum of its 4-byte groups (bytes signed).
-std::string WithTildes(std::string text);
-std::string LogChecksum(std::string_view text);
-
 // "[ TITLE ]" or "[ END TITLE ]" padded with hyphens to the title's width.
 std::string SectionLine(std::string_view title, bool end);
 
+// The device identifier an allocation's Dependent names: the quoted key of
+// \\PC\root\cimv2:Win32_PnPEntity.DeviceID="PCI\\VEN_...", its escaped
+// backslashes and quotes undone. Nothing unless the path ends in that one
+// DeviceID key, whole.
+std::optional<std::string> PathDeviceId(std::string_view path);
+
 // The hardware-enumeration section's lines for what the collecting dumps
-// stored.
+// stored: each entity with the allocations that name its whole identifier,
+// the identifier's parts read from that identifier alone.
 std::string HardwareEnumeration(const PnpCollection& collection);
 
 }  // namespace tunora

@@ -11,7 +11,6 @@ namespace {
 // The three flags by name (0x31), not amended qualifiers.
 constexpr std::int32_t kEnumFlags =
     kWbemFlagForwardOnly | kWbemFlagReturnImmediately | kWbemFlagShallow;
-constexpr std::string_view kInstanceSeparator = "  ---------------------------------  ";
 constexpr std::size_t kNameField = 20;
 
 // clang-format off
@@ -85,8 +84,8 @@ std::string_view FetchFailureLine(HResult result) {
   }
 }
 
-// The value as the log prints it. A text property that holds a number or
-// a boolean prints that rather than nothing.
+// The value as it is: a text, a number in decimal, "TRUE" or "FALSE", or
+// nothing for a null (or a list, which no property of the log holds).
 std::string ValueText(const WmiValue& value) {
   switch (value.type) {
     case WmiType::kText:
@@ -100,28 +99,28 @@ std::string ValueText(const WmiValue& value) {
   }
 }
 
+// What follows the name: a number decoded as its property asks, anything
+// else as it is, so a null prints nothing whatever the property's kind.
 std::string FormatValue(const WmiValue& value, const PropertySlot& slot) {
-  switch (slot.kind) {
-    case PropertyKind::kBoolean:
-      return value.type == WmiType::kBool && value.boolean ? " = TRUE" : " = FALSE";
-    case PropertyKind::kNumber: {
-      const std::int32_t number = value.type == WmiType::kInt32 ? value.number : 0;
-      return " = " + DecodeNumber(number, slot.decoding);
-    }
-    case PropertyKind::kText:
-      break;
+  if (slot.kind == PropertyKind::kNumber && value.type == WmiType::kInt32) {
+    return " = " + DecodeNumber(value.number, slot.decoding);
   }
-  return " = " + ValueText(value);
+  return " = " + LogValue(ValueText(value));
 }
 
-PnpCollection::Table* CollectionTable(PnpCollection& collection, int mode, std::size_t slot) {
-  if (mode == kModeAllocatedResources) {
-    if (slot == 0) return &collection.antecedents;
-    if (slot == 1) return &collection.dependents;
-  } else if (mode == kModePnpEntities) {
-    if (slot == 1) return &collection.descriptions;
-    if (slot == 2) return &collection.manufacturers;
-    if (slot == 3) return &collection.device_ids;
+PnpCollection::Table* CollectionTable(PnpCollection& collection, QueryMode mode, std::size_t slot) {
+  switch (mode) {
+    case QueryMode::kCollectAllocations:
+      if (slot == 0) return &collection.antecedents;
+      if (slot == 1) return &collection.dependents;
+      break;
+    case QueryMode::kCollectEntities:
+      if (slot == 1) return &collection.descriptions;
+      if (slot == 2) return &collection.manufacturers;
+      if (slot == 3) return &collection.device_ids;
+      break;
+    case QueryMode::kPrint:
+      break;
   }
   return nullptr;
 }
@@ -139,9 +138,11 @@ class CloseOnly : public DialogHandler {
 
 }  // namespace
 
-ClassQuery MakeQuery(std::string_view class_name, std::initializer_list<PropertySlot> slots) {
+ClassQuery MakeQuery(std::string_view class_name, std::initializer_list<PropertySlot> slots,
+                     QueryMode mode) {
   ClassQuery query;
   query.class_name = class_name;
+  query.mode = mode;
   std::size_t i = 0;
   for (const PropertySlot& slot : slots) {
     if (i < kPropertySlots) query.slots[i++] = slot;
@@ -181,21 +182,32 @@ std::string DecodeNumber(std::int32_t value, NumberDecoding decoding) {
   return std::to_string(value);
 }
 
+std::string LogValue(std::string_view text) {
+  std::string line(text.substr(0, kLogValueLimit));
+  for (char& c : line) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  if (text.size() > kLogValueLimit) {
+    line += " ... (" + std::to_string(text.size()) + " characters)";
+  }
+  return line;
+}
+
 void ShowLogDialog(Platform& platform, const DialogTemplate& dialog) {
   CloseOnly close;
   platform.ui.DialogBox(dialog, close);
 }
 
-int OpenWmiConnection(Platform& platform, WmiConnection& connection, LogText& log) {
+bool OpenWmiConnection(Platform& platform, WmiConnection& connection, LogText& log) {
   Wmi& wmi = platform.wmi;
   if (Failed(wmi.Initialize())) {
     Show(platform, "Win OLE Initialize Failed!");
-    return 0;
+    return false;
   }
   const auto fail = [&](std::string_view message) {
-    if (!message.empty()) Show(platform, message);
+    Show(platform, message);
     wmi.Uninitialize();
-    return 0;
+    return false;
   };
   const HResult security = wmi.InitializeSecurity(kRpcCAuthnLevelNone, kRpcCImpLevelImpersonate);
   if (security == kRpcETooLate) return fail("CoInitializeSecurity has already been called!");
@@ -228,11 +240,11 @@ int OpenWmiConnection(Platform& platform, WmiConnection& connection, LogText& lo
   wmi.SetProxyBlanket(connection.services, kRpcCAuthnWinNt, kRpcCAuthnLevelCall,
                       kRpcCImpLevelImpersonate);
   wmi.Release(locator);
-  return 1;
+  return true;
 }
 
-int DumpClass(Platform& platform, const WmiConnection& connection, LogText& log,
-              const ClassQuery& query, PnpCollection& collection) {
+bool DumpClass(Platform& platform, const WmiConnection& connection, LogText& log,
+               const ClassQuery& query, PnpCollection& collection) {
   Wmi& wmi = platform.wmi;
   WmiHandle enumerator = kNullWmiHandle;
   const HResult started =
@@ -244,9 +256,10 @@ int DumpClass(Platform& platform, const WmiConnection& connection, LogText& log,
     Show(platform, kind);
     log << kind;
     ShowLogDialog(platform, LogFailedDialog());
-    return 0;
+    return false;
   }
 
+  const bool print = query.mode == QueryMode::kPrint;
   int fetches = 0;
   for (;;) {
     ++fetches;
@@ -273,33 +286,24 @@ int DumpClass(Platform& platform, const WmiConnection& connection, LogText& log,
         log << "Scan Error\n";
         wmi.Release(object);
         wmi.Release(enumerator);
-        return 0;
+        return false;
       }
-      if (query.print) {
+      if (print) {
         std::string name(property.name);
         if (name.size() < kNameField) name.resize(kNameField, ' ');
-        log << "  " << name << FormatValue(value, property);
-        if (query.tab_after_value) log << '\t';
-        if (query.line_per_property) log << '\n';
-      }
-      if (query.collect) {
-        PnpCollection::Table* table = CollectionTable(collection, query.mode, slot);
-        if (table != nullptr && fetches < static_cast<int>(kPnpEntries)) {
-          (*table)[static_cast<std::size_t>(fetches)] = ValueText(value).substr(0, kPnpTextLimit);
-        }
+        log << "  " << name << FormatValue(value, property) << '\n';
+      } else if (PnpCollection::Table* table = CollectionTable(collection, query.mode, slot);
+                 table != nullptr && fetches < static_cast<int>(kPnpEntries)) {
+        (*table)[static_cast<std::size_t>(fetches)] = ValueText(value).substr(0, kPnpTextLimit);
       }
     }
-    if (!query.line_per_property) log << '\n';
     wmi.Release(object);
-    if (query.print && query.instance_separator) log << kInstanceSeparator << '\n';
   }
 
-  if (query.collect) {
-    if (query.mode == kModeAllocatedResources) collection.allocation_count = fetches;
-    if (query.mode == kModePnpEntities) collection.entity_count = fetches;
-  }
+  if (query.mode == QueryMode::kCollectAllocations) collection.allocation_count = fetches;
+  if (query.mode == QueryMode::kCollectEntities) collection.entity_count = fetches;
   wmi.Release(enumerator);
-  return 1;
+  return true;
 }
 
 }  // namespace tunora

@@ -37,21 +37,16 @@ struct PropertySlot {
   NumberDecoding decoding = NumberDecoding::kNone;
 };
 
-inline constexpr int kModePrint = 10;
-inline constexpr int kModeAllocatedResources = 110;
-inline constexpr int kModePnpEntities = 210;
+// What a dump does with the values it reads: print them as property
+// lines, or keep them for the hardware enumeration without printing.
+enum class QueryMode : std::uint8_t { kPrint, kCollectAllocations, kCollectEntities };
 
 inline constexpr std::size_t kPropertySlots = 10;
 
 struct ClassQuery {
   std::string_view class_name;
   std::array<PropertySlot, kPropertySlots> slots{};
-  int mode = kModePrint;
-  bool line_per_property = true;
-  bool tab_after_value = false;
-  bool instance_separator = false;
-  bool collect = false;
-  bool print = true;
+  QueryMode mode = QueryMode::kPrint;
 };
 
 // What the collecting dumps leave for the hardware enumeration. Entry 0 is
@@ -66,8 +61,9 @@ struct PnpCollection {
   int entity_count = 0;
 };
 
-// A printing query of these slots in order (at most kPropertySlots).
-ClassQuery MakeQuery(std::string_view class_name, std::initializer_list<PropertySlot> slots);
+// A query of these slots in order (at most kPropertySlots).
+ClassQuery MakeQuery(std::string_view class_name, std::initializer_list<PropertySlot> slots,
+                     QueryMode mode = QueryMode::kPrint);
 
 // The connection kept for the rest of the run once made.
 struct WmiConnection {
@@ -77,18 +73,26 @@ struct WmiConnection {
 inline constexpr std::string_view kWmiNamespace = "\\\\.\\root\\cimv2";
 inline constexpr std::int32_t kWmiFetchTimeoutMs = 6000;
 
-// 1 when connected; 0 after the failure was written to the log and shown.
-int OpenWmiConnection(Platform& platform, WmiConnection& connection, LogText& log);
+// True when connected; false after the failure was written to the log and
+// shown, and the log must end.
+[[nodiscard]] bool OpenWmiConnection(Platform& platform, WmiConnection& connection, LogText& log);
 
-// 1 when the enumeration ran (also when a fetch error ended it), 0 when it
-// did not start or a property could not be read; the log then ends.
-int DumpClass(Platform& platform, const WmiConnection& connection, LogText& log,
-              const ClassQuery& query, PnpCollection& collection);
+// True when the enumeration ran (also when a fetch error ended it); false
+// when it did not start or a property could not be read, and the log must
+// end there.
+[[nodiscard]] bool DumpClass(Platform& platform, const WmiConnection& connection, LogText& log,
+                             const ClassQuery& query, PnpCollection& collection);
 
 // Dialog 159 or 160, until the user presses "Close".
 void ShowLogDialog(Platform& platform, const DialogTemplate& dialog);
 
 // A coded value's text; out of the table the number itself.
 std::string DecodeNumber(std::int32_t value, NumberDecoding decoding);
+
+// A value as one line of the log holds it: each control character (NUL,
+// CR and LF included) as "?", and at most kLogValueLimit characters of it,
+// the rest replaced by a note of the whole length.
+inline constexpr std::size_t kLogValueLimit = 1024;
+std::string LogValue(std::string_view text);
 
 }  // namespace tunora

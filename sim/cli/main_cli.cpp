@@ -1,10 +1,12 @@
 // tunora-sim: make, inspect and restart simulated PCs.
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "hwlog/log_seal.h"
 #include "sim/machine/host_inventory.h"
 #include "sim/machine/machine.h"
 #include "sim/machine/profile.h"
@@ -28,7 +30,35 @@ constexpr const char* kUsage =
     "  tunora-sim show DIR registry [KEY]           print HKLM (or one key) as REGEDIT4\n"
     "  tunora-sim show DIR state                    print the volatile state as JSON\n"
     "  tunora-sim show DIR card                     each card's PLL dividers and clock\n"
-    "  tunora-sim reboot DIR                        restart the machine and log on\n";
+    "  tunora-sim reboot DIR                        restart the machine and log on\n"
+    "  tunora-sim verify-log FILE                   whether a hardware.txt was changed after\n"
+    "                                               it was written (exit 0 no, 1 yes or not a\n"
+    "                                               log, 2 unreadable)\n";
+
+// A received hardware.txt, whole or partial: its checksum recomputed.
+int VerifyLog(const std::string& file) {
+  std::error_code error;
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream bytes;
+  if (in) bytes << in.rdbuf();
+  if (!std::filesystem::is_regular_file(file, error) || !in || in.bad()) {
+    std::cerr << "tunora-sim: cannot read " << file << '\n';
+    return 2;
+  }
+  const tunora::LogSealCheck check = tunora::CheckLogSeal(bytes.str());
+  if (!check.is_log) {
+    std::cout << file
+              << ": not a hardware log (it does not end in 8 lowercase hexadecimal digits)\n";
+    return 1;
+  }
+  std::cout << file << ": "
+            << (check.unchanged() ? "unchanged since it was written"
+                                  : "changed after it was written")
+            << "\n  checksum: expected " << check.expected_checksum << ", found "
+            << check.found_checksum << "\n  tildes:   expected " << check.expected_tildes
+            << ", found " << check.found_tildes << '\n';
+  return check.unchanged() ? 0 : 1;
+}
 
 Profile LoadProfile(const std::string& name_or_file) {
   if (auto builtin = BuiltinProfile(name_or_file)) return *builtin;
@@ -114,6 +144,7 @@ int Run(const std::vector<std::string>& args) {
       return 0;
     }
   }
+  if (command == "verify-log" && args.size() == 2) return VerifyLog(args[1]);
   if (command == "reboot" && args.size() == 2) {
     RebootAndLogOn(args[1], KnownPrograms(), std::cout, std::cerr);
     return 0;

@@ -244,7 +244,13 @@ WmiInstance InstanceFromJson(const json& j, const std::string& where) {
 void AddFaults(const json& f, WmiRepository& repository) {
   const std::string where = "wmi.faults";
   if (!f.is_object()) throw ProfileError(where + ": expected an object");
-  CheckKeys(f, {"locator", "connect", "enumerate", "fetch"}, where);
+  CheckKeys(f, {"initialize", "security", "locator", "connect", "enumerate", "fetch"}, where);
+  if (f.contains("initialize")) {
+    repository.initialize_result = FailureResult(f.at("initialize"), where + ".initialize");
+  }
+  if (f.contains("security")) {
+    repository.security_result = FailureResult(f.at("security"), where + ".security");
+  }
   if (f.contains("locator")) {
     repository.locator_result = FailureResult(f.at("locator"), where + ".locator");
   }

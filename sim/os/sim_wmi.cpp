@@ -22,7 +22,10 @@ bool SameNamespace(std::string_view a, std::string_view b) {
   return NamesEqual(NamespaceKey(a), NamespaceKey(b));
 }
 
-HResult SimWmi::Initialize() { return initialised_++ == 0 ? kSOk : kSFalse; }
+HResult SimWmi::Initialize() {
+  if (repository_.initialize_result) return *repository_.initialize_result;
+  return initialised_++ == 0 ? kSOk : kSFalse;
+}
 
 void SimWmi::Uninitialize() {
   if (initialised_ > 0) --initialised_;
@@ -30,6 +33,7 @@ void SimWmi::Uninitialize() {
 
 // COM takes the process's security settings once.
 HResult SimWmi::InitializeSecurity(std::uint32_t, std::uint32_t) {
+  if (repository_.security_result) return *repository_.security_result;
   if (security_set_) return kRpcETooLate;
   security_set_ = true;
   return kSOk;

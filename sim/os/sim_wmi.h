@@ -45,8 +45,10 @@ struct WmiFetchFault {
 struct WmiRepository {
   std::string namespace_path;  // empty: no namespace at all
   std::vector<WmiClass> classes;
-  std::optional<HResult> locator_result;                           // CoCreateInstance fails with it
-  std::optional<HResult> connect_result;                           // ConnectServer fails with it
+  std::optional<HResult> initialize_result;  // CoInitialize fails with it
+  std::optional<HResult> security_result;    // CoInitializeSecurity fails with it
+  std::optional<HResult> locator_result;     // CoCreateInstance fails with it
+  std::optional<HResult> connect_result;     // ConnectServer fails with it
   std::vector<std::pair<std::string, HResult>> enumerate_results;  // per class
   std::vector<WmiFetchFault> fetch_faults;
 };

@@ -1,11 +1,17 @@
 // The hardware log through the Miscellaneous page on simulated PCs with
-// their instrumentation repositories: the whole file once per run, and the
-// partial log with its explanation on a machine without WMI.
+// their instrumentation repositories: the whole file once per run, after
+// Tweak presses that share the kept hwgate4 device, the partial log with
+// its explanation on a machine without WMI, and received logs checked with
+// tunora-sim verify-log.
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 #include "automation/ui_script.h"
 #include "hwlog/hardware_log.h"
 #include "sim/os/sim_files.h"
+#include "tests/acceptance/process.h"
+#include "tests/support/golden.h"
 #include "tests/support/sim_harness.h"
 
 namespace tunora::testing {
@@ -26,13 +32,7 @@ std::string LogFile(const TestMachine& machine) {
 }
 
 // The text, its tildes and a checksum that matches it.
-void ExpectSealed(const std::string& file) {
-  ASSERT_GT(file.size(), 8u);
-  const std::string body = file.substr(0, file.size() - 8);
-  EXPECT_EQ(file.substr(file.size() - 8), LogChecksum(body));
-  const std::size_t text = body.find_last_not_of('~') + 1;
-  EXPECT_EQ(body.size() - text, text % 4);
-}
+void ExpectSealed(const std::string& file) { EXPECT_TRUE(CheckLogSeal(file).unchanged()); }
 
 TEST(HardwareLogAcceptance, WholeLogOncePerRun) {
   // The mother board's section is marked when the capture mode is on, on
@@ -77,6 +77,63 @@ TEST(HardwareLogAcceptance, WithoutWmiThePartialLogExplainsItself) {
   const std::string file = LogFile(machine);
   EXPECT_EQ(file.rfind("Failed to create IWbemLocator object\r\n\r\n", 0), 0u) << file;
   ExpectSealed(file);
+}
+
+TEST(HardwareLogAcceptance, AfterTweakPressesOnTheNtRoadTheLogIsTheExpectedOne) {
+  // Each Tweak press counts the boards through the hwgate4 device start-up
+  // keeps; the BIOS version of the log is read through it too.
+  std::string script = "expect window 102\n";
+  for (int press = 0; press < 3; ++press) {
+    script += "click 1004\nexpect window 129\nclick 992\nexpect window 102\n";
+  }
+  script += kOpenMisc.substr(std::string("expect window 102\n").size()) +
+            "click 1028\nexpect window 159\npress 1\n" + kLeave;
+  TestMachine machine("win2000-qx2max");
+  const ProgramRun run = machine.RunTunora(script);
+  ASSERT_EQ(run.exit_code, 0) << run.errors << run.transcript;
+  EXPECT_TRUE(SameBytes(LogFile(machine), GoldenLog("win2000-qx2max")));
+  EXPECT_TRUE(machine.FileExists("c:\\winnt\\system32\\drivers\\hwgate4.sys"));
+}
+
+TEST(HardwareLogAcceptance, VerifyLogTellsAChangedFileFromAnUnchangedOne) {
+  TempDir temp;
+  const std::string golden = GoldenLog("win98-qx1");
+  const std::string sum = golden.substr(golden.size() - 8);
+  const std::size_t caption = golden.find("SUPPORT-PC");
+  const struct {
+    const char* name;
+    std::string bytes;
+    int exit_code;
+    std::string out;
+  } cases[] = {
+      {"as-written.txt", golden, 0,
+       "unchanged since it was written\n  checksum: expected " + sum + ", found " + sum +
+           "\n  tildes:   expected 3, found 3\n"},
+      {"renamed.txt", std::string(golden).replace(caption, 10, "SUPPORT-PX"), 1,
+       "changed after it was written\n  checksum: expected " +
+           LogChecksum(std::string(golden)
+                           .replace(caption, 10, "SUPPORT-PX")
+                           .substr(0, golden.size() - 8)) +
+           ", found " + sum + "\n  tildes:   expected 3, found 3\n"},
+      // A whole line of 37 bytes: the text is no longer 4n + 3 long.
+      {"line-removed.txt", std::string(golden).erase(caption - 25, 37), 1,
+       "changed after it was written\n  checksum: expected " +
+           LogChecksum(std::string(golden).erase(caption - 25, 37).substr(0, golden.size() - 45)) +
+           ", found " + sum + "\n  tildes:   expected 2, found 3\n"},
+      {"cut-short.txt", golden.substr(0, 4000), 1,
+       "not a hardware log (it does not end in 8 lowercase hexadecimal digits)\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string file = (temp.path() / c.name).string();
+    std::ofstream(file, std::ios::binary) << c.bytes;
+    const ProcessResult result = RunBinary("tunora-sim", {"verify-log", file});
+    EXPECT_EQ(result.exit_code, c.exit_code) << c.name << result.err;
+    EXPECT_EQ(result.out, file + ": " + c.out) << c.name;
+  }
+  const ProcessResult missing =
+      RunBinary("tunora-sim", {"verify-log", (temp.path() / "missing.txt").string()});
+  EXPECT_EQ(missing.exit_code, 2);
+  EXPECT_EQ(missing.out, "");
 }
 
 }  // namespace

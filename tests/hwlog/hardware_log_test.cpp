@@ -113,6 +113,40 @@ TEST(LogFormat, TildesAndChecksum) {
     const std::string with = WithTildes(c.text);
     EXPECT_EQ(with, c.text + c.tildes) << c.text;
     EXPECT_EQ(LogChecksum(with), c.checksum) << c.text;
+    EXPECT_EQ(SealLog(c.text), with + c.checksum) << c.text;
+  }
+}
+
+TEST(LogFormat, AReceivedLogIsCheckedAgainstItsEnd) {
+  struct Case {
+    const char* what;
+    std::string file;
+    bool is_log, same_sum, unchanged;
+    int found_tildes, expected_tildes;
+  };
+  const std::string sealed = SealLog("ABCDEFGHIJ");  // "ABCDEFGHIJ~~" and its sum
+  const std::string sum = sealed.substr(sealed.size() - 8);
+  const Case cases[] = {
+      {"as written", sealed, true, true, true, 2, 2},
+      {"an empty log", SealLog(""), true, true, true, 0, 0},
+      {"a text ending in tildes", SealLog("ABCD~~"), true, true, true, 2, 2},
+      {"a letter changed", "ABCDXFGHIJ~~" + sum, true, false, false, 2, 2},
+      {"four letters taken out", "EFGHIJ~~" + sum, true, false, false, 2, 2},
+      // The last group is not summed: the tildes tell.
+      {"a letter taken out", "ABCDEFGHI~~" + sum, true, true, false, 2, 1},
+      {"a tilde taken out", "ABCDEFGHIJ~" + sum, true, true, false, 1, 2},
+      {"capitals", "ABCDEFGHIJ~~0000A1B2", false, false, false, 0, 0},
+      {"shorter than a checksum", "0a1b2c3", false, false, false, 0, 0},
+  };
+  for (const Case& c : cases) {
+    const LogSealCheck check = CheckLogSeal(c.file);
+    EXPECT_EQ(check.is_log, c.is_log) << c.what;
+    EXPECT_EQ(check.unchanged(), c.unchanged) << c.what;
+    if (!c.is_log) continue;
+    EXPECT_EQ(check.found_checksum, c.file.substr(c.file.size() - 8)) << c.what;
+    EXPECT_EQ(check.expected_checksum == check.found_checksum, c.same_sum) << c.what;
+    EXPECT_EQ(check.found_tildes, c.found_tildes) << c.what;
+    EXPECT_EQ(check.expected_tildes, c.expected_tildes) << c.what;
   }
 }
 
@@ -146,46 +180,132 @@ TEST(LogFormat, SectionLinesAndCodedValues) {
   for (const Case& c : cases) EXPECT_EQ(DecodeNumber(c.value, c.decoding), c.text) << c.value;
 }
 
-TEST(LogFormat, HardwareEnumerationMatchesEntitiesToTheirResources) {
+TEST(LogFormat, TheDeviceIdentifierOfAnAllocation) {
+  const struct {
+    std::string path;
+    std::optional<std::string> id;
+  } cases[] = {
+      {R"(\\PC\root\cimv2:Win32_PnPEntity.DeviceID="ROOT\\TEST\\1")", R"(ROOT\TEST\1)"},
+      {R"(\\DEV_PC\root\cimv2:Win32_PnPEntity.DeviceID="PCI\\VEN_1234")", R"(PCI\VEN_1234)"},
+      {R"(\\PC\root\cimv2:Win32_PnPEntity.deviceid="A\"B\\")", R"(A"B\)"},
+      {R"(\\PC\root\cimv2:Win32_PnPEntity.DeviceID="")", ""},
+      {R"(\\PC\root\cimv2:Win32_PnPEntity.DeviceID="A\B")", std::nullopt},
+      {R"(\\PC\root\cimv2:Win32_PnPEntity.DeviceID="ROOT\\TEST\\1"x)", std::nullopt},
+      {R"(\\PC\root\cimv2:Win32_PnPEntity.DeviceID="ROOT\\TEST\\1)", std::nullopt},
+      {R"(\\PC\root\cimv2:Win32_PnPEntity.DeviceID="A\)", std::nullopt},
+      {R"(\\PC\root\cimv2:Win32_Printer.Name="X")", std::nullopt},
+      {R"(ROOT\\TEST\\1)", std::nullopt},
+      {R"("X")", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PathDeviceId(c.path), c.id) << c.path;
+}
+
+// Entities and their allocations, as the collecting dumps store them.
+struct Entity {
+  const char* description;
+  std::string id;
+};
+struct Allocation {
+  std::string antecedent;
+  std::string entity_id;  // as stored; the path doubles its backslashes
+  const char* computer = "PC";
+};
+
+PnpCollection Collected(const std::vector<Entity>& entities,
+                        const std::vector<Allocation>& allocations) {
   PnpCollection c;
-  const auto entity = [&](int i, const char* description, const char* id) {
-    c.descriptions[i] = description;
+  std::size_t i = 0;
+  for (const Entity& e : entities) {
+    c.descriptions[++i] = e.description;
     c.manufacturers[i] = "Maker";
-    c.device_ids[i] = id;
+    c.device_ids[i] = e.id;
+  }
+  c.entity_count = static_cast<int>(i + 1);
+  i = 0;
+  for (const Allocation& a : allocations) {
+    std::string doubled;
+    for (const char ch : a.entity_id) doubled += ch == '\\' ? "\\\\" : std::string(1, ch);
+    c.antecedents[++i] = "\\\\" + std::string(a.computer) + "\\root\\cimv2:" + a.antecedent;
+    c.dependents[i] = "\\\\" + std::string(a.computer) +
+                      "\\root\\cimv2:Win32_PnPEntity.DeviceID=\"" + doubled + "\"";
+  }
+  c.allocation_count = static_cast<int>(i + 1);
+  return c;
+}
+
+TEST(LogFormat, HardwareEnumerationTakesFactsFromTheWholeIdentifier) {
+  const std::string sound = "PCI\\VEN_1274&DEV_5880&SUBSYS_80011274&REV_02\\3&61AAA01&0&60";
+  const std::string card = "PCI\\VEN_102B&DEV_0525&SUBSYS_217D102B&REV_00\\4&74C6020&0&0008";
+  const std::string rule = "  --------------------------------------- \n";
+  const struct {
+    const char* what;
+    std::vector<Entity> entities;
+    std::vector<Allocation> allocations;
+    std::string section;
+  } cases[] = {
+      {"identifier parts, resources in enumeration order, an entity without any",
+       {{"Sound", sound},
+        {"Nothing allocated", "ROOT\\LEGACY\\0000"},
+        {"Game port", "ISAPNP\\PNPB02F\\4"}},
+       {{"Win32_IRQResource.IRQNumber=5", sound},
+        {"Win32_DeviceMemoryAddress.StartingAddress=\"3758096384\"", sound},
+        {"Win32_DMAChannel.DMAChannel=1", "ISAPNP\\PNPB02F\\4"},
+        {"Win32_IRQResource.IRQNumber=11", "ISAPNP\\PNPB02F\\4"},
+        {"Win32_PortResource.StartingAddress=\"512\"", sound}},
+       rule +
+           "  Device        = Sound\n  Manufacturer  = Maker\n  VendorID      = 1274\n"
+           "  DeviceID      = 5880\n  SubSysID      = 80011274\n  Revision      = 02\n"
+           "  IRQ           = 5\n  Address       = 3758096384\n  Address       = 512\n" +
+           rule +
+           "  Device        = Game port\n  Manufacturer  = Maker\n"
+           "  ISA Device ID = ISAPNP\\PNPB02F\\4\n  DMA           = 1\n  IRQ           = 11\n" +
+           rule},
+      {"a computer named DEV_PC",
+       {{"Card", card}},
+       {{"Win32_IRQResource.IRQNumber=11", card, "DEV_PC"}},
+       rule +
+           "  Device        = Card\n  Manufacturer  = Maker\n  VendorID      = 102B\n"
+           "  DeviceID      = 0525\n  SubSysID      = 217D102B\n  Revision      = 00\n"
+           "  IRQ           = 11\n" +
+           rule},
+      {"a computer named STEVEN_PC",
+       {{"Timer", "ACPI\\PNP0100\\4&1A2B3C4D&0"}},
+       {{"Win32_IRQResource.IRQNumber=0", "ACPI\\PNP0100\\4&1A2B3C4D&0", "STEVEN_PC"}},
+       rule +
+           "  Device        = Timer\n  Manufacturer  = Maker\n"
+           "  ACPI          = ACPI System Device\n  IRQ           = 0\n" +
+           rule},
+      {"identifiers that begin alike",
+       {{"One", "ROOT\\TEST\\1"}, {"Ten", "ROOT\\TEST\\10"}, {"Hundred", "ROOT\\TEST\\100"}},
+       {{"Win32_IRQResource.IRQNumber=10", "ROOT\\TEST\\10"},
+        {"Win32_IRQResource.IRQNumber=12", "ROOT\\TEST\\100"},
+        {"Win32_IRQResource.IRQNumber=3", "ROOT\\TEST\\1"}},
+       rule + "  Device        = One\n  Manufacturer  = Maker\n  IRQ           = 3\n" + rule +
+           "  Device        = Ten\n  Manufacturer  = Maker\n  IRQ           = 10\n" + rule +
+           "  Device        = Hundred\n  Manufacturer  = Maker\n  IRQ           = 12\n" + rule},
+      {"the HAL, IDE channels, and IRQ numbers before a closing quote",
+       {{"HAL", "ACPI_HAL\\PNP0C08\\0"}, {"Channel", "PCIIDE\\IDECHANNEL\\4&1A2B3C4D&0&0"}},
+       {{"Win32_IRQResource.IRQNumber=5\"", "ACPI_HAL\\PNP0C08\\0"},
+        {"Win32_IRQResource.IRQNumber=14\"", "PCIIDE\\IDECHANNEL\\4&1A2B3C4D&0&0"}},
+       rule +
+           "  Device        = HAL\n  Manufacturer  = Maker\n"
+           "  ACPI          = ACPI System Device\n  IRQ           = 5\n" +
+           rule +
+           "  Device        = Channel\n  Manufacturer  = Maker\n"
+           "  IDE           = IDE System Device\n  IRQ           = 14\n" +
+           rule},
+      {"control characters in what is printed",
+       {{"Sound\r\n  IRQ           = 3", std::string("ISAPNP\\X\0\n", 10)}},
+       {{"Win32_IRQResource.IRQNumber=7", std::string("ISAPNP\\X\0\n", 10)}},
+       rule +
+           "  Device        = Sound??  IRQ           = 3\n  Manufacturer  = Maker\n"
+           "  ISA Device ID = ISAPNP\\X??\n  IRQ           = 7\n" +
+           rule},
+      {"nothing collected", {}, {}, rule},
   };
-  entity(1, "Sound", "PCI\\VEN_1274&DEV_5880&SUBSYS_80011274&REV_02\\3&61AAA01&0&60");
-  entity(2, "Nothing allocated", "ROOT\\LEGACY\\0000");
-  entity(3, "Game port", "ISAPNP\\PNPB02F\\4");
-  c.entity_count = 4;
-  const auto allocation = [&](int i, const char* antecedent, const char* entity_id) {
-    c.antecedents[i] = antecedent;
-    c.dependents[i] =
-        std::string("\\\\PC\\root\\cimv2:Win32_PnPEntity.DeviceID=\"") + entity_id + "\"";
-  };
-  allocation(1, "Win32_IRQResource.IRQNumber=5",
-             "PCI\\\\VEN_1274&DEV_5880&SUBSYS_80011274&REV_02\\\\3&61AAA01&0&60");
-  allocation(2, "Win32_DeviceMemoryAddress.StartingAddress=\"3758096384\"",
-             "PCI\\\\VEN_1274&DEV_5880&SUBSYS_80011274&REV_02\\\\3&61AAA01&0&60");
-  allocation(3, "Win32_DMAChannel.DMAChannel=1", "ISAPNP\\\\PNPB02F\\\\4");
-  allocation(4, "Win32_IRQResource.IRQNumber=11", "ISAPNP\\\\PNPB02F\\\\4");
-  c.allocation_count = 5;
-  EXPECT_EQ(HardwareEnumeration(c),
-            "  --------------------------------------- \n"
-            "  Device        = Sound\n"
-            "  Manufacturer  = Maker\n"
-            "  VendorID      = 1274\n"
-            "  DeviceID      = 5880\n"
-            "  SubSysID      = 80011274\n"
-            "  Revision      = 02\n"
-            "  IRQ           = 5\n"
-            "  Address       = 3758096384\n"
-            "  --------------------------------------- \n"
-            "  Device        = Game port\n"
-            "  Manufacturer  = Maker\n"
-            "  ISA Device ID = ISAPNP\\PNPB02F\\4\n"
-            "  DMA           = 1\n"
-            "  IRQ           = 11\n"
-            "  --------------------------------------- \n");
+  for (const auto& c : cases) {
+    EXPECT_EQ(HardwareEnumeration(Collected(c.entities, c.allocations)), c.section) << c.what;
+  }
 }
 
 // One run of tunora's platform on a simulated PC, with the fake service.
@@ -224,7 +344,7 @@ TEST(DumpClass, LinesKindsAndFailures) {
     ClassQuery query;
     HResult start_failure;
     std::pair<int, HResult> fetch_failure;
-    int result;
+    bool result;
     std::string log;
   };
   const Instance cpu = {{"Name", Text("CPU")},
@@ -239,45 +359,76 @@ TEST(DumpClass, LinesKindsAndFailures) {
   const std::string lines =
       "  Name                 = CPU\r\n  CurrentClockSpeed    = 733 MHz\r\n"
       "  PowerManagementSupported = TRUE\r\n  Caption              = \r\n";
+  const Instance nulls = {{"Name", {}},
+                          {"CurrentClockSpeed", {}},
+                          {"PowerManagementSupported", {}},
+                          {"Caption", Int(7)}};
+  const Instance odd = {{"Name", Text(std::string("V2.4\0X\r\nINJ", 11))},
+                        {"CurrentClockSpeed", Text("fast")},
+                        {"PowerManagementSupported", Int(1)},
+                        {"Caption", Text(std::string(kLogValueLimit + 1, 'x'))}};
   const std::vector<Case> cases = {
-      {"two instances", {cpu, cpu}, query, kSOk, {}, 1, lines + lines},
-      {"no instances", {}, query, kSOk, {}, 1, ""},
+      {"two instances", {cpu, cpu}, query, kSOk, {}, true, lines + lines},
+      {"no instances", {}, query, kSOk, {}, true, ""},
+      {"nulls print nothing, whatever the kind",
+       {nulls},
+       query,
+       kSOk,
+       {},
+       true,
+       "  Name                 = \r\n  CurrentClockSpeed    = \r\n"
+       "  PowerManagementSupported = \r\n  Caption              = 7\r\n"},
+      {"values of another kind, control characters, a value too long",
+       {odd},
+       query,
+       kSOk,
+       {},
+       true,
+       "  Name                 = V2.4?X??INJ\r\n  CurrentClockSpeed    = fast\r\n"
+       "  PowerManagementSupported = 1\r\n  Caption              = " +
+           std::string(kLogValueLimit, 'x') + " ... (1025 characters)\r\n"},
       {"a property the class lacks",
        {{{"Name", Text("CPU")}}},
        query,
        kSOk,
        {},
-       0,
+       false,
        "  Name                 = CPU\r\nScan Error\r\n"},
       {"a class that does not exist",
        {},
        query,
        kWbemEInvalidClass,
        {},
-       0,
+       false,
        "Class does not exist\r\nCreateInstanceEnum() failed: 0x80041010\r\nDCOM error"},
       {"not found",
        {},
        query,
        kWbemENotFound,
        {},
-       0,
+       false,
        "CreateInstanceEnum() failed: 0x80041002\r\nNot Found error"},
       {"a time-out delivers nothing",
        {cpu, cpu},
        query,
        kSOk,
        {2, kWbemSTimedOut},
-       1,
+       true,
        lines + "TimeOut occurred before obtaining all objects\r\n"},
       {"an enumeration made invalid",
        {cpu, cpu},
        query,
        kSOk,
        {2, kWbemEUnexpected},
-       1,
+       true,
        lines + "Deleted Object -- Enum validity Destroyed\r\nUnspecified problem\r\n"},
-      {"another fetch error", {cpu}, query, kSOk, {1, kWbemEFailed}, 1, "Unspecified problem\r\n"},
+      {"another fetch error",
+       {cpu},
+       query,
+       kSOk,
+       {1, kWbemEFailed},
+       true,
+       "Unspecified problem\r\n"},
   };
   for (const Case& c : cases) {
     LogBench bench;
@@ -286,7 +437,7 @@ TEST(DumpClass, LinesKindsAndFailures) {
     if (c.fetch_failure.first != 0) bench.wmi.fetch_failures["C"] = c.fetch_failure;
     LogText log;
     WmiConnection connection;
-    ASSERT_EQ(OpenWmiConnection(bench.hw.platform, connection, log), 1);
+    ASSERT_TRUE(OpenWmiConnection(bench.hw.platform, connection, log));
     EXPECT_EQ(DumpClass(bench.hw.platform, connection, log, c.query, bench.state.collection),
               c.result)
         << c.what;
@@ -306,16 +457,12 @@ TEST(DumpClass, CollectsAtMost299Entries) {
          {"Manufacturer", Text("M")},
          {"DeviceID", Text(std::string(300, 'x'))}});
   }
-  ClassQuery q =
-      MakeQuery("Win32_PnPEntity", {{"Caption"}, {"Description"}, {"Manufacturer"}, {"DeviceID"}});
-  q.slots[0] = {};
-  q.mode = kModePnpEntities;
-  q.print = false;
-  q.collect = true;
+  ClassQuery q = MakeQuery("Win32_PnPEntity", {{}, {"Description"}, {"Manufacturer"}, {"DeviceID"}},
+                           QueryMode::kCollectEntities);
   LogText log;
   WmiConnection connection;
-  ASSERT_EQ(OpenWmiConnection(bench.hw.platform, connection, log), 1);
-  EXPECT_EQ(DumpClass(bench.hw.platform, connection, log, q, bench.state.collection), 1);
+  ASSERT_TRUE(OpenWmiConnection(bench.hw.platform, connection, log));
+  EXPECT_TRUE(DumpClass(bench.hw.platform, connection, log, q, bench.state.collection));
   const PnpCollection& c = bench.state.collection;
   EXPECT_EQ(c.entity_count, 311);
   EXPECT_EQ(c.descriptions[0], "");

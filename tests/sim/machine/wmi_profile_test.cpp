@@ -40,6 +40,8 @@ TEST(WmiProfile, DamagedEntriesAreRefusedWithThePlaceNamed) {
       {{{"classes", {{"Win32_Thing", {{{"Low", -2147483649}}}}}}}, "does not fit 32 bits"},
       {{{"classes", {{"Win32_Thing", {{{"Name", "a"}, {"NAME", "b"}}}}}}}, "name one property"},
       {{{"faults", {{"locator", 0}}}}, "wmi.faults.locator: must be a failure"},
+      {{{"faults", {{"initialize", 1}}}}, "wmi.faults.initialize: must be a failure"},
+      {{{"faults", {{"security", "0x00040004"}}}}, "wmi.faults.security: must be a failure"},
       {{{"faults", {{"connect", "banana"}}}}, "wmi.faults.connect: not a number: banana"},
       {{{"faults", {{"timeout", 1}}}}, "wmi.faults: unknown entry \"timeout\""},
       {{{"faults", {{"enumerate", {{"Win32_Thing", "0x00040004"}}}}}},

@@ -17,6 +17,7 @@
 #include "sheet/prop_sheet.h"
 #include "sim/machine/sim_process.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/script_steps.h"
 #include "tests/support/sim_harness.h"
 
 namespace tunora::testing {
@@ -32,14 +33,6 @@ int AudioSheetMain(Platform& platform) {
   } catch (const ProcessExit& exit) {
     return exit.code;
   }
-}
-
-// A whole transcript line; where the focus rests is left out.
-bool Has(std::string transcript, const std::string& line) {
-  for (std::size_t at; (at = transcript.find(" focus")) != std::string::npos;) {
-    transcript.erase(at, 6);
-  }
-  return transcript.find("\n" + line + "\n") != std::string::npos;
 }
 
 TEST(AudioPage, ToneIsPlayedThenDeletedAndTheChoiceStays) {
@@ -58,17 +51,18 @@ TEST(AudioPage, ToneIsPlayedThenDeletedAndTheChoiceStays) {
                             "tab \"Audio\"\nexpect window 157\ndump\nclick 992\n");
     ASSERT_EQ(run.exit_code, 0) << run.errors << run.transcript;
     const std::string& t = run.transcript;
-    EXPECT_TRUE(Has(t, "control 1072 combo \"-- None --\" sel=0 items=24")) << t;
-    EXPECT_TRUE(Has(t, "control 1028 button \"Play Audio Tone\" disabled")) << t;
-    EXPECT_TRUE(Has(t,
-                    "sound played \"c:\\tunoratri.wav\" PCM 44100 Hz, 8 bits, 1 channel, "
-                    "441000 bytes"))
+    EXPECT_TRUE(HasLineAnyFocus(t, "control 1072 combo \"-- None --\" sel=0 items=24")) << t;
+    EXPECT_TRUE(HasLineAnyFocus(t, "control 1028 button \"Play Audio Tone\" disabled")) << t;
+    EXPECT_TRUE(
+        HasLineAnyFocus(t,
+                        "sound played \"c:\\tunoratri.wav\" PCM 44100 Hz, 8 bits, 1 channel, "
+                        "441000 bytes"))
         << t;
     // Shown again after another page: the same tone, ready to play.
     const std::string again = t.substr(t.rfind("window 157"));
     EXPECT_NE(again.find(" sel=" + std::to_string(c.index) + " items=24"), std::string::npos)
         << again;
-    EXPECT_TRUE(Has(again, "control 1028 button \"Play Audio Tone\"")) << again;
+    EXPECT_TRUE(HasLineAnyFocus(again, "control 1028 button \"Play Audio Tone\"")) << again;
     EXPECT_FALSE(machine.FileExists("c:\\tunoratri.wav"));
     EXPECT_GE(machine.Open()->virtual_ms() - before_ms, 10000u);
   }

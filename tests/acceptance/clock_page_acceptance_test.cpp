@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "automation/ui_script.h"
 #include "hwaccess/clock.h"
 #include "registry/reg_access.h"
 #include "resources/embedded.h"
@@ -16,6 +15,7 @@
 #include "sheet/clock_permanence.h"
 #include "sim/hardware/card_model.h"
 #include "sim/os/sim_files.h"
+#include "tests/support/script_steps.h"
 #include "tests/support/sim_harness.h"
 
 namespace tunora::testing {
@@ -23,17 +23,12 @@ namespace {
 
 const std::string kOpenPage =
     "expect window 102\nclick 1004\nexpect window 129\ntab \"Clock Tweak\"\nexpect window 165\n";
-const std::string kLeave = "click 992\nexpect window 102\nclick 1003\n";
-
-std::string Expect(std::string_view message) {
-  return "expect message " + sim::QuoteScriptString(message) + "\n";
-}
 
 const std::string kApplyPermanently = "expect window 166\npress 1\nexpect window 167\npress 1\n";
 
 // "Test Now", the warning, then a test in the change dialog.
 std::string TestNowThenTest() {
-  return "click 1095\n" + Expect(kClockDanger) + "expect window 166\npress 2\n";
+  return "click 1095\n" + ExpectMessage(kClockDanger) + "expect window 166\npress 2\n";
 }
 
 struct Pll {
@@ -67,10 +62,6 @@ std::optional<std::vector<std::uint8_t>> RunValue(const TestMachine& machine) {
   return QueryBytes(pc->registry(), key.key(), kLockstepRunValue, 1024);
 }
 
-bool HasLine(const std::string& transcript, const std::string& line) {
-  return transcript.find("\n" + line + "\n") != std::string::npos;
-}
-
 std::size_t Count(const std::string& text, const std::string& part) {
   std::size_t count = 0;
   for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
@@ -101,8 +92,8 @@ TEST(ClockPage, TestThenCancelOrApplyUntilTheNextReboot) {
     TestMachine machine("win2000-qx2max");
     const std::uint64_t before_ms = machine.Open()->virtual_ms();
     const ProgramRun run =
-        machine.RunTunora(kOpenPage + "slider 1091 110\nclick 1095\n" + Expect(kClockDanger) +
-                          "expect window 166\ndump\n" + c.test_step +
+        machine.RunTunora(kOpenPage + "slider 1091 110\nclick 1095\n" +
+                          ExpectMessage(kClockDanger) + "expect window 166\ndump\n" + c.test_step +
                           "\nexpect window 166\ndump\n" + c.then + "\ndump\n" + kLeave);
     ASSERT_EQ(run.exit_code, 0) << run.errors << run.transcript;
     EXPECT_GE(machine.Open()->virtual_ms() - before_ms, 10000u);
@@ -140,9 +131,9 @@ TEST(ClockPage, PermanentStoresTheChoiceAndRegistersLockstep) {
   for (const PermanentCase& c : cases) {
     SCOPED_TRACE(std::string(c.profile) + (c.pll ? " with another clock" : ""));
     TestMachine machine(c.pll ? WithPll(c.profile, *c.pll) : Builtin(c.profile));
-    const ProgramRun run = machine.RunTunora(kOpenPage + c.moves + TestNowThenTest() +
-                                             (*c.test_message ? Expect(c.test_message) : "") +
-                                             kApplyPermanently + kLeave);
+    const ProgramRun run = machine.RunTunora(
+        kOpenPage + c.moves + TestNowThenTest() +
+        (*c.test_message ? ExpectMessage(c.test_message) : "") + kApplyPermanently + kLeave);
     ASSERT_EQ(run.exit_code, 0) << run.errors << run.transcript;
     EXPECT_EQ(ClockValue(machine, "Percent"), c.percent);
     EXPECT_EQ(ClockValue(machine, "Card"), c.card);
@@ -210,7 +201,7 @@ TEST(ClockPage, ActivationDerivesTheSliderAndDisablesTestNow) {
   for (const ActivationCase& c : cases) {
     SCOPED_TRACE(c.what);
     TestMachine machine(c.profile);
-    const std::string message = c.message.empty() ? "" : Expect(c.message);
+    const std::string message = c.message.empty() ? "" : ExpectMessage(c.message);
     const ProgramRun run =
         machine.RunTunora(kOpenPage + message +
                           "tab \"OpenGL\"\nexpect window 135\ntab \"Clock Tweak\"\n"

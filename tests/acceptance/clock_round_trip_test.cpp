@@ -6,11 +6,11 @@
 
 #include <sstream>
 
-#include "automation/ui_script.h"
 #include "hwaccess/clock.h"
 #include "sheet/clock_page.h"
 #include "sim/machine/known_programs.h"
 #include "sim/machine/reboot.h"
+#include "tests/support/script_steps.h"
 #include "tests/support/sim_harness.h"
 
 namespace tunora::testing {
@@ -19,8 +19,6 @@ namespace {
 const std::string kTweakToClockPage =
     "click 1004\nexpect window 129\ntab \"Clock Tweak\"\nexpect window 165\n";
 const std::string kOpenPage = "expect window 102\n" + kTweakToClockPage;
-const std::string kCloseSheet = "click 992\nexpect window 102\n";
-const std::string kExit = "click 1003\n";
 
 std::string LogOn(const TestMachine& machine) {
   std::ostringstream out, err;
@@ -33,9 +31,8 @@ double ClockMhz(const TestMachine& machine) { return machine.Open()->cards().at(
 TEST(ClockRoundTrip, PermanentAt120PercentIsAppliedAtLogOnAndCardDefaultUndoesIt) {
   TestMachine machine("win2000-qx2max");  // rated 200 MHz, running 200.57
   const std::string make_permanent =
-      kOpenPage + "slider 1091 120\nclick 1095\nexpect message " +
-      sim::QuoteScriptString(kClockDanger) +
-      "\nexpect window 166\npress 2\nexpect window 166\npress 1\nexpect window 167\npress 1\n" +
+      kOpenPage + "slider 1091 120\nclick 1095\n" + ExpectMessage(kClockDanger) +
+      "expect window 166\npress 2\nexpect window 166\npress 1\nexpect window 167\npress 1\n" +
       kCloseSheet + kExit;
   const ProgramRun run = machine.RunTunora(make_permanent);
   ASSERT_EQ(run.exit_code, 0) << run.errors << run.transcript;
@@ -65,9 +62,8 @@ TEST(ClockRoundTrip, PermanentAt120PercentIsAppliedAtLogOnAndCardDefaultUndoesIt
 // press reads the clock through it again.
 TEST(ClockRoundTrip, ReadersWorkThroughRepeatedTweakPresses) {
   TestMachine machine("win2000-qx2max");
-  std::string script = kOpenPage + "slider 1091 110\nclick 1095\nexpect message " +
-                       sim::QuoteScriptString(kClockDanger) +
-                       "\nexpect window 166\npress 2\nexpect window 166\npress 1\n"
+  std::string script = kOpenPage + "slider 1091 110\nclick 1095\n" + ExpectMessage(kClockDanger) +
+                       "expect window 166\npress 2\nexpect window 166\npress 1\n"
                        "expect window 167\npress 2\n" +
                        kCloseSheet;
   for (int press = 0; press < 3; ++press) script += kTweakToClockPage + "dump\n" + kCloseSheet;

@@ -7,11 +7,11 @@
 
 #include <fstream>
 
-#include "automation/ui_script.h"
 #include "hwlog/hardware_log.h"
 #include "sim/os/sim_files.h"
 #include "tests/acceptance/process.h"
 #include "tests/support/golden.h"
+#include "tests/support/script_steps.h"
 #include "tests/support/sim_harness.h"
 
 namespace tunora::testing {
@@ -19,11 +19,6 @@ namespace {
 
 const std::string kOpenMisc =
     "expect window 102\nclick 1004\nexpect window 129\ntab \"Miscellaneous\"\nexpect window 136\n";
-const std::string kLeave = "click 992\nexpect window 102\nclick 1003\n";
-
-std::string Expect(std::string_view message) {
-  return "expect message " + sim::QuoteScriptString(message) + "\n";
-}
 
 std::string LogFile(const TestMachine& machine) {
   auto pc = machine.Open();
@@ -47,7 +42,7 @@ TEST(HardwareLogAcceptance, WholeLogOncePerRun) {
     TestMachine machine(WithCaptureMode(m.profile, m.capture_mode));
     const ProgramRun run =
         machine.RunTunora(kOpenMisc + "click 1028\nexpect window 159\npress 1\nclick 1028\n" +
-                          Expect(kLogAlreadyCreated) + kLeave);
+                          ExpectMessage(kLogAlreadyCreated) + kLeave);
     ASSERT_EQ(run.exit_code, 0) << run.errors << run.transcript;
     const std::string file = LogFile(machine);
     EXPECT_EQ(file.rfind(SectionLine("Video BIOS Info", false) + "\r\n", 0), 0u);
@@ -70,8 +65,8 @@ TEST(HardwareLogAcceptance, WithoutWmiThePartialLogExplainsItself) {
   TestMachine machine("win98-nowmi");
   const ProgramRun run = machine.RunTunora(
       kOpenMisc + "click 1028\n" +
-      Expect("Failed to create IWbemLocator object\n\nVerify c:\\hardware.txt for more "
-             "information") +
+      ExpectMessage("Failed to create IWbemLocator object\n\nVerify c:\\hardware.txt for more "
+                    "information") +
       "expect window 160\npress 1\nexpect window 159\npress 1\n" + kLeave);
   ASSERT_EQ(run.exit_code, 0) << run.errors << run.transcript;
   const std::string file = LogFile(machine);

@@ -12,6 +12,7 @@
 #include "sheet/tv_tuner.h"
 #include "sim/os/regedit4.h"
 #include "sim/os/sim_files.h"
+#include "tests/support/script_steps.h"
 #include "tests/support/sim_harness.h"
 
 namespace tunora::testing {
@@ -20,14 +21,9 @@ namespace {
 const std::string kOpenPage =
     "expect window 102\nclick 1004\nexpect window 129\ntab \"QTV\"\nexpect window 172\n";
 const std::string kRebootLater = "click 991\nexpect window 144\npress 2\n";
-const std::string kLeave = "click 992\nexpect window 102\nclick 1003\n";
 const std::string kAgree = "expect window 173\npress 1\n";
 const std::string kDisagree = "expect window 173\npress 2\n";
 const std::string kChannelKey = std::string(kTvFrequencyKey) + "\\CurrentFreq";
-
-bool HasLine(const std::string& transcript, const std::string& line) {
-  return transcript.find("\n" + line + "\n") != std::string::npos;
-}
 
 std::optional<std::string> Value(const TestMachine& machine, std::string_view key,
                                  std::string_view name) {

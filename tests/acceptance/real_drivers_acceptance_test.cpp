@@ -9,13 +9,13 @@
 
 #include <sstream>
 
-#include "automation/ui_script.h"
 #include "hwlog/hardware_log.h"
 #include "sheet/clock_page.h"
 #include "sim/emulator/driver_loader.h"
 #include "sim/machine/known_programs.h"
 #include "sim/machine/reboot.h"
 #include "sim/os/sim_files.h"
+#include "tests/support/script_steps.h"
 #include "tests/support/sim_harness.h"
 
 namespace tunora::testing {
@@ -23,18 +23,15 @@ namespace {
 
 const std::string kTweakToClockPage =
     "click 1004\nexpect window 129\ntab \"Clock Tweak\"\nexpect window 165\n";
-const std::string kCloseSheet = "click 992\nexpect window 102\n";
 const std::string kOpenMisc =
     "expect window 102\nclick 1004\nexpect window 129\ntab \"Miscellaneous\"\nexpect window 136\n";
-const std::string kExit = "click 1003\n";
 
 // Ten Tweak presses: the first tests 120 % and makes it permanent, the
 // other nine read the clocks again.
 std::string ClockScript() {
-  std::string script = "expect window 102\n" + kTweakToClockPage +
-                       "slider 1091 120\nclick 1095\nexpect message " +
-                       sim::QuoteScriptString(kClockDanger) +
-                       "\nexpect window 166\npress 2\nexpect window 166\npress 1\n"
+  std::string script = "expect window 102\n" + kTweakToClockPage + "slider 1091 120\nclick 1095\n" +
+                       ExpectMessage(kClockDanger) +
+                       "expect window 166\npress 2\nexpect window 166\npress 1\n"
                        "expect window 167\npress 1\n" +
                        kCloseSheet;
   for (int press = 1; press < 10; ++press) script += kTweakToClockPage + "dump\n" + kCloseSheet;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "resources/embedded.h"
+#include "tests/support/script_steps.h"
 #include "tests/support/sim_harness.h"
 
 namespace tunora::testing {
@@ -50,7 +51,8 @@ std::string LookAtEverything(const RoadCase& c) {
   if (c.d3d_page) script += "tab \"D3D\"\nexpect window 134\ndump\n";
   script +=
       "tab \"OpenGL\"\nexpect window 135\ndump\ntab \"Miscellaneous\"\nexpect window 136\n"
-      "dump\nclick 992\nexpect window 102\nclick 1003\n";
+      "dump\n" +
+      kLeave;
   return script;
 }
 
@@ -154,8 +156,7 @@ TEST(Sheet, RebootNowWithoutTheShutdownPrivilegeKeepsTheChanges) {
 TEST(Sheet, HelpWritesTheHelpFileAndOpensItEachTime) {
   TestMachine machine("win2000-qx2max");
   const ProgramRun run = machine.RunTunora(
-      "expect window 102\nclick 1004\nexpect window 129\nclick 994\nclick 994\nclick 992\n"
-      "expect window 102\nclick 1003\n");
+      "expect window 102\nclick 1004\nexpect window 129\nclick 994\nclick 994\n" + kLeave);
   EXPECT_EQ(run.exit_code, 0) << run.errors;
   const std::string opened = "shell open \"C:\\WINNT\\TUNORAHELP.CHM\"\n";
   const std::size_t first = run.transcript.find(opened);
@@ -172,10 +173,9 @@ TEST(Sheet, TweakTenTimesOnTheNtRoadThenExit) {
   std::string script = "expect window 102\n";
   for (int press = 0; press < 10; ++press) {
     script +=
-        "click 1004\nexpect window 129\ntab \"Clock Tweak\"\nexpect window 165\n"
-        "click 992\nexpect window 102\n";
+        "click 1004\nexpect window 129\ntab \"Clock Tweak\"\nexpect window 165\n" + kCloseSheet;
   }
-  script += "click 1003\n";
+  script += kExit;
   const ProgramRun run = machine.RunTunora(script);
   EXPECT_EQ(run.exit_code, 0) << run.errors << run.transcript;
   EXPECT_EQ(run.transcript.find("message"), std::string::npos) << run.transcript;

@@ -11,61 +11,57 @@
 #include "sim/machine/profile.h"
 #include "sim/os/regedit4.h"
 #include "sim/os/sim_registry.h"
+#include "tests/support/forwarding_registry.h"
 
 namespace {
 
 using namespace tunora;
 
 // Counts the registry calls one set makes.
-class CountingRegistry : public Registry {
+class CountingRegistry : public ForwardingRegistry {
  public:
-  explicit CountingRegistry(Registry& inner) : inner_(inner) {}
+  using ForwardingRegistry::ForwardingRegistry;
   long calls = 0;
 
   std::int32_t OpenKey(RegKey p, std::string_view path, std::uint32_t a, RegKey* out) override {
     ++calls;
-    return inner_.OpenKey(p, path, a, out);
+    return ForwardingRegistry::OpenKey(p, path, a, out);
   }
   std::int32_t CreateKey(RegKey p, std::string_view path, std::uint32_t a, RegKey* out) override {
     ++calls;
-    return inner_.CreateKey(p, path, a, out);
+    return ForwardingRegistry::CreateKey(p, path, a, out);
   }
   std::int32_t EnumKey(RegKey k, std::uint32_t i, std::string* n, std::uint32_t b) override {
     ++calls;
-    return inner_.EnumKey(k, i, n, b);
+    return ForwardingRegistry::EnumKey(k, i, n, b);
   }
   std::int32_t EnumValue(RegKey k, std::uint32_t i, std::string* n, std::uint32_t* t,
                          std::string* d) override {
     ++calls;
-    return inner_.EnumValue(k, i, n, t, d);
+    return ForwardingRegistry::EnumValue(k, i, n, t, d);
   }
   std::int32_t QueryValue(RegKey k, std::string_view n, std::uint32_t* t, std::uint8_t* d,
                           std::uint32_t* s) override {
     ++calls;
-    return inner_.QueryValue(k, n, t, d, s);
+    return ForwardingRegistry::QueryValue(k, n, t, d, s);
   }
   std::int32_t SetValue(RegKey k, std::string_view n, std::uint32_t t, const std::uint8_t* d,
                         std::uint32_t s) override {
     ++calls;
-    return inner_.SetValue(k, n, t, d, s);
+    return ForwardingRegistry::SetValue(k, n, t, d, s);
   }
   std::int32_t DeleteValue(RegKey k, std::string_view n) override {
     ++calls;
-    return inner_.DeleteValue(k, n);
+    return ForwardingRegistry::DeleteValue(k, n);
   }
   std::int32_t DeleteKey(RegKey p, std::string_view path) override {
     ++calls;
-    return inner_.DeleteKey(p, path);
+    return ForwardingRegistry::DeleteKey(p, path);
   }
   std::int32_t CloseKey(RegKey k) override {
     ++calls;
-    return inner_.CloseKey(k);
+    return ForwardingRegistry::CloseKey(k);
   }
-  void BeginChanges() override { inner_.BeginChanges(); }
-  void EndChanges() override { inner_.EndChanges(); }
-
- private:
-  Registry& inner_;
 };
 
 // Every setting changed, as after a user visited each page.

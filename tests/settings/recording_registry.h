@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/registry.h"
+#include "tests/support/forwarding_registry.h"
 
 namespace tunora {
 
-class RecordingRegistry : public Registry {
+class RecordingRegistry : public ForwardingRegistry {
  public:
-  explicit RecordingRegistry(Registry& inner) : inner_(inner) {}
+  using ForwardingRegistry::ForwardingRegistry;
 
   // "set <name>", "delete <name>", "create <path>", "query <name>" (when
   // log_queries is on), plus whatever tests add.
@@ -25,40 +25,28 @@ class RecordingRegistry : public Registry {
   std::int32_t OpenKey(RegKey parent, std::string_view path, std::uint32_t access,
                        RegKey* out) override {
     if (Refused(path)) return kErrorAccessDenied;
-    return inner_.OpenKey(parent, path, access, out);
+    return ForwardingRegistry::OpenKey(parent, path, access, out);
   }
   std::int32_t CreateKey(RegKey parent, std::string_view path, std::uint32_t access,
                          RegKey* out) override {
     if (Refused(path)) return kErrorAccessDenied;
     log.push_back("create " + std::string(path));
-    return inner_.CreateKey(parent, path, access, out);
-  }
-  std::int32_t EnumKey(RegKey key, std::uint32_t index, std::string* name,
-                       std::uint32_t buffer_chars) override {
-    return inner_.EnumKey(key, index, name, buffer_chars);
-  }
-  std::int32_t EnumValue(RegKey key, std::uint32_t index, std::string* name, std::uint32_t* type,
-                         std::string* data) override {
-    return inner_.EnumValue(key, index, name, type, data);
+    return ForwardingRegistry::CreateKey(parent, path, access, out);
   }
   std::int32_t QueryValue(RegKey key, std::string_view name, std::uint32_t* type,
                           std::uint8_t* data, std::uint32_t* size) override {
     if (log_queries) log.push_back("query " + std::string(name));
-    return inner_.QueryValue(key, name, type, data, size);
+    return ForwardingRegistry::QueryValue(key, name, type, data, size);
   }
   std::int32_t SetValue(RegKey key, std::string_view name, std::uint32_t type,
                         const std::uint8_t* data, std::uint32_t size) override {
     log.push_back("set " + std::string(name));
-    return inner_.SetValue(key, name, type, data, size);
+    return ForwardingRegistry::SetValue(key, name, type, data, size);
   }
   std::int32_t DeleteValue(RegKey key, std::string_view name) override {
     log.push_back("delete " + std::string(name));
-    return inner_.DeleteValue(key, name);
+    return ForwardingRegistry::DeleteValue(key, name);
   }
-  std::int32_t DeleteKey(RegKey parent, std::string_view path) override {
-    return inner_.DeleteKey(parent, path);
-  }
-  std::int32_t CloseKey(RegKey key) override { return inner_.CloseKey(key); }
 
  private:
   static std::string Normal(std::string_view path) {
@@ -73,8 +61,6 @@ class RecordingRegistry : public Registry {
     return std::any_of(refused_paths.begin(), refused_paths.end(),
                        [&](const std::string& refused) { return Normal(refused) == wanted; });
   }
-
-  Registry& inner_;
 };
 
 }  // namespace tunora

@@ -103,17 +103,17 @@ void ReadCaptureSwitchForSheet(App& app) {
   if (!flags.tv_capture_chosen) flags.tv_capture_pending = flags.tv_capture_at_opening;
 }
 
-void ApplyTvFrequencies(App& app) {
+void ApplyTvFrequencies(App& app, Registry& registry) {
   if (app.state.flags.tv_channels_changed != 1) return;
-  RegistryChanges group(app.platform.registry);
-  WriteTvFrequencies(app.platform.registry, app.state.flags.tv_channels);
+  RegistryChanges group(registry);
+  WriteTvFrequencies(registry, app.state.flags.tv_channels);
 }
 
-void ApplyCaptureSwitch(App& app) {
+void ApplyCaptureSwitch(App& app, Registry& registry) {
   const SheetFlags& flags = app.state.flags;
   if (flags.tv_capture_pending == flags.tv_capture_at_opening) return;
-  RegistryChanges group(app.platform.registry);
-  WriteCaptureMode(app.platform.registry, flags.tv_capture_pending);
+  RegistryChanges group(registry);
+  WriteCaptureMode(registry, flags.tv_capture_pending);
 }
 
 }  // namespace tunora

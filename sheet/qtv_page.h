@@ -51,7 +51,7 @@ void ReadCaptureSwitchForSheet(App& app);
 // Apply's two QTV writers, each one change group under its own condition:
 // the frequencies when one was edited, the switch when the pending mode
 // differs from the one read at opening.
-void ApplyTvFrequencies(App& app);
-void ApplyCaptureSwitch(App& app);
+void ApplyTvFrequencies(App& app, Registry& registry);
+void ApplyCaptureSwitch(App& app, Registry& registry);
 
 }  // namespace tunora

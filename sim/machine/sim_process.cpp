@@ -36,7 +36,7 @@ SimProcess::SimProcess(Machine& machine, Ui& ui, bool real_time, std::ostream* c
       [this, &machine](std::string_view file,
                        std::string_view parameters) -> std::optional<std::string> {
         if (!IsRegedit(file)) return std::nullopt;
-        return RunRegedit(parameters, machine.registry().hive(), files_,
+        return RunRegedit(parameters, machine.registry(), files_,
                           RegeditFormFor(machine.profile().version));
       });
 }

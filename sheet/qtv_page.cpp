@@ -19,6 +19,8 @@ void QtvPage::Refresh(DialogWindow& window) {
   first_refresh_ = false;
   if (first) flags.tv_channels = ReadTvChannelTable(app_.platform.registry);
   window.SetText(kIdcQtvCountry, flags.tv_channels.country);
+  // Without the channel key there is nothing to export.
+  window.Enable(kIdcQtvBackup, flags.tv_channels.available);
   if (!flags.tv_channels.available) return;
   window.Enable(kIdcQtvChannel, true);
   window.Enable(kIdcQtvFrequency, true);
@@ -87,9 +89,12 @@ void QtvPage::FrequencyEdited(DialogWindow& window) {
 }
 
 void QtvPage::Backup() {
-  // Neither waited for nor checked: the message comes at once.
-  app_.platform.system.ShellStartHidden("regedit", kTvBackupParameters);
-  app_.platform.ui.MessageBox(kTvBackupDone, kProgramName, kMbOk);
+  // The button is disabled then, but a command may still arrive.
+  if (!app_.state.flags.tv_channels.available) return;
+  // Not waited for: the message comes at once. A start that failed says
+  // so, since an older c:\backup.reg could be taken for this export.
+  const bool started = app_.platform.system.ShellStartHidden("regedit", kTvBackupParameters);
+  app_.platform.ui.MessageBox(started ? kTvBackupDone : kTvBackupNotStarted, kProgramName, kMbOk);
 }
 
 void QtvWarning::OnCommand(DialogWindow& window, int id, int notification) {

@@ -16,6 +16,8 @@ inline constexpr std::string_view kTvBackupParameters =
     " /e c:\\backup.reg "
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Quillex\\Chromalink\\0\\TVTFreq\\CurrentFreq";
 inline constexpr std::string_view kTvBackupDone = "File c:\\backup.reg created on drive c:";
+inline constexpr std::string_view kTvBackupNotStarted =
+    "Unable to start the Registry Editor: c:\\backup.reg was not created.";
 inline constexpr std::string_view kNoChannelText = "NONE";
 inline constexpr int kFrequencyDigits = 12;
 

@@ -32,8 +32,8 @@ constexpr std::uint32_t kProgramWindowLength9x = 0x4000;
 constexpr std::uint32_t kNtWindowBaseMask = ~0xFu;
 
 constexpr std::uint32_t kBlankSettleMs = 21;
-constexpr int kTestHoldSleeps = 1000;
 constexpr std::uint32_t kTestHoldSleepMs = 10;
+constexpr std::uint32_t kTestHoldSleeps = kClockTestMs / kTestHoldSleepMs;
 
 constexpr VxdMessages kVxdMessagesProgramming{"Unable to Access VxD!", "VxD Version Mismatch!"};
 // A PLL that never locks: the sequence is undone and this is reported.
@@ -340,7 +340,7 @@ int ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int lim
     }
     result = 1;
     if (keep) return;
-    for (int i = 0; i < kTestHoldSleeps; ++i) hw.platform.system.Sleep(kTestHoldSleepMs);
+    for (std::uint32_t i = 0; i < kTestHoldSleeps; ++i) hw.platform.system.Sleep(kTestHoldSleepMs);
     if (limit_mhz < static_cast<int>(previous_hz * 0.000001)) {
       ReportFailure(hw, kClockingError2);
       return;

@@ -89,6 +89,8 @@ ClockRatios ReadClockRatios(HwContext& hw, const ClockTarget& card);
 // programmed, 0 when it was refused or could not be programmed (the
 // reason already reported).
 int ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int limit_mhz, bool keep);
+// How long a test holds the new clock before the old one comes back.
+inline constexpr std::uint32_t kClockTestMs = 10000;
 
 // The stored permanent clock ("Percent", "Card", "Max") and the log-on entry.
 inline constexpr const char* kClockSettingKey =

@@ -166,6 +166,7 @@ void ClockPage::Activate(DialogWindow& window) {
   if (flags.clock_first_activation != 0) {
     clock.slider_position = 0;
     window.SetRange(kIdcClockProgress, 0, kSliderTop);
+    window.SetStep(kIdcClockProgress, 1);
     window.SetPosition(kIdcClockProgress, 0);
     window.SetText(kIdcClockPercent, PercentText(0));
     window.SetRange(kIdcClockSlider, 0, kSliderTop);
@@ -242,9 +243,11 @@ void ClockPage::OnCommand(DialogWindow& window, int id, int notification) {
   const int position = app_.state.flags.clock.slider_position;
   switch (id) {
     case kIdcClockUp:
+      window.SetPlainButtonStyle(id);
       TakePosition(window, std::min(position + 1, kSliderTop), true);
       break;
     case kIdcClockDown:
+      window.SetPlainButtonStyle(id);
       TakePosition(window, std::max(position - 1, 0), true);
       break;
     case kIdcClockTestNow:
@@ -275,6 +278,7 @@ bool ClockPage::Tested() const { return app_.state.flags.clock.change_state == k
 
 void ClockPage::Program(bool keep) {
   const WaitCursor wait(app_.platform.ui);
+  if (!keep) app_.platform.ui.ExpectWait(kClockTestMs);
   const ClockPageState& clock = app_.state.flags.clock;
   const int base = BaseClock();
   const int limit = base + kClockSpans[static_cast<std::size_t>(clock.variant)];

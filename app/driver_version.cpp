@@ -3,9 +3,9 @@
 #include <array>
 #include <string>
 
+#include "registry/reg_access.h"
 #include "resources/strings.h"
 #include "settings/driver_keys.h"
-#include "settings/reg_access.h"
 
 namespace tunora {
 namespace {

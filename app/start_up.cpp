@@ -2,13 +2,13 @@
 // is in the machine, then the main window.
 #include "app/start_up.h"
 
+#include "app/app_windows.h"
 #include "app/driver_version.h"
 #include "app/platform_gate.h"
-#include "app/run_state.h"
-#include "app/windows.h"
 #include "hwaccess/scans.h"
 #include "resources/dialogs.h"
 #include "resources/strings.h"
+#include "sheet/run_state.h"
 
 namespace tunora {
 namespace {
@@ -86,7 +86,9 @@ void RunStartUp(App& app) {
   IdentifyMachine(app);
   // 0: the sheet closed. Anything else (Escape, a window that could not
   // be shown) ends the run instead of showing the window again.
-  while (ShowMainWindow(app) == 0) RearmAfterSheet(app);
+  while (ShowMainWindow(app) == 0) {
+    // The sheet closed: a fresh main window.
+  }
   EndProcess(0);
 }
 

@@ -1,7 +1,7 @@
 // tunora's start-up up to the main window.
 #pragma once
 
-#include "app/run_state.h"
+#include "sheet/run_state.h"
 
 namespace tunora {
 

@@ -5,8 +5,8 @@
 // count and the read set are also timed alone, for the split.
 #include <cstdio>
 
+#include "app/app_windows.h"
 #include "app/start_up.h"
-#include "app/windows.h"
 #include "bench/bench_util.h"
 #include "hwaccess/board_tables.h"
 #include "hwaccess/scans.h"

@@ -52,10 +52,10 @@ int main(int argc, char** argv) {
     sim::SimProcess process(machine, ui);
     HwContext hw{process.platform(), TunoraDrivers()};
     deploy_hwgate2 = bench::MedianMicros(runs, [&] {
-      Hwgate2Session session = DeployHwgate2(hw);
+      Hwgate2Session session = DeployHwgate2OrExit(hw);
       RemoveHwgate2(hw, session);
     });
-    Hwgate2Session session = DeployHwgate2(hw);
+    Hwgate2Session session = DeployHwgate2OrExit(hw);
     Hwgate2ConfigSpace config(process.platform().devices, session.device, session.event);
     const std::uint64_t before = process.devices().device_requests();
     scan = bench::MedianMicros(runs, [&] {

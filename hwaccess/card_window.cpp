@@ -22,7 +22,7 @@ void IndexedWrite(ProcessMemory& memory, std::uint32_t window, std::uint8_t inde
   WindowWrite8(memory, window, kDacDataOffset, value);
 }
 
-bool WaitIndexedBit(ProcessMemory& memory, System& system, std::uint32_t window,
+bool WaitForPllLock(ProcessMemory& memory, System& system, std::uint32_t window,
                     std::uint32_t max_reads) {
   for (std::uint32_t reads = 0; reads < max_reads; ++reads) {
     const bool locked = (IndexedRead(memory, window, kDacPllStatus) & kPllLockedBit) != 0;

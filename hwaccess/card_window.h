@@ -31,7 +31,7 @@ void IndexedWrite(ProcessMemory& memory, std::uint32_t window, std::uint8_t inde
 
 // Reads the PLL status until its lock bit is set, yielding the processor
 // after every read. Returns false when `max_reads` reads went by unlocked.
-bool WaitIndexedBit(ProcessMemory& memory, System& system, std::uint32_t window,
+bool WaitForPllLock(ProcessMemory& memory, System& system, std::uint32_t window,
                     std::uint32_t max_reads = kDefaultLockWaitReads);
 
 std::uint8_t SequencerRead(ProcessMemory& memory, std::uint32_t window, std::uint8_t index);

@@ -63,8 +63,8 @@ bool WithRoad(HwContext& hw, const ClockTarget& card, const RoadUse& use,
     return true;
   }
   const std::optional<Handle> vxd = use.end_on_vxd_failure
-                                        ? std::optional<Handle>(DeployHwgt9x(hw, use.vxd))
-                                        : TryDeployHwgt9x(hw, use.vxd);
+                                        ? std::optional<Handle>(DeployHwgt9xOrExit(hw, use.vxd))
+                                        : DeployHwgt9x(hw, use.vxd);
   if (!vxd) return false;
   PortConfigSpace config(hw.platform.ports);
   work(config, [&](std::uint32_t physical, std::uint32_t length) {
@@ -120,16 +120,16 @@ class Programmer {
     const DividerSet before = ReadDividers(memory_, window_);
     Blank();
     system_.Sleep(kBlankSettleMs);
-    SetOptionBit2(config_, card_.slot_device, card_.family, card_.nt_road);
-    OptionSelect0(config_, card_.slot_device, card_.family, card_.nt_road);
-    if (!WaitIndexedBit(memory_, system_, window_)) return Undo(option, nullptr);
-    ClearOptionBit2(config_, card_.slot_device, card_.family, card_.nt_road);
+    StopSystemClock(config_, card_.slot_device, card_.family, card_.nt_road);
+    SelectPciClock(config_, card_.slot_device, card_.family, card_.nt_road);
+    if (!WaitForPllLock(memory_, system_, window_)) return Undo(option, nullptr);
+    RestartSystemClock(config_, card_.slot_device, card_.family, card_.nt_road);
     WriteDividers(set);
-    if (!WaitIndexedBit(memory_, system_, window_)) return Undo(option, &before);
-    SetOptionBit2(config_, card_.slot_device, card_.family, card_.nt_road);
-    OptionSelect1(config_, card_.slot_device, card_.family, card_.nt_road);
-    if (!WaitIndexedBit(memory_, system_, window_)) return Undo(option, &before);
-    ClearOptionBit2(config_, card_.slot_device, card_.family, card_.nt_road);
+    if (!WaitForPllLock(memory_, system_, window_)) return Undo(option, &before);
+    StopSystemClock(config_, card_.slot_device, card_.family, card_.nt_road);
+    SelectPllClock(config_, card_.slot_device, card_.family, card_.nt_road);
+    if (!WaitForPllLock(memory_, system_, window_)) return Undo(option, &before);
+    RestartSystemClock(config_, card_.slot_device, card_.family, card_.nt_road);
     Unblank();
     return true;
   }

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "hwaccess/protocol.h"
+#include "registry/reg_access.h"
 #include "resources/strings.h"
 
 namespace tunora {
@@ -52,13 +53,6 @@ Handle OpenNtDevice(HwContext& hw, std::string_view path) {
   return hw.platform.devices.CreateFile(path, kGenericRead | kGenericWrite,
                                         kFileShareRead | kFileShareWrite, kOpenExisting,
                                         kFileFlagOverlapped | kFileFlagNoBuffering);
-}
-
-void SetDword(Registry& registry, RegKey key, std::string_view name, std::uint32_t value) {
-  const std::array<std::uint8_t, 4> bytes = {
-      static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-      static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
-  registry.SetValue(key, name, kRegDword, bytes.data(), 4);
 }
 
 void DeleteHwgate2Keys(Registry& registry) {
@@ -141,15 +135,15 @@ void ReleaseHwgate4(HwContext& hw, Handle device, Hwgate4Cleanup cleanup) {
   DeleteDriverFile(hw, DriverKind::kHwgate4);
 }
 
-Hwgate2Session DeployHwgate2(HwContext& hw) {
+Hwgate2Session DeployHwgate2OrExit(HwContext& hw) {
   Registry& registry = hw.platform.registry;
-  RegKey key = 0;
-  if (registry.CreateKey(kHkeyLocalMachine, kHwgate2Key, kKeyAllAccess, &key) == kErrorSuccess) {
+  if (const RegHandle key = RegHandle::Create(registry, kHwgate2Key)) {
+    // Unwritten values are not checked here: the service start and the
+    // device open after it decide.
     RegistryChanges group(registry);
-    SetDword(registry, key, "Start", kServiceDemandStart);
-    SetDword(registry, key, "Type", kServiceKernelDriver);
-    SetDword(registry, key, "ErrorControl", kServiceErrorNormal);
-    registry.CloseKey(key);
+    SetNumber(registry, key.key(), "Start", kServiceDemandStart);
+    SetNumber(registry, key.key(), "Type", kServiceKernelDriver);
+    SetNumber(registry, key.key(), "ErrorControl", kServiceErrorNormal);
   }
   WriteDriverFile(hw, DriverKind::kHwgate2, hw.drivers.hwgate2);
   RegisterAndStart(hw, "hwgate2", DriverFilePath(hw.platform.files, DriverKind::kHwgate2));
@@ -176,7 +170,7 @@ void RemoveHwgate2(HwContext& hw, Hwgate2Session& session) {
   DeleteHwgate2Keys(hw.platform.registry);
 }
 
-std::optional<Handle> TryDeployHwgt9x(HwContext& hw, const VxdMessages& messages) {
+std::optional<Handle> DeployHwgt9x(HwContext& hw, const VxdMessages& messages) {
   WriteDriverFile(hw, DriverKind::kHwgt9x, hw.drivers.hwgt9x);
   const Handle device =
       hw.platform.devices.CreateFile("\\\\.\\Hwgt9x.VXD", 0, 0, kCreateNew, kFileFlagDeleteOnClose);
@@ -185,7 +179,7 @@ std::optional<Handle> TryDeployHwgt9x(HwContext& hw, const VxdMessages& messages
     ReportFailure(hw, messages.cannot_open);
     return std::nullopt;
   }
-  if (QueryDriverVersion9x(hw.platform.devices, device) < kRequiredVxdVersion) {
+  if (QueryDriverVersion9x(hw.platform.devices, device) < kHwgt9xVersion) {
     RemoveHwgt9x(hw, device);
     ReportFailure(hw, messages.wrong_version);
     return std::nullopt;
@@ -193,8 +187,8 @@ std::optional<Handle> TryDeployHwgt9x(HwContext& hw, const VxdMessages& messages
   return device;
 }
 
-Handle DeployHwgt9x(HwContext& hw, const VxdMessages& messages) {
-  if (std::optional<Handle> device = TryDeployHwgt9x(hw, messages)) return *device;
+Handle DeployHwgt9xOrExit(HwContext& hw, const VxdMessages& messages) {
+  if (std::optional<Handle> device = DeployHwgt9x(hw, messages)) return *device;
   EndProcess(1);
 }
 
@@ -232,7 +226,7 @@ std::string ReadBiosVersionText(HwContext& hw, bool nt_road) {
     read_window(MapPhysicalNt(hw.platform.devices, device, kBiosAddress, kBiosMapLength));
     ReleaseHwgate4(hw, device, Hwgate4Cleanup::kCloseDeviceDeleteFile);
   } else {
-    const Handle device = DeployHwgt9x(hw, kVxdMessages);
+    const Handle device = DeployHwgt9xOrExit(hw, kVxdMessages);
     read_window(MapPhysical9x(hw.platform.devices, device, kBiosAddress, kBiosMapLength));
     RemoveHwgt9x(hw, device);
   }

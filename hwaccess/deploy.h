@@ -1,6 +1,8 @@
 // Deployment of the embedded low-level drivers: write the file out of the
 // program, register and start the service, open the device; and the ways
-// of taking a driver down again afterwards.
+// of taking a driver down again afterwards. One naming rule: DeployX
+// returns nullopt when the device did not open, DeployXOrExit ends the
+// process (exit 1) instead.
 #pragma once
 
 #include <cstdint>
@@ -64,16 +66,17 @@ enum class Hwgate4Cleanup {
 void ReleaseHwgate4(HwContext& hw, Handle device, Hwgate4Cleanup cleanup);
 
 // hwgate2, used by the start-up scan only. Ends the process with
-// "Error Accessing HwGate!" (exit 1) when the device does not open.
+// "Error Accessing HwGate!" (exit 1) when the device does not open; there
+// is no use for a variant that returns.
 struct Hwgate2Session {
   Handle device = kInvalidHandleValue;
   Handle event = kNullHandle;
 };
-Hwgate2Session DeployHwgate2(HwContext& hw);
+Hwgate2Session DeployHwgate2OrExit(HwContext& hw);
 void RemoveHwgate2(HwContext& hw, Hwgate2Session& session);
 
-// Hwgt9x. Each caller has its own texts for the two failures; both end
-// the process with exit code 1.
+// Hwgt9x. Each caller has its own texts for the two failures, reported
+// before nullopt or the end of the process.
 struct VxdMessages {
   std::string_view cannot_open;
   std::string_view wrong_version;
@@ -81,10 +84,8 @@ struct VxdMessages {
 inline constexpr VxdMessages kVxdMessages{"Unable to Access VxD!", "Wrong VxD version!"};
 inline constexpr VxdMessages kVxdMessagesBiosClock{"Unable to Access VxD! #FF01",
                                                    "Wrong VxD version! #FF00"};
-inline constexpr std::uint32_t kRequiredVxdVersion = 0x10004;
-Handle DeployHwgt9x(HwContext& hw, const VxdMessages& messages);
-// The same, returning nullopt after the report instead of ending.
-std::optional<Handle> TryDeployHwgt9x(HwContext& hw, const VxdMessages& messages);
+std::optional<Handle> DeployHwgt9x(HwContext& hw, const VxdMessages& messages);
+Handle DeployHwgt9xOrExit(HwContext& hw, const VxdMessages& messages);
 void RemoveHwgt9x(HwContext& hw, Handle device);
 
 // The text between parentheses in the first 127 bytes of the video BIOS,

@@ -9,12 +9,12 @@ namespace {
 
 PciConfigRecord ReadRecord(std::uint8_t bus, std::uint8_t device, std::uint8_t reg,
                            std::uint32_t filler) {
-  return PackPciConfigRequest({bus, device, reg, kPciWidth32, filler, filler});
+  return PackPciConfigRequest({bus, device, reg, kWidth32, filler, filler});
 }
 
 PciConfigRecord WriteRecord(std::uint8_t bus, std::uint8_t device, std::uint8_t reg,
                             std::uint32_t value) {
-  return PackPciConfigRequest({bus, device, reg, kPciWidth32, value & 0xFFFFu, value >> 16});
+  return PackPciConfigRequest({bus, device, reg, kWidth32, value & 0xFFFFu, value >> 16});
 }
 
 std::uint32_t ValueOf(const PciConfigRecord& record) {
@@ -22,14 +22,14 @@ std::uint32_t ValueOf(const PciConfigRecord& record) {
   return reply.low + (reply.high << 16);
 }
 
-constexpr auto kRecordSize = static_cast<std::uint32_t>(kPciConfigRequestSize);
+constexpr auto kRecordSize = static_cast<std::uint32_t>(kConfigRecordSize);
 
 }  // namespace
 
 std::uint32_t Hwgate4ConfigSpace::Read32(std::uint8_t bus, std::uint8_t device, std::uint8_t reg) {
   PciConfigRecord record = ReadRecord(bus, device, reg, filler_);
   std::uint32_t returned = 0;
-  devices_.DeviceIoControl(device_, kIoctlPciConfigRead, record.data(), kRecordSize, record.data(),
+  devices_.DeviceIoControl(device_, kIoctlConfigRead, record.data(), kRecordSize, record.data(),
                            kRecordSize, &returned, nullptr);
   return ValueOf(record);
 }
@@ -38,7 +38,7 @@ void Hwgate4ConfigSpace::Write32(std::uint8_t bus, std::uint8_t device, std::uin
                                  std::uint32_t value) {
   PciConfigRecord record = WriteRecord(bus, device, reg, value);
   std::uint32_t returned = 0;
-  devices_.DeviceIoControl(device_, kIoctlPciConfigWrite, record.data(), kRecordSize, record.data(),
+  devices_.DeviceIoControl(device_, kIoctlConfigWrite, record.data(), kRecordSize, record.data(),
                            kRecordSize, &returned, nullptr);
 }
 
@@ -53,14 +53,14 @@ void Hwgate2ConfigSpace::Send(std::uint32_t code, std::uint8_t* record) {
 
 std::uint32_t Hwgate2ConfigSpace::Read32(std::uint8_t bus, std::uint8_t device, std::uint8_t reg) {
   PciConfigRecord record = ReadRecord(bus, device, reg, kConfigReadFiller);
-  Send(kIoctlPciConfigRead, record.data());
+  Send(kIoctlConfigRead, record.data());
   return ValueOf(record);
 }
 
 void Hwgate2ConfigSpace::Write32(std::uint8_t bus, std::uint8_t device, std::uint8_t reg,
                                  std::uint32_t value) {
   PciConfigRecord record = WriteRecord(bus, device, reg, value);
-  Send(kIoctlPciConfigWrite, record.data());
+  Send(kIoctlConfigWrite, record.data());
 }
 
 }  // namespace tunora

@@ -34,23 +34,25 @@ void SelectSource(ConfigSpace& config, std::uint8_t slot_device, ChipFamily fami
 
 }  // namespace
 
-void SetOptionBit2(ConfigSpace& config, std::uint8_t slot_device, ChipFamily /*family*/,
-                   bool /*nt_road*/) {
+void StopSystemClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily /*family*/,
+                     bool /*nt_road*/) {
   Modify(config, slot_device, kOptionRegister, 0, kStopClockBit);
 }
 
-void ClearOptionBit2(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family,
-                     bool nt_road) {
+void RestartSystemClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family,
+                        bool nt_road) {
   if (nt_road && !IsQx1OrQx2(family) && family != kFamilyQx2e) return;
   Modify(config, slot_device, kOptionRegister, kStopClockBit, 0);
 }
 
-void OptionSelect0(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family, bool nt_road) {
+void SelectPciClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family,
+                    bool nt_road) {
   // 0x0C00 set in register 0x54 is the QX2E's counterpart of source 00.
   SelectSource(config, slot_device, family, nt_road, 0, kQx2eSourceMask);
 }
 
-void OptionSelect1(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family, bool nt_road) {
+void SelectPllClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family,
+                    bool nt_road) {
   SelectSource(config, slot_device, family, nt_road, kClockSourcePll, kQx2eSourcePll);
 }
 

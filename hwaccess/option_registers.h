@@ -19,14 +19,15 @@ inline constexpr std::uint8_t kDividerCodeRegister = 0x54;
 
 inline constexpr std::uint32_t kWindowBaseMask = 0xFFFFC000u;
 
-// Register 0x40 bit 2 stops the system clock.
-void SetOptionBit2(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family, bool nt_road);
-void ClearOptionBit2(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family,
+// Register 0x40 bit 2 stops the system clock; clearing it restarts it.
+void StopSystemClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family,
                      bool nt_road);
+void RestartSystemClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family,
+                        bool nt_road);
 // Register 0x40 bits 0-1 pick the clock source: 00 the PCI clock ...
-void OptionSelect0(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family, bool nt_road);
+void SelectPciClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family, bool nt_road);
 // ... 01 the system PLL.
-void OptionSelect1(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family, bool nt_road);
+void SelectPllClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family, bool nt_road);
 // Register 0x04 bit 1 lets the card answer memory cycles of its window.
 void EnableMemoryDecoding(ConfigSpace& config, std::uint8_t slot_device);
 // Register 0x14 as it reads; callers clear the low bits themselves.

@@ -6,7 +6,7 @@ namespace {
 
 constexpr std::uint32_t kIsaInterface = 1;
 constexpr std::uint32_t kMemorySpace = 0;
-constexpr auto kReplySize = static_cast<std::uint32_t>(kDwordReplySize);
+constexpr auto kReplySize = static_cast<std::uint32_t>(kAddressReplySize);
 
 // The reply starts out as 0, which is what a failed request leaves.
 std::uint32_t Request(Devices& devices, Handle device, std::uint32_t code, const void* in,
@@ -38,7 +38,7 @@ std::uint32_t MapPhysical9x(Devices& devices, Handle hwgt9x, std::uint32_t physi
 }
 
 std::uint32_t QueryDriverVersion9x(Devices& devices, Handle hwgt9x) {
-  return Request(devices, hwgt9x, kDiocQueryVersion, nullptr, 0);
+  return Request(devices, hwgt9x, kDiocVersion, nullptr, 0);
 }
 
 }  // namespace tunora

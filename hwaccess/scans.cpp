@@ -9,7 +9,7 @@ CardCode ScanForCard(HwContext& hw, bool nt_road, DetectedCard& card, AgpStatus&
     PortConfigSpace config(hw.platform.ports);
     return WalkForCard(config, card, agp);
   }
-  Hwgate2Session session = DeployHwgate2(hw);
+  Hwgate2Session session = DeployHwgate2OrExit(hw);
   Hwgate2ConfigSpace config(hw.platform.devices, session.device, session.event);
   const CardCode code = WalkForCard(config, card, agp);
   RemoveHwgate2(hw, session);
@@ -38,7 +38,7 @@ AgpSlotResult FindAgpSlotDevice(HwContext& hw, bool nt_road) {
 std::vector<CardListEntry> CountBoards(HwContext& hw, bool nt_road) {
   if (!nt_road) {
     // The driver is loaded though the walk itself uses the ports.
-    const Handle vxd = DeployHwgt9x(hw, kVxdMessages);
+    const Handle vxd = DeployHwgt9xOrExit(hw, kVxdMessages);
     PortConfigSpace config(hw.platform.ports);
     std::vector<CardListEntry> list = WalkBoards(config);
     RemoveHwgt9x(hw, vxd);

@@ -6,9 +6,9 @@
 #include <optional>
 #include <vector>
 
+#include "registry/reg_access.h"
 #include "resources/dialogs.h"
 #include "resources/strings.h"
-#include "settings/reg_access.h"
 
 namespace tunora {
 namespace {

@@ -1,7 +1,6 @@
 // lockstep: started by Windows at log-on, it programs the card's clock
 // once more to the permanent choice stored by tunora's Clock Tweak page
 // and prints a short bracketed report. It asks nothing of the user.
-#include <array>
 #include <optional>
 #include <string_view>
 
@@ -10,6 +9,7 @@
 #include "hwaccess/platform_kind.h"
 #include "hwaccess/scans.h"
 #include "platform/platform.h"
+#include "registry/reg_access.h"
 
 namespace tunora {
 namespace {
@@ -27,30 +27,24 @@ struct StoredSetting {
   bool interrupted = false;  // the last log-on died while applying it
 };
 
-// Exactly four bytes, little-endian, as the page stored them.
+// At most four bytes, little-endian, as the page stored them; a value
+// that is there at all reads, even an empty one.
 std::optional<std::uint32_t> ReadDword(Registry& registry, RegKey key, std::string_view name) {
-  std::array<std::uint8_t, 4> bytes{};
-  std::uint32_t type = 0;
-  std::uint32_t size = 4;
-  if (registry.QueryValue(key, name, &type, bytes.data(), &size) != kErrorSuccess) {
-    return std::nullopt;
-  }
-  return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-         static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+  const auto bytes = QueryBytes(registry, key, name, 4);
+  if (!bytes) return std::nullopt;
+  return LittleEndian32(*bytes);
 }
 
+// A marker that cannot be written only loses the guard against a log-on
+// dying again; the clock is applied all the same.
 void SetApplyingMarker(Registry& registry, bool applying) {
-  RegKey key = 0;
-  if (registry.OpenKey(kHkeyLocalMachine, kClockSettingKey, kKeyAllAccess, &key) != kErrorSuccess) {
-    return;
-  }
+  const RegHandle key = RegHandle::Open(registry, kClockSettingKey);
+  if (!key) return;
   if (applying) {
-    const std::array<std::uint8_t, 4> one = {1, 0, 0, 0};
-    registry.SetValue(key, kClockApplyingValue, kRegDword, one.data(), 4);
+    SetNumber(registry, key.key(), kClockApplyingValue, 1);
   } else {
-    registry.DeleteValue(key, kClockApplyingValue);
+    registry.DeleteValue(key.key(), kClockApplyingValue);
   }
-  registry.CloseKey(key);
 }
 
 class Lockstep {
@@ -105,18 +99,17 @@ class Lockstep {
 
   std::optional<StoredSetting> ReadSetting() {
     Registry& registry = platform_.registry;
-    RegKey key = 0;
-    if (registry.OpenKey(kHkeyLocalMachine, kClockSettingKey, kKeyAllAccess, &key) !=
-        kErrorSuccess) {
+    const RegHandle handle = RegHandle::Open(registry, kClockSettingKey);
+    if (!handle) {
       Line("RegOpenKeyEx Failure!");
       return std::nullopt;
     }
+    const RegKey key = handle.key();
     StoredSetting setting;
     const std::optional<std::uint32_t> percent = ReadDword(registry, key, "Percent");
     const std::optional<std::uint32_t> card =
         percent ? ReadDword(registry, key, "Card") : std::nullopt;
     if (!percent || !card) {
-      registry.CloseKey(key);
       Line("RegQueryValueEx Failure!");
       return std::nullopt;
     }
@@ -124,7 +117,6 @@ class Lockstep {
     setting.card = *card;
     setting.max = ReadDword(registry, key, "Max").value_or(0);
     setting.interrupted = ReadDword(registry, key, kClockApplyingValue).has_value();
-    registry.CloseKey(key);
     return setting;
   }
 

@@ -3,8 +3,8 @@
 #include <array>
 #include <optional>
 
+#include "registry/reg_access.h"
 #include "settings/catalog_detail.h"
-#include "settings/reg_access.h"
 
 namespace tunora {
 
@@ -61,18 +61,19 @@ void WriteBoardCopies(Registry& registry, RegKey key, const BoardIds& board,
 
 int WriteAgpWin2k(const SettingsContext& context, const AgpBytes& bytes) {
   Registry& registry = context.registry;
-  const auto outcome = RunServiceSearch(registry, ServiceSearch::kS1, context.chip_family, "Device",
-                                        DeviceKeyMode::kWrite, [&](RegKey key, const DriverKey&) {
-                                          WriteBoardCopies(registry, key, BoardOf(context), bytes);
-                                          SetBinary(registry, key, kAgpFlags, bytes);
-                                        });
+  const auto outcome =
+      RunServiceSearch(registry, ServiceSearch::kDualThenSingle, context.chip_family, "Device",
+                       DeviceKeyMode::kWrite, [&](RegKey key, const DriverKey&) {
+                         WriteBoardCopies(registry, key, BoardOf(context), bytes);
+                         SetBinary(registry, key, kAgpFlags, bytes);
+                       });
   return WriteResult(outcome.device_keys_visited > 0);
 }
 
 int WriteAgpNt4(const SettingsContext& context, const AgpBytes& bytes) {
   Registry& registry = context.registry;
   const auto outcome =
-      RunServiceSearch(registry, ServiceSearch::kS7, context.chip_family, "Device",
+      RunServiceSearch(registry, ServiceSearch::kQxg64Only, context.chip_family, "Device",
                        DeviceKeyMode::kWrite, [&](RegKey key, const DriverKey&) {
                          // Per-chipset copies left by older drivers go first.
                          for (std::string_view stale :
@@ -143,11 +144,12 @@ std::int32_t ReadAgpMode(const SettingsContext& context) {
   switch (context.platform_kind) {
     case kPlatformWin2kXp: {
       // On 2000/XP a stored 4x reads back as the default.
-      const std::int32_t mode = ReadAgpNt(context, ServiceSearch::kS3, BoardCopies::kRead);
+      const std::int32_t mode =
+          ReadAgpNt(context, ServiceSearch::kDualElseSingleNoDuoPci, BoardCopies::kRead);
       return mode == kAgp4x ? kAgpDefault : mode;
     }
     case kPlatformNt4: {
-      const std::int32_t mode = ReadAgpNt(context, ServiceSearch::kS7, BoardCopies::kIgnore);
+      const std::int32_t mode = ReadAgpNt(context, ServiceSearch::kQxg64Only, BoardCopies::kIgnore);
       return mode == kAgp4x && context.chip_family == kFamilyQx1Agp ? kAgpDefault : mode;
     }
     case kPlatform9x:

@@ -1,7 +1,7 @@
 // Per-board records that newer NT drivers keep inside a device key.
 
+#include "registry/reg_access.h"
 #include "settings/driver_keys.h"
-#include "settings/reg_access.h"
 
 namespace tunora {
 

@@ -1,6 +1,6 @@
 // Windows 98/ME: the display-class instance keys that belong to the maker.
+#include "registry/reg_access.h"
 #include "settings/driver_keys.h"
-#include "settings/reg_access.h"
 
 namespace tunora {
 

@@ -57,7 +57,19 @@ bool ForEachDeviceKey(Registry& registry, std::string_view service_key_path,
                       std::string_view prefix, DeviceKeyMode mode, const DeviceKeyVisitor& visit);
 
 // The rules that pick service keys from the chip family for one setting.
-enum class ServiceSearch { kS1, kS2, kS3, kS4, kS5, kS6, kS7 };
+// The first four give a QX1 board its driver and a QX3 board the dual
+// QX3 driver, and differ in the QX2 family's two drivers: both (dual
+// first), or the first of them that is installed; the two NoDuoPci ones
+// skip the dual-display PCI board (451).
+enum class ServiceSearch {
+  kDualThenSingle,          // QX2: the dual driver, then the single one too
+  kSingleElseDual,          // QX2: the single driver, else the dual one
+  kDualElseSingleNoDuoPci,  // QX2: the dual driver, else the single one; not 451
+  kSingleElseDualNoDuoPci,  // QX2: the single driver, else the dual one; not 451
+  kFamilyAndQxg64,          // the family's drivers (QX2: single and dual), then qxg64
+  kEveryService,            // every driver the maker ships
+  kQxg64Only,               // qxg64 alone
+};
 
 struct SearchOutcome {
   bool any_service_opened = false;

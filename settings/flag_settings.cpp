@@ -3,8 +3,8 @@
 // below "Settings" on Windows 98/ME.
 #include <string>
 
+#include "registry/reg_access.h"
 #include "settings/catalog_detail.h"
-#include "settings/reg_access.h"
 
 namespace tunora {
 
@@ -92,8 +92,8 @@ std::int32_t ReadFlipOnVBlank(const SettingsContext& context) {
   switch (context.platform_kind) {
     case kPlatformWin2kXp: {
       const std::int32_t fallback = NameGeneration(context) == ValueNameGeneration::kNew ? 0 : 1;
-      return ReadNtFlag(context, ServiceSearch::kS2, "Device0", Fixed(FlipOnVBlankName(context)),
-                        fallback);
+      return ReadNtFlag(context, ServiceSearch::kSingleElseDual, "Device0",
+                        Fixed(FlipOnVBlankName(context)), fallback);
     }
     case kPlatform9x:
       return Read9xFlag(context, "DirectX", "FlipOnVBlank", 1);
@@ -106,7 +106,8 @@ int WriteFlipOnVBlank(const SettingsContext& context, std::int32_t value) {
   if (!IsOnOff(value)) return kWriteFailed;
   switch (context.platform_kind) {
     case kPlatformWin2kXp:
-      return WriteNtFlag(context, ServiceSearch::kS2, Fixed(FlipOnVBlankName(context)), value);
+      return WriteNtFlag(context, ServiceSearch::kSingleElseDual, Fixed(FlipOnVBlankName(context)),
+                         value);
     case kPlatform9x:
       return Write9xFlag(context, "DirectX", "FlipOnVBlank", value);
     default:
@@ -117,9 +118,11 @@ int WriteFlipOnVBlank(const SettingsContext& context, std::int32_t value) {
 std::int32_t ReadBusMastering(const SettingsContext& context) {
   switch (context.platform_kind) {
     case kPlatformWin2kXp:
-      return ReadNtFlag(context, ServiceSearch::kS4, "Device", BusMasteringName(context), 1);
+      return ReadNtFlag(context, ServiceSearch::kSingleElseDualNoDuoPci, "Device",
+                        BusMasteringName(context), 1);
     case kPlatformNt4:
-      return ReadNtFlag(context, ServiceSearch::kS7, "Device", Fixed("User.UseBusMastering"), 1);
+      return ReadNtFlag(context, ServiceSearch::kQxg64Only, "Device", Fixed("User.UseBusMastering"),
+                        1);
     case kPlatform9x:
       return Read9xFlag(context, "Engine", "BusMastering", 1, 1);
     default:
@@ -131,9 +134,9 @@ int WriteBusMastering(const SettingsContext& context, std::int32_t value) {
   if (!IsOnOff(value)) return kWriteFailed;
   switch (context.platform_kind) {
     case kPlatformWin2kXp:
-      return WriteNtFlag(context, ServiceSearch::kS2, BusMasteringName(context), value);
+      return WriteNtFlag(context, ServiceSearch::kSingleElseDual, BusMasteringName(context), value);
     case kPlatformNt4:
-      return WriteNtFlag(context, ServiceSearch::kS7, Fixed("User.UseBusMastering"), value);
+      return WriteNtFlag(context, ServiceSearch::kQxg64Only, Fixed("User.UseBusMastering"), value);
     case kPlatform9x:
       return Write9xFlag(context, "Engine", "BusMastering", value);
     default:
@@ -144,10 +147,11 @@ int WriteBusMastering(const SettingsContext& context, std::int32_t value) {
 std::int32_t ReadBitmapCaching(const SettingsContext& context) {
   switch (context.platform_kind) {
     case kPlatformWin2kXp:
-      return ReadNtFlag(context, ServiceSearch::kS2, "Device", Fixed(BitmapCachingName(context)),
-                        1);
+      return ReadNtFlag(context, ServiceSearch::kSingleElseDual, "Device",
+                        Fixed(BitmapCachingName(context)), 1);
     case kPlatformNt4:
-      return ReadNtFlag(context, ServiceSearch::kS7, "Device", Fixed("User.DeviceBitmaps"), 1);
+      return ReadNtFlag(context, ServiceSearch::kQxg64Only, "Device", Fixed("User.DeviceBitmaps"),
+                        1);
     case kPlatform9x:
       return Read9xFlag(context, "GDI", "DeviceBitmapsCaching", 1);
     default:
@@ -159,9 +163,10 @@ int WriteBitmapCaching(const SettingsContext& context, std::int32_t value) {
   if (!IsOnOff(value)) return kWriteFailed;
   switch (context.platform_kind) {
     case kPlatformWin2kXp:
-      return WriteNtFlag(context, ServiceSearch::kS2, Fixed(BitmapCachingName(context)), value);
+      return WriteNtFlag(context, ServiceSearch::kSingleElseDual, Fixed(BitmapCachingName(context)),
+                         value);
     case kPlatformNt4:
-      return WriteNtFlag(context, ServiceSearch::kS7, Fixed("User.DeviceBitmaps"), value);
+      return WriteNtFlag(context, ServiceSearch::kQxg64Only, Fixed("User.DeviceBitmaps"), value);
     case kPlatform9x:
       return Write9xFlag(context, "GDI", "DeviceBitmapsCaching", value);
     default:

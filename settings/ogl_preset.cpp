@@ -4,9 +4,9 @@
 #include <array>
 #include <optional>
 
+#include "registry/reg_access.h"
 #include "resources/strings.h"
 #include "settings/catalog_detail.h"
-#include "settings/reg_access.h"
 
 namespace tunora {
 

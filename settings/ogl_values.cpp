@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "registry/reg_access.h"
 #include "settings/catalog_detail.h"
-#include "settings/reg_access.h"
 
 namespace tunora {
 
@@ -127,8 +127,8 @@ std::int32_t ReadSubImageCache(const SettingsContext& context) {
   };
   if (IsNtRoad(context.platform_kind)) {
     // Every sub-key of each service, whatever its name.
-    RunServiceSearch(registry, ServiceSearch::kS5, context.chip_family, "", DeviceKeyMode::kRead,
-                     [&](RegKey key, const DriverKey&) { read(key); });
+    RunServiceSearch(registry, ServiceSearch::kFamilyAndQxg64, context.chip_family, "",
+                     DeviceKeyMode::kRead, [&](RegKey key, const DriverKey&) { read(key); });
   } else if (context.platform_kind == kPlatform9x) {
     for (std::string_view path :
          {kPanelixProfileKeys[2], kPanelixProfileKeys[1], kPanelixProfileKeys[0]}) {
@@ -143,7 +143,8 @@ int WriteSubImageCache(const SettingsContext& context, std::int32_t kilobytes) {
   const std::uint32_t bytes = BytesOf(kilobytes);
   if (IsNtRoad(context.platform_kind)) {
     const auto outcome = RunServiceSearch(
-        registry, ServiceSearch::kS5, context.chip_family, "Device", DeviceKeyMode::kWrite,
+        registry, ServiceSearch::kFamilyAndQxg64, context.chip_family, "Device",
+        DeviceKeyMode::kWrite,
         [&](RegKey key, const DriverKey&) { SetNumber(registry, key, kTexUpdateAreaSize, bytes); });
     return WriteResult(outcome.device_keys_visited > 0);
   }

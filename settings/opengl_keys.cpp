@@ -1,7 +1,7 @@
 // The keys of the OpenGL preset: where the writer creates them and which
 // one the reader looks at.
+#include "registry/reg_access.h"
 #include "settings/driver_keys.h"
-#include "settings/reg_access.h"
 
 namespace tunora {
 

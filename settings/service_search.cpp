@@ -1,8 +1,8 @@
 // NT road: service keys, their device sub-keys and the searches over them.
 #include <vector>
 
+#include "registry/reg_access.h"
 #include "settings/driver_keys.h"
-#include "settings/reg_access.h"
 
 namespace tunora {
 
@@ -60,30 +60,30 @@ class SearchRun {
   SearchOutcome outcome_;
 };
 
-// S1 to S4 differ only in which QX2 service comes first, whether the dual
-// driver is followed by the single one, and whether the dual-display PCI
-// board (451) takes part.
+// The four family searches differ only in which QX2 service comes first,
+// whether the dual driver is followed by the single one, and whether the
+// dual-display PCI board (451) takes part.
 void RunFamilySearch(SearchRun& run, ServiceSearch search, ChipFamily family) {
   if (IsQx1Family(family)) {
     run.Visit(kServiceQx1);
   } else if (family == kFamilyQx3) {
     run.Visit(kServiceQx3Duo);
   } else if (IsQx2Family(family)) {
-    if (family == kFamilyQx2eDuoPci &&
-        (search == ServiceSearch::kS3 || search == ServiceSearch::kS4)) {
+    if (family == kFamilyQx2eDuoPci && (search == ServiceSearch::kDualElseSingleNoDuoPci ||
+                                        search == ServiceSearch::kSingleElseDualNoDuoPci)) {
       return;
     }
     switch (search) {
-      case ServiceSearch::kS1:
+      case ServiceSearch::kDualThenSingle:
         // The dual driver first; whether or not it is there, the single
         // one gets the setting too.
         run.Visit(kServiceQx2Duo);
         run.Visit(kServiceQx2);
         break;
-      case ServiceSearch::kS3:
+      case ServiceSearch::kDualElseSingleNoDuoPci:
         run.VisitEither(kServiceQx2Duo, kServiceQx2);
         break;
-      default:  // S2, S4
+      default:  // single else dual
         run.VisitEither(kServiceQx2, kServiceQx2Duo);
         break;
     }
@@ -126,13 +126,13 @@ SearchOutcome RunServiceSearch(Registry& registry, ServiceSearch search, ChipFam
                                const DeviceKeyVisitor& visit) {
   SearchRun run(registry, prefix, mode, visit);
   switch (search) {
-    case ServiceSearch::kS1:
-    case ServiceSearch::kS2:
-    case ServiceSearch::kS3:
-    case ServiceSearch::kS4:
+    case ServiceSearch::kDualThenSingle:
+    case ServiceSearch::kSingleElseDual:
+    case ServiceSearch::kDualElseSingleNoDuoPci:
+    case ServiceSearch::kSingleElseDualNoDuoPci:
       RunFamilySearch(run, search, family);
       break;
-    case ServiceSearch::kS5:
+    case ServiceSearch::kFamilyAndQxg64:
       if (IsQx1Family(family)) {
         run.Visit(kServiceQx1);
       } else if (IsQx2Family(family)) {
@@ -141,13 +141,13 @@ SearchOutcome RunServiceSearch(Registry& registry, ServiceSearch search, ChipFam
       }
       run.Visit(kServiceQxg64);
       break;
-    case ServiceSearch::kS6:
+    case ServiceSearch::kEveryService:
       for (std::string_view service :
            {kServiceQx1, kServiceQx2, kServiceQx2Duo, kServiceQx3Duo, kServiceQxg64}) {
         run.Visit(service);
       }
       break;
-    case ServiceSearch::kS7:
+    case ServiceSearch::kQxg64Only:
       run.Visit(kServiceQxg64);
       break;
   }

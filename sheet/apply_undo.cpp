@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "settings/reg_file.h"
+#include "registry/reg_file.h"
 #include "sheet/prop_sheet.h"
 
 namespace tunora {

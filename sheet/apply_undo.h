@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/run_state.h"
-#include "settings/registry_overlay.h"
+#include "sheet/run_state.h"
+#include "registry/registry_overlay.h"
 
 namespace tunora {
 

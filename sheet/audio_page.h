@@ -5,8 +5,8 @@
 
 #include <string_view>
 
-#include "app/run_state.h"
 #include "sheet/page.h"
+#include "sheet/run_state.h"
 
 namespace tunora {
 

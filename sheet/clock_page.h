@@ -7,8 +7,8 @@
 #include <optional>
 #include <string_view>
 
-#include "app/run_state.h"
 #include "sheet/page.h"
+#include "sheet/run_state.h"
 
 namespace tunora {
 

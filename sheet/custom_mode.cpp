@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "registry/reg_access.h"
 #include "settings/driver_keys.h"
-#include "settings/reg_access.h"
 #include "sheet/mode_timing.h"
 
 namespace tunora {

@@ -6,8 +6,8 @@
 
 #include <string_view>
 
-#include "app/run_state.h"
 #include "settings/settings_context.h"
+#include "sheet/run_state.h"
 
 namespace tunora {
 

@@ -41,9 +41,7 @@ PropSheet::PropSheet(App& app, PropSheetOptions options)
       qtv_(app, *this),
       misc_(app, *this) {
   RunState& state = app_.state;
-  // A custom resolution is chosen anew in each sheet.
-  state.flags.monitor_horizontal_chosen = false;
-  state.flags.monitor_vertical_chosen = false;
+  state.flags.SheetOpened();
   state.card_list = CountBoards(app_.hw, IsNtRoad(state.platform_kind));
   kinds_ = SheetPagesFor(state.platform_kind, state.chip_family, state.card.card_code,
                          state.card_list.size());
@@ -81,6 +79,7 @@ int PropSheet::Run() {
   }
   const int result = app_.platform.ui.PropertySheet(sheet, *this);
   sheet_ = nullptr;
+  app_.state.flags.SheetClosed();
   return result;
 }
 
@@ -133,8 +132,7 @@ void PropSheet::DisableApplyAndReset() {
 void PropSheet::ResetAll(SheetWindow& sheet) {
   SettingState& settings = app_.state.settings;
   settings.current = settings.at_opening;
-  app_.state.flags.monitor_horizontal_chosen = false;
-  app_.state.flags.monitor_vertical_chosen = false;
+  app_.state.flags.ResetAll();
   // Leaving and re-entering the page rebuilds it from the restored values.
   const int active = sheet.ActivePageIndex();
   sheet.SetActivePage(0);

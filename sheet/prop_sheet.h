@@ -6,18 +6,18 @@
 #include <string_view>
 #include <vector>
 
-#include "app/run_state.h"
 #include "sheet/agp_page.h"
 #include "sheet/audio_page.h"
 #include "sheet/clock_page.h"
 #include "sheet/d3d_page.h"
-#include "sheet/feature_pages.h"
 #include "sheet/misc_page.h"
 #include "sheet/monitor_profile_page.h"
 #include "sheet/opengl_page.h"
 #include "sheet/page.h"
 #include "sheet/page_rules.h"
 #include "sheet/qtv_page.h"
+#include "sheet/run_state.h"
+#include "sheet/splash_page.h"
 
 namespace tunora {
 

@@ -6,9 +6,7 @@
 
 namespace tunora {
 
-QtvPage::QtvPage(App& app, ApplyResetButtons& buttons) : SettingsPage(app, buttons) {
-  app_.state.flags.tv_channels = {};
-}
+QtvPage::QtvPage(App& app, ApplyResetButtons& buttons) : SettingsPage(app, buttons) {}
 
 void QtvPage::Refresh(DialogWindow& window) {
   SheetFlags& flags = app_.state.flags;

@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-#include "app/run_state.h"
+#include "sheet/run_state.h"
 #include "sheet/settings_page.h"
 
 namespace tunora {

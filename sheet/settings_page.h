@@ -2,8 +2,8 @@
 // run's state each time it becomes active.
 #pragma once
 
-#include "app/run_state.h"
 #include "sheet/page.h"
+#include "sheet/run_state.h"
 
 namespace tunora {
 

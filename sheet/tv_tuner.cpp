@@ -4,7 +4,7 @@
 #include <array>
 #include <limits>
 
-#include "settings/reg_access.h"
+#include "registry/reg_access.h"
 
 namespace tunora {
 namespace {

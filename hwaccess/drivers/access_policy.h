@@ -1,9 +1,9 @@
-// What the drivers agree to do for a caller. The original drivers mapped
-// any physical range and wrote any configuration register of any device
-// for whoever opened them: a way for any program to read or overwrite all
-// of memory. The programs only ever map the video BIOS and the maker's
-// card register window, and only write the card's command and option
-// registers, so that is all the drivers serve now. Configuration reads
+// What the drivers agree to do for a caller. A driver that maps any
+// physical range and writes any configuration register of any device for
+// whoever opens it lets any program read or overwrite all of memory. The
+// programs only ever map the video BIOS and the maker's card register
+// window, and only write the card's command and option registers, so
+// that is all the drivers serve. Configuration reads
 // stay open because the scans read every slot.
 #pragma once
 

@@ -12,23 +12,9 @@
 
 #include "hwaccess/drivers/kernel_services.h"
 #include "hwaccess/drivers/ntstatus.h"
+#include "hwaccess/drivers/wire.h"
 
 namespace tunora::drivers {
-
-// Device type 0x22, functions 0x802 and 0x803, buffered, read and write access.
-inline constexpr std::uint32_t kIoctlConfigRead = 0x0022E008u;
-inline constexpr std::uint32_t kIoctlConfigWrite = 0x0022E00Cu;
-// Device type 0x9C40, function 0x800, buffered, any access.
-inline constexpr std::uint32_t kIoctlMapPhysical = 0x9C402000u;
-
-// Win32 device-control codes of the 9x driver.
-inline constexpr std::uint32_t kDiocOpen = 0;
-inline constexpr std::uint32_t kDiocClose = 0xFFFFFFFFu;
-inline constexpr std::uint32_t kDiocVersion = 1;
-inline constexpr std::uint32_t kDiocMapPhysical = 7;
-
-// The version the current 9x driver reports.
-inline constexpr std::uint32_t kHwgt9xVersion = 0x00010004u;
 
 struct DispatchResult {
   NtStatus status = STATUS_SUCCESS;

@@ -5,18 +5,9 @@
 #include <cstdint>
 
 #include "hwaccess/drivers/kernel_services.h"
+#include "hwaccess/drivers/wire.h"
 
 namespace tunora::drivers {
-
-inline constexpr std::uint16_t kConfigAddressPort = 0xCF8;
-inline constexpr std::uint16_t kConfigDataPort = 0xCFC;
-
-// Function 0 always; the device number keeps its low five bits; the
-// register is ORed in unchanged.
-constexpr std::uint32_t ConfigAddress(std::uint8_t bus, std::uint8_t device, std::uint8_t reg) {
-  return 0x80000000u | static_cast<std::uint32_t>(bus) << 16 |
-         ((static_cast<std::uint32_t>(device) << 11) & 0xF800u) | reg;
-}
 
 inline std::uint32_t ReadConfig32(KernelServices& kernel, std::uint8_t bus, std::uint8_t device,
                                   std::uint8_t reg) {

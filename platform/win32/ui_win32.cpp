@@ -889,7 +889,7 @@ int Win32Ui::PropertySheet(const SheetTemplate& sheet, SheetHandler& handler) {
   templates.reserve(sheet.pages.size());
   titles.reserve(sheet.pages.size());
   // The first versions of both records, which every common-controls
-  // release takes (the original NT 4 one refuses larger ones); the pages
+  // release takes (the one NT 4 first shipped with refuses larger ones); the pages
   // are read at the stride their size gives.
   std::vector<PROPSHEETPAGEA_V1> pages;
   for (const SheetPage& page : sheet.pages) {

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "platform/registry.h"
-#include "settings/reg_file.h"
+#include "registry/reg_file.h"
 
 namespace tunora::sim {
 namespace {

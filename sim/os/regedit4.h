@@ -39,7 +39,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/reg_file.h"
+#include "registry/reg_file.h"
 #include "sim/os/hive.h"
 
 namespace tunora::sim {

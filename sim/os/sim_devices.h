@@ -16,6 +16,7 @@
 #include <string>
 
 #include "hwaccess/drivers/kernel_services.h"
+#include "hwaccess/drivers/wire.h"
 #include "platform/devices.h"
 #include "platform/files.h"
 #include "resources/embedded.h"
@@ -42,7 +43,7 @@ struct ServiceTable {
 struct DeviceFaults {
   std::set<std::string> driver_never_loads;  // "hwgate2", "hwgate4", "hwgt9x"
   std::set<std::string> device_open_fails;
-  std::uint32_t vxd_version = 0x00010004;
+  std::uint32_t vxd_version = kHwgt9xVersion;
 };
 
 class SimDevices : public Devices {

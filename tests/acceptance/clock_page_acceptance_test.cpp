@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "hwaccess/clock.h"
+#include "registry/reg_access.h"
 #include "resources/embedded.h"
-#include "settings/reg_access.h"
 #include "sheet/clock_page.h"
 #include "sheet/clock_permanence.h"
 #include "sim/hardware/card_model.h"

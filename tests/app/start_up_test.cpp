@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "app/app_windows.h"
 #include "app/driver_version.h"
 #include "app/platform_gate.h"
-#include "app/windows.h"
 #include "resources/dialogs.h"
 #include "sim/machine/sim_process.h"
 #include "sim/ui/ui_script.h"

@@ -32,10 +32,9 @@ using tunora::drivers::DispatchResult;
 using tunora::testing::MisbehavingKernel;
 
 constexpr std::uint32_t kKnownCodes[] = {
-    tunora::drivers::kIoctlConfigRead,  tunora::drivers::kIoctlConfigWrite,
-    tunora::drivers::kIoctlMapPhysical, tunora::drivers::kDiocOpen,
-    tunora::drivers::kDiocClose,        tunora::drivers::kDiocVersion,
-    tunora::drivers::kDiocMapPhysical,
+    tunora::kIoctlConfigRead, tunora::kIoctlConfigWrite, tunora::kIoctlMapPhysical,
+    tunora::kDiocOpen,        tunora::kDiocClose,        tunora::kDiocVersion,
+    tunora::kDiocMapPhysical,
 };
 constexpr std::uint32_t kMaxLength = 512;
 constexpr std::uint32_t kWindowBase = 0xE7000000;
@@ -136,8 +135,8 @@ void TouchMappedRange(Machine& machine, std::uint8_t driver, std::uint32_t code,
                       const std::vector<std::uint8_t>& request,
                       const std::vector<std::uint8_t>& reply) {
   std::uint32_t length = 0;
-  if (driver % 3 == 1 && code == tunora::drivers::kIoctlMapPhysical) length = Le32(request, 16);
-  if (driver % 3 == 2 && code == tunora::drivers::kDiocMapPhysical) length = Le32(request, 4);
+  if (driver % 3 == 1 && code == tunora::kIoctlMapPhysical) length = Le32(request, 16);
+  if (driver % 3 == 2 && code == tunora::kDiocMapPhysical) length = Le32(request, 4);
   // A translation into I/O space hands back a port, not a view.
   if (length == 0 || machine.kernel.mappings.empty()) return;
   const std::uint32_t address = Le32(reply, 0);

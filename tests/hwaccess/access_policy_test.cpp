@@ -58,8 +58,7 @@ TEST(MapAllowList, Hwgate4RefusesWithAccessDenied) {
     HardwareRig rig;
     const PhysMapRecordNt record = PackPhysMapRequestNt({1, 0, c.physical, 0, c.length});
     Bytes buffer(record.begin(), record.end());
-    const auto result =
-        drivers::Hwgate4DeviceControl(rig.kernel, drivers::kIoctlMapPhysical, buffer, 20, 4);
+    const auto result = drivers::Hwgate4DeviceControl(rig.kernel, kIoctlMapPhysical, buffer, 20, 4);
     if (c.allowed) {
       EXPECT_EQ(result, (drivers::DispatchResult{drivers::STATUS_SUCCESS, 4}));
     } else {
@@ -75,8 +74,7 @@ TEST(MapAllowList, Hwgt9xRefusesWithAccessDenied) {
     HardwareRig rig;
     const PhysMapRecord9x record = PackPhysMapRequest9x({c.physical, c.length});
     Bytes buffer(record.begin(), record.end());
-    const auto result =
-        drivers::Hwgt9xDeviceControl(rig.kernel, drivers::kDiocMapPhysical, buffer, 8, 4);
+    const auto result = drivers::Hwgt9xDeviceControl(rig.kernel, kDiocMapPhysical, buffer, 8, 4);
     EXPECT_EQ(result.status, c.allowed ? drivers::STATUS_SUCCESS : drivers::STATUS_ACCESS_DENIED);
     EXPECT_EQ(rig.process.ViewCount(), c.allowed ? 1u : 0u);
   }
@@ -98,9 +96,8 @@ TEST(MapAllowList, ServesMemorySpaceOnly) {
     HardwareRig rig;
     const PhysMapRecordNt record = PackPhysMapRequestNt({1, 0, 0xC0000, c.space, 0x100});
     Bytes buffer(record.begin(), record.end());
-    EXPECT_EQ(
-        drivers::Hwgate4DeviceControl(rig.kernel, drivers::kIoctlMapPhysical, buffer, 20, 4).status,
-        c.status);
+    EXPECT_EQ(drivers::Hwgate4DeviceControl(rig.kernel, kIoctlMapPhysical, buffer, 20, 4).status,
+              c.status);
   }
 }
 
@@ -155,7 +152,7 @@ TEST(ConfigWriteAllowList, RefusedWritesLeaveTheRegisterAlone) {
     const PciConfigRecord record = PackPciConfigRequest({c.bus, c.device, c.reg, 2, 0x0F0F, 0});
     Bytes buffer(record.begin(), record.end());
     const auto result =
-        drivers::Hwgate4DeviceControl(rig.kernel, drivers::kIoctlConfigWrite, buffer, 12, 12);
+        drivers::Hwgate4DeviceControl(rig.kernel, kIoctlConfigWrite, buffer, 12, 12);
     EXPECT_EQ(result.status, c.allowed ? drivers::STATUS_SUCCESS : drivers::STATUS_ACCESS_DENIED);
     if (!c.allowed) {
       EXPECT_EQ(rig.bus.ConfigRead32(c.bus, c.device, 0, c.reg), before);

@@ -79,7 +79,7 @@ TEST_F(CardWindow, PlainBytesReadBackWhatWasWritten) {
 
 TEST_F(CardWindow, WaitReturnsAtOnceWhenTheBitIsSet) {
   const std::uint32_t window = Map();
-  EXPECT_TRUE(WaitIndexedBit(rig.process, system, window));
+  EXPECT_TRUE(WaitForPllLock(rig.process, system, window));
   EXPECT_EQ(StatusReads(), 1);
   EXPECT_EQ(system.yields, 1);  // a yield follows every read, the last one too
   EXPECT_EQ(system.slept_ms, 0u);
@@ -89,7 +89,7 @@ TEST_F(CardWindow, WaitReadsUntilThePllLocks) {
   const std::uint32_t window = Map();
   rig.card.SetPllLockReads(5);
   IndexedWrite(rig.process, window, 0x2C, 5);
-  EXPECT_TRUE(WaitIndexedBit(rig.process, system, window));
+  EXPECT_TRUE(WaitForPllLock(rig.process, system, window));
   EXPECT_EQ(StatusReads(), 6);
   EXPECT_EQ(system.yields, 6);
 }
@@ -97,7 +97,7 @@ TEST_F(CardWindow, WaitReadsUntilThePllLocks) {
 TEST_F(CardWindow, WaitGivesUpAtItsBound) {
   const std::uint32_t window = Map();
   rig.card.SetPllNeverLocks(true);
-  EXPECT_FALSE(WaitIndexedBit(rig.process, system, window, 250));
+  EXPECT_FALSE(WaitForPllLock(rig.process, system, window, 250));
   EXPECT_EQ(StatusReads(), 250);
   EXPECT_EQ(system.yields, 250);
 }

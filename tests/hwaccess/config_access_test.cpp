@@ -54,8 +54,8 @@ TEST_F(ConfigAccess, Hwgate4SendsSynchronousTwelveByteRecords) {
     EXPECT_TRUE(sent.same_buffer);
     EXPECT_FALSE(sent.overlapped);
   }
-  EXPECT_EQ(devices.requests[0].code, kIoctlPciConfigRead);
-  EXPECT_EQ(devices.requests[1].code, kIoctlPciConfigWrite);
+  EXPECT_EQ(devices.requests[0].code, kIoctlConfigRead);
+  EXPECT_EQ(devices.requests[1].code, kIoctlConfigWrite);
   EXPECT_EQ(devices.requests[1].result.status, drivers::STATUS_SUCCESS);
   EXPECT_EQ(rig.board->Read32(0x40), 0x00010005u);
 }

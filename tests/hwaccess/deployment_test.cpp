@@ -464,7 +464,7 @@ TEST(Hwgt9xDeployment, VersionCheck) {
       sim::Machine machine(test_machine.dir());
       Process run(machine);
       Handle device = kInvalidHandleValue;
-      const int exit_code = run.ExitCodeOf([&] { device = DeployHwgt9x(run.hw, *messages); });
+      const int exit_code = run.ExitCodeOf([&] { device = DeployHwgt9xOrExit(run.hw, *messages); });
       if (c.passes) {
         EXPECT_EQ(exit_code, -1);
         EXPECT_NE(device, kInvalidHandleValue);
@@ -492,7 +492,7 @@ TEST(Hwgt9xDeployment, DriverThatDoesNotOpen) {
   for (const VxdMessages* messages : {&kVxdMessages, &kVxdMessagesBiosClock}) {
     sim::Machine machine(test_machine.dir());
     Process run(machine);
-    EXPECT_EQ(run.ExitCodeOf([&] { DeployHwgt9x(run.hw, *messages); }), 1);
+    EXPECT_EQ(run.ExitCodeOf([&] { DeployHwgt9xOrExit(run.hw, *messages); }), 1);
     ASSERT_EQ(run.ui.messages.size(), 1u);
     EXPECT_EQ(run.ui.messages[0].text, messages->cannot_open);
     EXPECT_FALSE(run.FileExists(DriverKind::kHwgt9x));

@@ -58,7 +58,7 @@ class DispatchDevices : public Devices {
   Handle CreateEvent(bool, bool) override { return kHwgate2Event; }
   bool CloseHandle(Handle) override { return true; }
 
-  std::uint32_t hwgt9x_version = drivers::kHwgt9xVersion;
+  std::uint32_t hwgt9x_version = kHwgt9xVersion;
   std::vector<Request> requests;
   int overlapped_waits = 0;
 

@@ -72,9 +72,9 @@ struct Case {
   Bytes expected;
 };
 
-constexpr std::uint32_t kRead = drivers::kIoctlConfigRead;
-constexpr std::uint32_t kWrite = drivers::kIoctlConfigWrite;
-constexpr std::uint32_t kMap = drivers::kIoctlMapPhysical;
+constexpr std::uint32_t kRead = kIoctlConfigRead;
+constexpr std::uint32_t kWrite = kIoctlConfigWrite;
+constexpr std::uint32_t kMap = kIoctlMapPhysical;
 constexpr NtStatus kOk = drivers::STATUS_SUCCESS;
 constexpr NtStatus kTooSmall = drivers::STATUS_BUFFER_TOO_SMALL;
 constexpr NtStatus kBadRequest = drivers::STATUS_INVALID_DEVICE_REQUEST;
@@ -128,13 +128,13 @@ std::vector<Case> Cases() {
       {"hwgate4 knows no other code", g4, 0x0022E010, Record(1, 0, 0, 2, 0, 0), 12, 12, kBadRequest,
        0, Record(1, 0, 0, 2, 0, 0)},
 
-      {"Hwgt9x open", vx, drivers::kDiocOpen, Bytes{}, 0, 0, kOk, 0, Bytes{}},
-      {"Hwgt9x close", vx, drivers::kDiocClose, Bytes{}, 0, 0, kOk, 0, Bytes{}},
-      {"Hwgt9x version", vx, drivers::kDiocVersion, Bytes(4, 0), 0, 4, kOk, 4, Bytes{4, 0, 1, 0}},
-      {"Hwgt9x version needs four bytes", vx, drivers::kDiocVersion, Bytes(3, 0), 0, 3, kTooSmall,
-       0, Bytes(3, 0)},
-      {"Hwgt9x map needs eight input bytes", vx, drivers::kDiocMapPhysical, Bytes(7, 0), 7, 4,
-       kBadParameter, 0, Bytes(7, 0)},
+      {"Hwgt9x open", vx, kDiocOpen, Bytes{}, 0, 0, kOk, 0, Bytes{}},
+      {"Hwgt9x close", vx, kDiocClose, Bytes{}, 0, 0, kOk, 0, Bytes{}},
+      {"Hwgt9x version", vx, kDiocVersion, Bytes(4, 0), 0, 4, kOk, 4, Bytes{4, 0, 1, 0}},
+      {"Hwgt9x version needs four bytes", vx, kDiocVersion, Bytes(3, 0), 0, 3, kTooSmall, 0,
+       Bytes(3, 0)},
+      {"Hwgt9x map needs eight input bytes", vx, kDiocMapPhysical, Bytes(7, 0), 7, 4, kBadParameter,
+       0, Bytes(7, 0)},
       {"Hwgt9x knows no other code", vx, 2, Bytes(4, 0), 4, 4, kBadRequest, 0, Bytes(4, 0)},
       {"Hwgt9x knows no NT code", vx, kRead, Record(1, 0, 0, 2, 0, 0), 12, 12, kBadRequest, 0,
        Record(1, 0, 0, 2, 0, 0)},
@@ -180,8 +180,8 @@ TEST(DriverDispatch, RefusesASystemBufferShorterThanEitherLength) {
       {"write, output past it", Driver::kHwgate4, kWrite, write, 12, 12, 13},
       {"map, input past it", Driver::kHwgate4, kMap, nt, 4, 20, 4},
       {"map, output past it", Driver::kHwgate4, kMap, nt, 20, 20, 24},
-      {"9x map, input past it", Driver::kHwgt9x, drivers::kDiocMapPhysical, vx, 4, 8, 4},
-      {"9x version, input past it", Driver::kHwgt9x, drivers::kDiocVersion, Bytes(8, 0), 4, 8, 4},
+      {"9x map, input past it", Driver::kHwgt9x, kDiocMapPhysical, vx, 4, 8, 4},
+      {"9x version, input past it", Driver::kHwgt9x, kDiocVersion, Bytes(8, 0), 4, 8, 4},
   };
   for (const FitCase& c : cases) {
     SCOPED_TRACE(std::string(Name(c.driver)) + ": " + c.what);
@@ -200,7 +200,7 @@ TEST(DriverDispatch, Hwgt9xReportsTheVersionItCarries) {
   HardwareRig rig;
   Bytes buffer(4, 0);
   const auto result =
-      drivers::Hwgt9xDeviceControl(rig.kernel, drivers::kDiocVersion, buffer, 0, 4, 0x00010003);
+      drivers::Hwgt9xDeviceControl(rig.kernel, kDiocVersion, buffer, 0, 4, 0x00010003);
   EXPECT_EQ(result, (drivers::DispatchResult{kOk, 4}));
   EXPECT_EQ(buffer, (Bytes{3, 0, 1, 0}));
 }

@@ -87,7 +87,7 @@ TEST_F(MapRequests, NinexMapShowsTheVideoBios) {
 
 TEST_F(MapRequests, VersionQueryReportsTheDriversVersion) {
   EXPECT_EQ(QueryDriverVersion9x(devices, kHwgt9xDevice), 65540u);
-  EXPECT_GE(QueryDriverVersion9x(devices, kHwgt9xDevice), kMinimumHwgt9xVersion);
+  EXPECT_GE(QueryDriverVersion9x(devices, kHwgt9xDevice), kHwgt9xVersion);
   devices.hwgt9x_version = 0x00010003;
   EXPECT_EQ(QueryDriverVersion9x(devices, kHwgt9xDevice), 0x00010003u);
   EXPECT_EQ(QueryDriverVersion9x(devices, kInvalidHandleValue), 0u);

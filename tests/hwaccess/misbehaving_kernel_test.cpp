@@ -34,17 +34,17 @@ struct Request {
 
 Request NtMap(std::uint32_t space, std::uint32_t address, std::uint32_t length) {
   const PhysMapRecordNt record = PackPhysMapRequestNt({1, 0, address, space, length});
-  return {false, drivers::kIoctlMapPhysical, {record.begin(), record.end()}, 4};
+  return {false, kIoctlMapPhysical, {record.begin(), record.end()}, 4};
 }
 
 Request NinexMap(std::uint32_t address, std::uint32_t length) {
   const PhysMapRecord9x record = PackPhysMapRequest9x({address, length});
-  return {true, drivers::kDiocMapPhysical, {record.begin(), record.end()}, 4};
+  return {true, kDiocMapPhysical, {record.begin(), record.end()}, 4};
 }
 
 Request Write(std::uint8_t bus, std::uint8_t device, std::uint8_t reg) {
   const PciConfigRecord record = PackPciConfigRequest({bus, device, reg, 2, 0x0F0F, 0});
-  return {false, drivers::kIoctlConfigWrite, {record.begin(), record.end()}, 12};
+  return {false, kIoctlConfigWrite, {record.begin(), record.end()}, 12};
 }
 
 // A translation that moves addresses down by `distance`.
@@ -134,7 +134,7 @@ TEST(MisbehavingKernel, MapsAndWritesOnlyWhatThePolicyAllows) {
     } else {
       EXPECT_TRUE(kernel.mappings.empty());
     }
-    const bool wrote = served && c.request.code == drivers::kIoctlConfigWrite;
+    const bool wrote = served && c.request.code == kIoctlConfigWrite;
     EXPECT_EQ(rig.bus.ConfigWrites().size(), wrote ? 1u : 0u);
   }
 }
@@ -144,7 +144,7 @@ TEST(MisbehavingKernel, MemoryTranslatedIntoIoSpaceReturnsThePortAndMapsNothing)
   MisbehavingKernel kernel(rig.kernel);
   kernel.fault = Fault::kTranslateToIo;
   Bytes buffer = NtMap(0, 0xC0000, 0x100).bytes;
-  EXPECT_EQ(drivers::Hwgate4DeviceControl(kernel, drivers::kIoctlMapPhysical, buffer, 20, 4),
+  EXPECT_EQ(drivers::Hwgate4DeviceControl(kernel, kIoctlMapPhysical, buffer, 20, 4),
             (drivers::DispatchResult{kOk, 4}));
   EXPECT_EQ(drivers::LoadLe32(buffer, 0), 0xC0000u);
   EXPECT_TRUE(kernel.mappings.empty());

@@ -49,19 +49,19 @@ class RecordingConfig : public ConfigSpace {
   static constexpr std::uint8_t kSlot = 3;
 };
 
-enum class Edit { kSet, kClear, kSelect0, kSelect1, kEnableDecoding };
+enum class Edit { kStop, kRestart, kSelectPci, kSelectPll, kEnableDecoding };
 
 void Apply(Edit edit, ConfigSpace& config, ChipFamily family, bool nt) {
   constexpr std::uint8_t kSlot = 3;
   switch (edit) {
-    case Edit::kSet:
-      return SetOptionBit2(config, kSlot, family, nt);
-    case Edit::kClear:
-      return ClearOptionBit2(config, kSlot, family, nt);
-    case Edit::kSelect0:
-      return OptionSelect0(config, kSlot, family, nt);
-    case Edit::kSelect1:
-      return OptionSelect1(config, kSlot, family, nt);
+    case Edit::kStop:
+      return StopSystemClock(config, kSlot, family, nt);
+    case Edit::kRestart:
+      return RestartSystemClock(config, kSlot, family, nt);
+    case Edit::kSelectPci:
+      return SelectPciClock(config, kSlot, family, nt);
+    case Edit::kSelectPll:
+      return SelectPllClock(config, kSlot, family, nt);
     case Edit::kEnableDecoding:
       return EnableMemoryDecoding(config, kSlot);
   }
@@ -84,56 +84,56 @@ const std::vector<ChipFamily> kNoSelect = {201, 202, 203, 204, 451, 452, 550, 0x
 
 std::vector<Row> Rows() {
   return {
-      {Edit::kSet,
+      {Edit::kStop,
        0xA5A5A5A9,
        kAllFamilies,
        Road::kBoth,
        {R(0x40, 0xA5A5A5A9), W(0x40, 0xA5A5A5AD)}},
-      {Edit::kClear,
+      {Edit::kRestart,
        0xA5A5A5AE,
        {200, 400, 450},
        Road::kNt,
        {R(0x40, 0xA5A5A5AE), W(0x40, 0xA5A5A5AA)}},
-      {Edit::kClear, 0xA5A5A5AE, kNotClearedOnNt, Road::kNt, {}},
-      {Edit::kClear,
+      {Edit::kRestart, 0xA5A5A5AE, kNotClearedOnNt, Road::kNt, {}},
+      {Edit::kRestart,
        0xA5A5A5AE,
        kAllFamilies,
        Road::k9x,
        {R(0x40, 0xA5A5A5AE), W(0x40, 0xA5A5A5AA)}},
-      {Edit::kSelect0,
+      {Edit::kSelectPci,
        0xA5A5A5AE,
        {200, 400},
        Road::kBoth,
        {R(0x40, 0xA5A5A5AE), W(0x40, 0xA5A5A5AC)}},
-      {Edit::kSelect0,
+      {Edit::kSelectPci,
        0xA5A5A5AE,
        {450},
        Road::kNt,
        {R(0x54, 0x12345A78), W(0x54, 0x12345E78), R(0x40, 0xA5A5A5AE), W(0x40, 0xA5A5A5AC)}},
-      {Edit::kSelect0,
+      {Edit::kSelectPci,
        0xA5A5A5AE,
        {450},
        Road::k9x,
        {R(0x54, 0x12345A78), W(0x54, 0x12345E78), R(0x40, 0xA5A5A5AE), W(0x40, 0xA5A5A5AC),
         R(0x54, 0x12345E78), W(0x54, 0x12345E78)}},
-      {Edit::kSelect0, 0xA5A5A5AE, kNoSelect, Road::kBoth, {}},
-      {Edit::kSelect1,
+      {Edit::kSelectPci, 0xA5A5A5AE, kNoSelect, Road::kBoth, {}},
+      {Edit::kSelectPll,
        0xA5A5A5AE,
        {200, 400},
        Road::kBoth,
        {R(0x40, 0xA5A5A5AE), W(0x40, 0xA5A5A5AD)}},
-      {Edit::kSelect1,
+      {Edit::kSelectPll,
        0xA5A5A5AE,
        {450},
        Road::kNt,
        {R(0x54, 0x12345A78), W(0x54, 0x12345678), R(0x40, 0xA5A5A5AE), W(0x40, 0xA5A5A5AD)}},
-      {Edit::kSelect1,
+      {Edit::kSelectPll,
        0xA5A5A5AE,
        {450},
        Road::k9x,
        {R(0x54, 0x12345A78), W(0x54, 0x12345678), R(0x40, 0xA5A5A5AE), W(0x40, 0xA5A5A5AD),
         R(0x54, 0x12345678), W(0x54, 0x12345678)}},
-      {Edit::kSelect1, 0xA5A5A5AE, kNoSelect, Road::kBoth, {}},
+      {Edit::kSelectPll, 0xA5A5A5AE, kNoSelect, Road::kBoth, {}},
       {Edit::kEnableDecoding, 0, kAllFamilies, Road::kBoth, {R(0x04, 0x0005), W(0x04, 0x0007)}},
   };
 }

@@ -9,10 +9,10 @@ namespace tunora {
 namespace {
 
 TEST(RequestCodes, AreTheBufferedCodesOfTheDrivers) {
-  EXPECT_EQ(kIoctlPciConfigRead, 2285576u);
-  EXPECT_EQ(kIoctlPciConfigWrite, 2285580u);
+  EXPECT_EQ(kIoctlConfigRead, 2285576u);
+  EXPECT_EQ(kIoctlConfigWrite, 2285580u);
   EXPECT_EQ(kIoctlMapPhysical, 2621448192u);
-  EXPECT_EQ(kDiocQueryVersion, 1u);
+  EXPECT_EQ(kDiocVersion, 1u);
   EXPECT_EQ(kDiocMapPhysical, 7u);
 }
 
@@ -34,7 +34,7 @@ TEST(PciConfigAddress, FollowsMechanismOne) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "bus " << int{c.bus} << " device " << int{c.device}
                                     << " register " << int{c.reg});
-    EXPECT_EQ(PciConfigAddress(c.bus, c.device, c.reg), c.address);
+    EXPECT_EQ(ConfigAddress(c.bus, c.device, c.reg), c.address);
   }
 }
 

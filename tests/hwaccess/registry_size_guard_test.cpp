@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "registry/reg_access.h"
 #include "settings/driver_keys.h"
-#include "settings/reg_access.h"
 #include "tests/support/misbehaving_registry.h"
 #include "tests/support/registry_fixture.h"
 

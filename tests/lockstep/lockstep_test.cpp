@@ -8,6 +8,7 @@
 
 #include "hwaccess/clock.h"
 #include "platform/platform.h"
+#include "registry/reg_access.h"
 #include "sim/machine/sim_process.h"
 #include "sim/ui/ui_script.h"
 #include "tests/support/fake_ui.h"
@@ -27,11 +28,7 @@ void Store(Registry& registry, const Stored& stored) {
   ASSERT_EQ(registry.CreateKey(kHkeyLocalMachine, kClockSettingKey, kKeyAllAccess, &key),
             kErrorSuccess);
   const auto put = [&](const char* name, std::int64_t value) {
-    const auto v = static_cast<std::uint32_t>(value);
-    const std::array<std::uint8_t, 4> bytes = {
-        static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-        static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
-    registry.SetValue(key, name, kRegDword, bytes.data(), 4);
+    ASSERT_TRUE(SetNumber(registry, key, name, static_cast<std::uint32_t>(value)));
   };
   if (stored.percent) put("Percent", *stored.percent);
   if (stored.card) put("Card", *stored.card);

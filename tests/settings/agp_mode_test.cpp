@@ -31,7 +31,7 @@ constexpr const char* kThreeBoards = R"([HKEY_LOCAL_MACHINE\System\CurrentContro
 )";
 
 TEST(WriteAgpMode, Win2kRefreshesBoardCopiesUpToOurs) {
-  TestMachine machine(kThreeBoards, kWin2k570);
+  SettingsMachine machine(kThreeBoards, kWin2k570);
   EXPECT_EQ(WriteAgpMode(machine.context, kAgp2x), kWriteOk);
   EXPECT_EQ(machine.Export(kQx2), Reg(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2]
 
@@ -50,12 +50,12 @@ TEST(WriteAgpMode, Win2kRefreshesBoardCopiesUpToOurs) {
 // Without a copy for board 00 the per-board values are left alone, and a
 // missing per-board value is never created.
 TEST(WriteAgpMode, Win2kWithoutBoardCopiesWritesTheCommonValue) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
+  SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
 "D01"=hex:25,05,00,00,00,00,7d,21
 "D01.Qxg.AGPFlags"=hex:04,01,00,00
 
 )",
-                      kWin2k570);
+                          kWin2k570);
   EXPECT_EQ(WriteAgpMode(machine.context, kAgp1x), kWriteOk);
   EXPECT_EQ(machine.Export(kQx2), Reg(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2]
 
@@ -68,13 +68,13 @@ TEST(WriteAgpMode, Win2kWithoutBoardCopiesWritesTheCommonValue) {
 }
 
 TEST(WriteAgpMode, Win2kNoRecordOfOursRefreshesEveryExistingCopy) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
+  SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
 "D00.Qxg.AGPFlags"=hex:04,01,00,00
 "D05.Qxg.AGPFlags"=hex:04,01,00,00
 "D99.Qxg.AGPFlags"=hex:04,01,00,00
 
 )",
-                      kWin2k570);
+                          kWin2k570);
   EXPECT_EQ(WriteAgpMode(machine.context, kAgp4x), kWriteOk);
   const std::string device0 = std::string(kQx2) + "\\Device0";
   for (const char* name :
@@ -96,7 +96,7 @@ TEST(WriteAgpMode, ModesAsBytes) {
                                    {kAgp4x, std::string("\x04\0\0\0", 4)}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mode);
-    TestMachine machine(
+    SettingsMachine machine(
         "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n\n");
     EXPECT_EQ(WriteAgpMode(machine.context, c.mode), kWriteOk);
     EXPECT_EQ(machine.Data("System\\CurrentControlSet\\Services\\QX2\\Device0", "Qxg.AGPFlags"),
@@ -129,7 +129,7 @@ TEST(WriteAgpMode, FailsWhenNoDeviceKeyIsReached) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    TestMachine machine(c.body, c.setup);
+    SettingsMachine machine(c.body, c.setup);
     const std::string before = machine.Export();
     EXPECT_EQ(WriteAgpMode(machine.context, kAgp2x), kWriteFailed);
     EXPECT_EQ(machine.Export(), before);
@@ -139,7 +139,7 @@ TEST(WriteAgpMode, FailsWhenNoDeviceKeyIsReached) {
 // A mode the driver has no bytes for is refused before anything is touched.
 TEST(WriteAgpMode, UnknownModeWritesNothing) {
   for (PlatformKind platform : {kPlatform9x, kPlatformNt4, kPlatformWin2kXp}) {
-    TestMachine machine(kThreeBoards, {platform, kFamilyQx2, {}});
+    SettingsMachine machine(kThreeBoards, {platform, kFamilyQx2, {}});
     const std::string before = machine.Export();
     for (std::int32_t mode : {3, 8, kUnchanged, -1}) {
       EXPECT_EQ(WriteAgpMode(machine.context, mode), kWriteFailed);
@@ -149,7 +149,7 @@ TEST(WriteAgpMode, UnknownModeWritesNothing) {
 }
 
 TEST(WriteAgpMode, Nt4DropsChipsetOverridesFirst) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\qxg64\Device0]
+  SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\qxg64\Device0]
 "Qxg.AGPFlags.834"=hex:01,00,00,00
 "Other"=dword:00000007
 "Qxg.AGPFlags.837"=hex:01,00,00,00
@@ -162,7 +162,7 @@ TEST(WriteAgpMode, Nt4DropsChipsetOverridesFirst) {
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\qxg64\Enum]
 
 )",
-                      kNt4Qx2);
+                          kNt4Qx2);
   EXPECT_EQ(WriteAgpMode(machine.context, kAgpDefault), kWriteOk);
   EXPECT_EQ(machine.Export(kQxg64),
             Reg(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\qxg64]
@@ -179,10 +179,10 @@ TEST(WriteAgpMode, Nt4DropsChipsetOverridesFirst) {
 
 std::int32_t ReadWith(std::string_view device0_values, MachineSetup setup,
                       std::string_view service = "QX2") {
-  TestMachine machine("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\" +
-                          std::string(service) + "\\Device0]\n" + std::string(device0_values) +
-                          "\n",
-                      setup);
+  SettingsMachine machine("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\" +
+                              std::string(service) + "\\Device0]\n" + std::string(device0_values) +
+                              "\n",
+                          setup);
   return ReadOnly(machine, [&] { return ReadAgpMode(machine.context); });
 }
 
@@ -236,7 +236,7 @@ TEST(ReadAgpMode, Win2kReadsOurBoardsCopyNt4TheCommonValue) {
 
 // The 2000/XP reader takes the dual driver's "Device0" only.
 TEST(ReadAgpMode, Win2kReadsDevice0OfTheDualDriver) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
+  SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
 "Qxg.AGPFlags"=hex:01,00,00,00
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2DUO\Device0]
@@ -246,7 +246,7 @@ TEST(ReadAgpMode, Win2kReadsDevice0OfTheDualDriver) {
 "Qxg.AGPFlags"=hex:01,00,00,00
 
 )",
-                      kWin2k570);
+                          kWin2k570);
   EXPECT_EQ(ReadOnly(machine, [&] { return ReadAgpMode(machine.context); }), kAgp2x);
 }
 
@@ -270,7 +270,7 @@ TEST(ReadAgpMode, WrittenModesReadBack) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "platform " << int{c.setup.platform} << " family "
                                     << c.setup.family << " mode " << c.written);
-    TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
+    SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\qxg64\Device0]
 "D00"=hex:25,05,00,00,00,00,7d,21
@@ -280,7 +280,7 @@ TEST(ReadAgpMode, WrittenModesReadBack) {
 "DriverDesc"="Quillex Solace QX2"
 
 )",
-                        c.setup);
+                            c.setup);
     ASSERT_EQ(WriteAgpMode(machine.context, c.written), kWriteOk);
     EXPECT_EQ(ReadAgpMode(machine.context), c.read);
   }
@@ -303,7 +303,7 @@ constexpr const char* k9xTwoMakers =
 )";
 
 TEST(WriteAgpMode, On9xForcedModesReplaceTheFallback) {
-  TestMachine machine(k9xTwoMakers, {kPlatform9x, kFamilyQx2, {}});
+  SettingsMachine machine(k9xTwoMakers, {kPlatform9x, kFamilyQx2, {}});
   EXPECT_EQ(WriteAgpMode(machine.context, kAgp2x), kWriteOk);
   EXPECT_EQ(machine.Export("System\\CurrentControlSet\\Services\\Class\\Display"),
             Reg(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display]
@@ -347,7 +347,8 @@ TEST(WriteAgpMode, On9xEachModesTexts) {
       "System\\CurrentControlSet\\Services\\Class\\Display\\0000\\Settings\\CPU";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mode);
-    TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000]
+    SettingsMachine machine(
+        R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000]
 "DriverDesc"="Quillex"
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000\Settings\CPU]
@@ -355,7 +356,7 @@ TEST(WriteAgpMode, On9xEachModesTexts) {
 "AGPFallback"="1"
 
 )",
-                        {kPlatform9x, kFamilyQx2, {}});
+        {kPlatform9x, kFamilyQx2, {}});
     EXPECT_EQ(WriteAgpMode(machine.context, c.mode), kWriteOk);
     EXPECT_EQ(machine.Data(cpu, "AGPFlags"), c.flags);
     EXPECT_EQ(machine.Data(cpu, "AGPFallback"), c.fallback);
@@ -378,19 +379,21 @@ TEST(ReadAgpMode, On9xTheFallbackWins) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.cpu_values);
-    TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000]
+    SettingsMachine machine(
+        R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000]
 "DriverDesc"="Quillex"
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000\Settings\CPU]
-)" + c.cpu_values + "\n",
-                        {kPlatform9x, kFamilyQx2, {}});
+)" + c.cpu_values +
+            "\n",
+        {kPlatform9x, kFamilyQx2, {}});
     EXPECT_EQ(ReadOnly(machine, [&] { return ReadAgpMode(machine.context); }), c.expected);
   }
 }
 
 // Another maker's instance is never read; of the maker's, the last wins.
 TEST(ReadAgpMode, On9xLastInstanceWins) {
-  TestMachine machine(
+  SettingsMachine machine(
       R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000\Settings\CPU]
 "AGPFlags"="0"
 

@@ -40,12 +40,12 @@ SettingValues Defaults2000New() {
   return values;
 }
 
-SettingValues ReadAll(TestMachine& machine) {
+SettingValues ReadAll(SettingsMachine& machine) {
   return ReadOnly(machine, [&] { return ReadAllSettings(machine.context).current; });
 }
 
 TEST(BadRegistryData, ZeroLengthValuesReadAsAbsent) {
-  TestMachine machine(Win2kValues("hex:"), {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
+  SettingsMachine machine(Win2kValues("hex:"), {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
   EXPECT_EQ(ReadAll(machine), Defaults2000New());
   EXPECT_EQ(ReadOnly(machine, [&] { return ReadMultitexturing(machine.context); }), 0);
 }
@@ -53,16 +53,17 @@ TEST(BadRegistryData, ZeroLengthValuesReadAsAbsent) {
 // Five bytes do not fit the four-byte buffers: nothing is read, even though
 // the first byte would decide.
 TEST(BadRegistryData, ValuesLongerThanTheBufferDoNotRead) {
-  TestMachine machine(Win2kValues("hex:01,00,00,00,00"), {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
+  SettingsMachine machine(Win2kValues("hex:01,00,00,00,00"),
+                          {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
   EXPECT_EQ(ReadAll(machine), Defaults2000New());
   EXPECT_EQ(ReadOnly(machine, [&] { return ReadMultitexturing(machine.context); }), 0);
-  TestMachine huge(Win2kValues("hex(7):" +
-                               [] {
-                                 std::string bytes;
-                                 for (int i = 0; i < 4096; ++i) bytes += i ? ",01" : "01";
-                                 return bytes;
-                               }()),
-                   {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
+  SettingsMachine huge(Win2kValues("hex(7):" +
+                                   [] {
+                                     std::string bytes;
+                                     for (int i = 0; i < 4096; ++i) bytes += i ? ",01" : "01";
+                                     return bytes;
+                                   }()),
+                       {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
   EXPECT_EQ(ReadAll(huge), Defaults2000New());
 }
 
@@ -93,7 +94,7 @@ TEST(BadRegistryData, ValuesOfTheWrongTypeAreReadByTheirBytes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.data);
-    TestMachine machine(Win2kValues(c.data), {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
+    SettingsMachine machine(Win2kValues(c.data), {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
     EXPECT_EQ(ReadAll(machine), c.expected);
   }
 }
@@ -118,7 +119,7 @@ TEST(BadRegistryData, On9xTextsOfEveryShape) {
     const std::string settings =
         "[HKEY_LOCAL_"
         "MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display\\0000\\Settings\\";
-    TestMachine machine(
+    SettingsMachine machine(
         "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display\\0000]\n"
         "\"DriverDesc\"=\"Quillex\"\n\n" +
             settings + "CPU]\n\"AGPFlags\"=" + c.data + "\n\n" + settings +
@@ -137,7 +138,7 @@ TEST(BadRegistryData, On9xTextsOfEveryShape) {
 // Our board's record cut short counts as absent: the AGP writer walks past
 // it and refreshes every copy; the readers fall back to board 00.
 TEST(BadRegistryData, ShortBoardRecordCountsAsAbsent) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
+  SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
 "D00"=hex:20,05,00,00,00,00,7d,21
 "D00.Qxg.AGPFlags"=hex:01,00,00,00
 "D00.Engine.BusMastering"=hex:01,00,00,00
@@ -147,7 +148,7 @@ TEST(BadRegistryData, ShortBoardRecordCountsAsAbsent) {
 "D02.Qxg.AGPFlags"=hex:02,00,00,00
 
 )",
-                      {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
+                          {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
   EXPECT_EQ(ReadOnly(machine, [&] { return ReadAgpMode(machine.context); }), kAgp1x);
   EXPECT_EQ(ReadOnly(machine, [&] { return ReadBusMastering(machine.context); }), 1);
   EXPECT_EQ(WriteAgpMode(machine.context, kAgpDefault), kWriteOk);
@@ -166,7 +167,7 @@ TEST(BadRegistryData, MoreThanOneHundredBoardRecords) {
     values += "\"" + std::string(name) + "\"=hex:20,05,00,00,00,00,7d,21\n";
     values += "\"" + std::string(name) + ".Qxg.AGPFlags\"=hex:01,00,00,00\n";
   }
-  TestMachine machine(
+  SettingsMachine machine(
       "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n" + values + "\n",
       {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
   EXPECT_EQ(WriteAgpMode(machine.context, kAgp2x), kWriteOk);
@@ -188,7 +189,7 @@ TEST(BadRegistryData, MoreThanSixteenDeviceSubKeys) {
   body +=
       "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device19]\n"
       "\"User.DeviceBitmaps\"=hex:00,00,00,00\n\n";
-  TestMachine machine(body, {kPlatformWin2kXp, kFamilyQx2, {5, 69}});
+  SettingsMachine machine(body, {kPlatformWin2kXp, kFamilyQx2, {5, 69}});
   // Device19, which would read as off, is past the limit.
   EXPECT_EQ(ReadOnly(machine, [&] { return ReadBitmapCaching(machine.context); }), 1);
   EXPECT_EQ(WriteBitmapCaching(machine.context, 0), kWriteOk);
@@ -203,16 +204,16 @@ TEST(BadRegistryData, LongestKeyNames) {
   const std::string device = "Device" + std::string(249, '9');
   const std::string instance = std::string(255, '7');
   ASSERT_EQ(device.size(), 255u);
-  TestMachine nt("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\qxg64\\" + device +
-                     "]\n\"User.UseBusMastering\"=hex:00,00,00,00\n\n",
-                 {kPlatformNt4, kFamilyQx2, {}});
+  SettingsMachine nt("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\qxg64\\" + device +
+                         "]\n\"User.UseBusMastering\"=hex:00,00,00,00\n\n",
+                     {kPlatformNt4, kFamilyQx2, {}});
   EXPECT_EQ(ReadOnly(nt, [&] { return ReadBusMastering(nt.context); }), 0);
   EXPECT_EQ(WriteBusMastering(nt.context, 1), kWriteOk);
   EXPECT_EQ(ReadBusMastering(nt.context), 1);
 
-  TestMachine x9("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display\\" +
-                     instance + "]\n\"DriverDesc\"=\"Quillex\"\n\n",
-                 {kPlatform9x, kFamilyQx2, {}});
+  SettingsMachine x9("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display\\" +
+                         instance + "]\n\"DriverDesc\"=\"Quillex\"\n\n",
+                     {kPlatform9x, kFamilyQx2, {}});
   EXPECT_EQ(WriteAgpMode(x9.context, kAgp2x), kWriteOk);
   EXPECT_EQ(x9.Data("System\\CurrentControlSet\\Services\\Class\\Display\\" + instance +
                         "\\Settings\\CPU",

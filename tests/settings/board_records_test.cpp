@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "registry/reg_access.h"
 #include "settings/driver_keys.h"
-#include "settings/reg_access.h"
 #include "tests/settings/settings_test_machine.h"
 
 namespace tunora {
@@ -15,8 +15,9 @@ constexpr BoardIds kOurBoard = {kOurDevice, kOurSubsystem};
 
 // The records as REGEDIT4 lines below the QX2 device key.
 std::optional<int> Find(std::string_view records) {
-  TestMachine machine("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n" +
-                      std::string(records) + "\n");
+  SettingsMachine machine(
+      "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n" +
+      std::string(records) + "\n");
   return ReadOnly(machine, [&] {
     const RegHandle key = RegHandle::Open(machine.registry(), kDevice0);
     EXPECT_TRUE(key);

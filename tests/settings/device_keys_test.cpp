@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "registry/reg_access.h"
 #include "settings/driver_keys.h"
-#include "settings/reg_access.h"
 #include "tests/settings/settings_test_machine.h"
 
 namespace tunora {
@@ -19,7 +19,7 @@ struct Visit {
   bool opened = false;
 };
 
-Visit Walk(TestMachine& machine, std::string_view prefix, DeviceKeyMode mode,
+Visit Walk(SettingsMachine& machine, std::string_view prefix, DeviceKeyMode mode,
            std::string_view service = kQx2) {
   Visit visit;
   visit.opened = ForEachDeviceKey(machine.registry(), service, prefix, mode,
@@ -44,7 +44,7 @@ constexpr const char* kTwoHeadsAndEnum =
 )";
 
 TEST(ForEachDeviceKey, WriteModeSendsForeignSubKeysToDevice0) {
-  TestMachine machine(kTwoHeadsAndEnum);
+  SettingsMachine machine(kTwoHeadsAndEnum);
   const Visit visit = Walk(machine, "Device", DeviceKeyMode::kWrite);
   EXPECT_TRUE(visit.opened);
   EXPECT_EQ(visit.paths,
@@ -56,7 +56,7 @@ TEST(ForEachDeviceKey, WriteModeSendsForeignSubKeysToDevice0) {
 }
 
 TEST(ForEachDeviceKey, ReadModeVisitsOnlyNamesWithThePrefix) {
-  TestMachine machine(kTwoHeadsAndEnum);
+  SettingsMachine machine(kTwoHeadsAndEnum);
   struct Case {
     std::string_view prefix;
     std::vector<std::string> expected;
@@ -84,7 +84,7 @@ TEST(ForEachDeviceKey, ReadModeVisitsOnlyNamesWithThePrefix) {
 }
 
 TEST(ForEachDeviceKey, WriteModeCreatesDevice0BesideForeignSubKeys) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Enum]
+  SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Enum]
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Security]
 
@@ -106,7 +106,7 @@ TEST(ForEachDeviceKey, WriteModeCreatesDevice0BesideForeignSubKeys) {
 }
 
 TEST(ForEachDeviceKey, ReadModeNeverCreatesDevice0) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Enum]
+  SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Enum]
 
 )");
   const Visit visit = ReadOnly(machine, [&] {
@@ -121,7 +121,7 @@ TEST(ForEachDeviceKey, ReadModeNeverCreatesDevice0) {
 }
 
 TEST(ForEachDeviceKey, ServiceWithoutSubKeysGetsNothing) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2]
+  SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2]
 
 )");
   const std::string before = machine.Export();
@@ -134,7 +134,7 @@ TEST(ForEachDeviceKey, ServiceWithoutSubKeysGetsNothing) {
 }
 
 TEST(ForEachDeviceKey, MissingServiceReportsNotOpened) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX1\Device0]
+  SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX1\Device0]
 
 )");
   for (DeviceKeyMode mode : {DeviceKeyMode::kRead, DeviceKeyMode::kWrite}) {
@@ -152,7 +152,7 @@ TEST(ForEachDeviceKey, LooksAtSixteenSubKeysAtMost) {
     body += "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device" +
             std::string(i < 10 ? "0" : "") + std::to_string(i) + "]\n\n";
   }
-  TestMachine machine(body);
+  SettingsMachine machine(body);
   for (DeviceKeyMode mode : {DeviceKeyMode::kRead, DeviceKeyMode::kWrite}) {
     const Visit visit = Walk(machine, "Device", mode);
     ASSERT_EQ(visit.paths.size(), 16u);
@@ -168,8 +168,8 @@ TEST(ForEachDeviceKey, LooksAtSixteenSubKeysAtMost) {
 TEST(ForEachDeviceKey, LongestKeyNameIsVisitedWhole) {
   const std::string name = "Device0" + std::string(255 - 7, 'x');
   ASSERT_EQ(name.size(), 255u);
-  TestMachine machine("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\" + name +
-                      "]\n\n");
+  SettingsMachine machine("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\" + name +
+                          "]\n\n");
   const std::string path = std::string(kQx2) + "\\" + name;
   for (std::string_view prefix : {"Device0", "Device"}) {
     const Visit read = ReadOnly(machine, [&] {
@@ -187,8 +187,8 @@ TEST(ForEachDeviceKey, LongestKeyNameIsVisitedWhole) {
 
 TEST(ForEachDeviceKey, LongestForeignNameFallsBackToDevice0) {
   const std::string name(255, 'E');
-  TestMachine machine("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\" + name +
-                      "]\n\n");
+  SettingsMachine machine("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\" + name +
+                          "]\n\n");
   const Visit written = Walk(machine, "Device", DeviceKeyMode::kWrite);
   EXPECT_EQ(written.paths,
             std::vector<std::string>{"System\\CurrentControlSet\\Services\\QX2\\Device0"});
@@ -196,7 +196,7 @@ TEST(ForEachDeviceKey, LongestForeignNameFallsBackToDevice0) {
 
 // A user without write rights cannot open anything with full access.
 TEST(ForEachDeviceKey, NothingOpensWithoutFullAccess) {
-  TestMachine machine(kTwoHeadsAndEnum, {.administrator = false});
+  SettingsMachine machine(kTwoHeadsAndEnum, {.administrator = false});
   for (DeviceKeyMode mode : {DeviceKeyMode::kRead, DeviceKeyMode::kWrite}) {
     const Visit visit = Walk(machine, "Device", mode);
     EXPECT_FALSE(visit.opened);

@@ -10,7 +10,7 @@
 namespace tunora {
 namespace {
 
-std::vector<std::string> Instances(TestMachine& machine, bool* any = nullptr) {
+std::vector<std::string> Instances(SettingsMachine& machine, bool* any = nullptr) {
   return ReadOnly(machine, [&] {
     std::vector<std::string> paths;
     const bool visited = ForEachDisplayInstance(machine.registry(), [&](const DriverKey& where) {
@@ -30,17 +30,17 @@ std::string Instance(std::string_view name, std::string_view values) {
 TEST(ForEachDisplayInstance, VisitsOnlyTheMakersInstances) {
   const std::string long_ok = "Quillex" + std::string(259 - 7, 'x');   // 260 bytes with zero
   const std::string too_long = "Quillex" + std::string(260 - 7, 'x');  // 261 bytes
-  TestMachine machine(Instance("0000", "\"DriverDesc\"=\"Quillex Solace QX2 DUO MAX\"") +
-                      Instance("0001", "\"DriverDesc\"=\"Other Maker Graphics\"") +
-                      Instance("0002", "\"DriverDesc\"=\"quillex lower case\"") +
-                      Instance("0003", "\"Other\"=\"Quillex\"") +
-                      Instance("0004", "\"DriverDesc\"=\"Quillex\"") +
-                      Instance("0005", "\"DriverDesc\"=\"Quille\"") +
-                      Instance("0006", "\"DriverDesc\"=\"" + long_ok + "\"") +
-                      Instance("0007", "\"DriverDesc\"=\"" + too_long + "\"") +
-                      Instance("0008", "\"DriverDesc\"=\"\"") +
-                      Instance("0009", "\"DriverDesc\"=hex:51,75,69,6c,6c,65,78") +
-                      Instance("0010", "\"DriverDesc\"=dword:00000000"));
+  SettingsMachine machine(Instance("0000", "\"DriverDesc\"=\"Quillex Solace QX2 DUO MAX\"") +
+                          Instance("0001", "\"DriverDesc\"=\"Other Maker Graphics\"") +
+                          Instance("0002", "\"DriverDesc\"=\"quillex lower case\"") +
+                          Instance("0003", "\"Other\"=\"Quillex\"") +
+                          Instance("0004", "\"DriverDesc\"=\"Quillex\"") +
+                          Instance("0005", "\"DriverDesc\"=\"Quille\"") +
+                          Instance("0006", "\"DriverDesc\"=\"" + long_ok + "\"") +
+                          Instance("0007", "\"DriverDesc\"=\"" + too_long + "\"") +
+                          Instance("0008", "\"DriverDesc\"=\"\"") +
+                          Instance("0009", "\"DriverDesc\"=hex:51,75,69,6c,6c,65,78") +
+                          Instance("0010", "\"DriverDesc\"=dword:00000000"));
   bool any = false;
   const std::string base = "System\\CurrentControlSet\\Services\\Class\\Display\\";
   EXPECT_EQ(Instances(machine, &any),
@@ -49,11 +49,11 @@ TEST(ForEachDisplayInstance, VisitsOnlyTheMakersInstances) {
 }
 
 TEST(ForEachDisplayInstance, NothingWithoutTheClassKeyOrAMatch) {
-  TestMachine no_class("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class]\n\n");
+  SettingsMachine no_class("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class]\n\n");
   bool any = true;
   EXPECT_TRUE(Instances(no_class, &any).empty());
   EXPECT_FALSE(any);
-  TestMachine other(Instance("0000", "\"DriverDesc\"=\"Other Maker\""));
+  SettingsMachine other(Instance("0000", "\"DriverDesc\"=\"Other Maker\""));
   any = true;
   EXPECT_TRUE(Instances(other, &any).empty());
   EXPECT_FALSE(any);

@@ -45,7 +45,7 @@ TEST(NameGeneration, NewNamesNeedBothNumbersAboveTheLine) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message()
                  << int{c.platform} << " " << c.version.major << "." << c.version.minor);
-    TestMachine machine("", {c.platform, kFamilyQx2, c.version});
+    SettingsMachine machine("", {c.platform, kFamilyQx2, c.version});
     EXPECT_EQ(NameGeneration(machine.context), c.expected);
   }
 }
@@ -66,7 +66,7 @@ TEST(FlagSettings, Win2kNamesAndDefaultsByDriverVersion) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.version.major << "." << c.version.minor);
-    TestMachine machine(kQx2AndQxg64, {kPlatformWin2kXp, kFamilyQx2, c.version});
+    SettingsMachine machine(kQx2AndQxg64, {kPlatformWin2kXp, kFamilyQx2, c.version});
     EXPECT_EQ(ReadOnly(machine, [&] { return ReadFlipOnVBlank(machine.context); }),
               c.vsync_default);
     EXPECT_EQ(ReadOnly(machine, [&] { return ReadBitmapCaching(machine.context); }), 1);
@@ -86,7 +86,7 @@ TEST(FlagSettings, Win2kNamesAndDefaultsByDriverVersion) {
 }
 
 TEST(BusMastering, OldDriversUseOneValue) {
-  TestMachine machine(kQx2AndQxg64, {kPlatformWin2kXp, kFamilyQx2, {5, 69}});
+  SettingsMachine machine(kQx2AndQxg64, {kPlatformWin2kXp, kFamilyQx2, {5, 69}});
   EXPECT_EQ(WriteBusMastering(machine.context, 0), kWriteOk);
   EXPECT_EQ(machine.Export("System\\CurrentControlSet\\Services\\QX2"),
             Reg(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2]
@@ -99,7 +99,7 @@ TEST(BusMastering, OldDriversUseOneValue) {
 }
 
 TEST(BusMastering, NewDriversKeepItPerBoard) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
+  SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
 "D00"=hex:20,05,00,00,00,00,7d,21
 "D01"=hex:25,05,00,00,00,00,7d,21
 "D00.Engine.BusMastering"=hex:01,00,00,00
@@ -107,7 +107,7 @@ TEST(BusMastering, NewDriversKeepItPerBoard) {
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device1]
 
 )",
-                      {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
+                          {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
   EXPECT_EQ(WriteBusMastering(machine.context, 0), kWriteOk);
   // Device0 names our board as D01; Device1 has no records, so board 00.
   EXPECT_EQ(machine.Export("System\\CurrentControlSet\\Services\\QX2"),
@@ -126,9 +126,9 @@ TEST(BusMastering, NewDriversKeepItPerBoard) {
   EXPECT_EQ(ReadOnly(machine, [&] { return ReadBusMastering(machine.context); }), 0);
 }
 
-// The reader walks every "Device" key of S4; the last one read wins.
+// The reader walks every "Device" key of the single-else-dual search; the last one read wins.
 TEST(BusMastering, Win2kReaderTakesTheLastDeviceKey) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
+  SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
 "User.UseBusMastering"=hex:00,00,00,00
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device1]
@@ -138,27 +138,27 @@ TEST(BusMastering, Win2kReaderTakesTheLastDeviceKey) {
 "User.UseBusMastering"=hex:07,00,00,00
 
 )",
-                      {kPlatformWin2kXp, kFamilyQx2, {5, 69}});
+                          {kPlatformWin2kXp, kFamilyQx2, {5, 69}});
   EXPECT_EQ(ReadOnly(machine, [&] { return ReadBusMastering(machine.context); }), 1);
-  // The dual-display PCI board has no S4 keys: the default.
-  TestMachine pci(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
+  // The dual-display PCI board has no keys in that search: the default.
+  SettingsMachine pci(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
 "User.UseBusMastering"=hex:00,00,00,00
 
 )",
-                  {kPlatformWin2kXp, kFamilyQx2eDuoPci, {5, 69}});
+                      {kPlatformWin2kXp, kFamilyQx2eDuoPci, {5, 69}});
   EXPECT_EQ(ReadOnly(pci, [&] { return ReadBusMastering(pci.context); }), 1);
 }
 
 // The vertical-sync reader looks at "Device0" only.
 TEST(FlipOnVBlank, Win2kReaderIgnoresTheSecondHead) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
+  SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
 "User3D.FlipOnVBlank"=hex:01,00,00,00
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device1]
 "User3D.FlipOnVBlank"=hex:00,00,00,00
 
 )",
-                      {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
+                          {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
   EXPECT_EQ(ReadOnly(machine, [&] { return ReadFlipOnVBlank(machine.context); }), 1);
 }
 
@@ -173,7 +173,7 @@ TEST(FlagSettings, ByteZeroDecidesOnlyWhenItIsZeroOrOne) {
                                    {"dword:00000100", 0},  {"\"0\"", 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.data);
-    TestMachine machine(
+    SettingsMachine machine(
         std::string("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\qxg64\\Device0]\n") +
             "\"User.DeviceBitmaps\"=" + c.data + "\n\n",
         {kPlatformNt4, kFamilyQx2, {}});
@@ -182,7 +182,7 @@ TEST(FlagSettings, ByteZeroDecidesOnlyWhenItIsZeroOrOne) {
 }
 
 TEST(FlagSettings, Nt4UsesQxg64AndHasNoVerticalSync) {
-  TestMachine machine(kQx2AndQxg64, {kPlatformNt4, kFamilyQx2, {5, 70}});
+  SettingsMachine machine(kQx2AndQxg64, {kPlatformNt4, kFamilyQx2, {5, 70}});
   const std::string before = machine.Export();
   EXPECT_EQ(ReadOnly(machine, [&] { return ReadFlipOnVBlank(machine.context); }), kUnchanged);
   EXPECT_EQ(WriteFlipOnVBlank(machine.context, 1), kWriteFailed);
@@ -203,8 +203,8 @@ TEST(FlagSettings, Nt4UsesQxg64AndHasNoVerticalSync) {
 }
 
 TEST(FlagSettings, WritersFailWithoutADeviceKey) {
-  TestMachine machine("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2]\n\n",
-                      {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
+  SettingsMachine machine("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2]\n\n",
+                          {kPlatformWin2kXp, kFamilyQx2, {5, 70}});
   EXPECT_EQ(WriteFlipOnVBlank(machine.context, 0), kWriteFailed);
   EXPECT_EQ(WriteBusMastering(machine.context, 0), kWriteFailed);
   EXPECT_EQ(WriteBitmapCaching(machine.context, 0), kWriteFailed);
@@ -215,7 +215,7 @@ TEST(FlagSettings, WritersFailWithoutADeviceKey) {
 // Only 0 and 1 are choices; anything else is refused untouched.
 TEST(FlagSettings, WritersRefuseValuesOtherThanZeroAndOne) {
   for (PlatformKind platform : {kPlatform9x, kPlatformNt4, kPlatformWin2kXp}) {
-    TestMachine machine(
+    SettingsMachine machine(
         std::string(kQx2AndQxg64) +
             "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display\\0000]\n"
             "\"DriverDesc\"=\"Quillex\"\n\n",
@@ -246,7 +246,7 @@ constexpr const char* k9xInstance =
 )";
 
 TEST(FlagSettings, On9xWritesTextsBelowSettings) {
-  TestMachine machine(k9xInstance, {kPlatform9x, kFamilyQx2, {}});
+  SettingsMachine machine(k9xInstance, {kPlatform9x, kFamilyQx2, {}});
   EXPECT_EQ(WriteFlipOnVBlank(machine.context, 0), kWriteOk);
   EXPECT_EQ(WriteBusMastering(machine.context, 1), kWriteOk);
   EXPECT_EQ(WriteBitmapCaching(machine.context, 0), kWriteOk);
@@ -312,7 +312,7 @@ TEST(FlagSettings, On9xReadsTextsWithDefaults) {
         "MACHINE\\System\\CurrentControlSet\\Services\\Class\\Display\\0000\\Settings\\" +
         std::string(c.sub_key) + "]\n";
     if (c.data) body += "\"" + names.at(c.sub_key) + "\"=" + c.data + "\n";
-    TestMachine machine(body + "\n", {kPlatform9x, kFamilyQx2, {}});
+    SettingsMachine machine(body + "\n", {kPlatform9x, kFamilyQx2, {}});
     EXPECT_EQ(ReadOnly(machine, [&] { return c.read(machine.context); }), c.expected);
   }
 }
@@ -320,11 +320,12 @@ TEST(FlagSettings, On9xReadsTextsWithDefaults) {
 // "Settings" is created before the sub-key below it; existing keys are
 // only opened.
 TEST(FlagSettings, On9xCreatesSettingsThenItsSubKey) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000]
+  SettingsMachine machine(
+      R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000]
 "DriverDesc"="Quillex"
 
 )",
-                      {kPlatform9x, kFamilyQx2, {}});
+      {kPlatform9x, kFamilyQx2, {}});
   RecordingRegistry recording(machine.registry());
   const std::string instance = "System\\CurrentControlSet\\Services\\Class\\Display\\0000";
   EXPECT_EQ(WriteBusMastering(machine.ContextOver(recording), 0), kWriteOk);
@@ -337,7 +338,8 @@ TEST(FlagSettings, On9xCreatesSettingsThenItsSubKey) {
 // Bus mastering reads as on when the first instance forces it off and the
 // second has the key without the value.
 TEST(BusMastering, On9xAbsentValueReadsAsOn) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000]
+  SettingsMachine machine(
+      R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000]
 "DriverDesc"="Quillex A"
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0000\Settings\Engine]
@@ -349,7 +351,7 @@ TEST(BusMastering, On9xAbsentValueReadsAsOn) {
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\Display\0001\Settings\Engine]
 
 )",
-                      {kPlatform9x, kFamilyQx2, {}});
+      {kPlatform9x, kFamilyQx2, {}});
   EXPECT_EQ(ReadOnly(machine, [&] { return ReadBusMastering(machine.context); }), 1);
 }
 

@@ -71,7 +71,7 @@ TEST(WriteOglPreset, SpeedAndAccuracyOn2000) {
                                    {kOglAccuracy, {1, 9, 1, 1, 0, 0}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.preset);
-    TestMachine machine(kWin2kDriver, kWin2kQx2);
+    SettingsMachine machine(kWin2kDriver, kWin2kQx2);
     const OglPresetChoice choice = {c.preset, 1, kVsyncApplicationDecides, 0};
     EXPECT_EQ(WriteOglPreset(machine.context, choice), kWriteOk);
     // The old AllowGDI is deleted first, so the six come in write order.
@@ -102,8 +102,8 @@ TEST(WriteOglPreset, SpeedStepsCarryTheByteAlong) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.choice.preset << " F" << c.choice.page_flipping << " V"
                                     << c.choice.vsync_mode << " A" << c.choice.app_default);
-    TestMachine machine("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qxg64]\n\n",
-                        {kPlatformNt4, kFamilyQx2, {}});
+    SettingsMachine machine("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qxg64]\n\n",
+                            {kPlatformNt4, kFamilyQx2, {}});
     EXPECT_EQ(WriteOglPreset(machine.context, c.choice), kWriteOk);
     EXPECT_EQ(machine.Export("SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0"),
               Reg("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0]\n" +
@@ -153,7 +153,7 @@ TEST(WriteOglPreset, CustomChoicesWriteAndReadBack) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.choice.preset << " F" << c.choice.page_flipping << " V"
                                     << c.choice.vsync_mode << " A" << c.choice.app_default);
-    TestMachine machine(kWin2kDriver, kWin2kQx2);
+    SettingsMachine machine(kWin2kDriver, kWin2kQx2);
     EXPECT_EQ(WriteOglPreset(machine.context, c.choice), kWriteOk);
     EXPECT_EQ(machine.Export(kServices), Win2kKeysWith(c.lines, c.lines));
     const OglPresetChoice read = ReadOnly(machine, [&] { return ReadOglPreset(machine.context); });
@@ -165,12 +165,12 @@ TEST(WriteOglPreset, CustomChoicesWriteAndReadBack) {
 }
 
 TEST(WriteOglPreset, Nt4WritesQxg64Only) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX2\Device0]
+  SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX2\Device0]
 
 [HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\qxg64]
 
 )",
-                      {kPlatformNt4, kFamilyQx2, {}});
+                          {kPlatformNt4, kFamilyQx2, {}});
   EXPECT_EQ(WriteOglPreset(machine.context, {kOglSpeed, 1, kVsyncApplicationDecides, 0}), kWriteOk);
   EXPECT_EQ(machine.Export(kServices),
             Reg("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services]\n\n"
@@ -186,13 +186,13 @@ TEST(WriteOglPreset, Nt4WritesQxg64Only) {
 }
 
 TEST(WriteOglPreset, On9xWritesTheThreeProfileKeys) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\Software\Quillex]
+  SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\Software\Quillex]
 
 [HKEY_LOCAL_MACHINE\Software\Quillex\Panelix\Version5]
 "Other"="kept"
 
 )",
-                      {kPlatform9x, kFamilyQx2, {}});
+                          {kPlatform9x, kFamilyQx2, {}});
   EXPECT_EQ(WriteOglPreset(machine.context, {kOglAccuracy, 1, kVsyncApplicationDecides, 0}),
             kWriteOk);
   const std::string six = SixLines({1, 9, 1, 1, 0, 0});
@@ -238,7 +238,7 @@ TEST(WriteOglPreset, MessagesWhenTheBaseKeyIsMissing) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    TestMachine machine(c.body, c.setup);
+    SettingsMachine machine(c.body, c.setup);
     const std::string before = machine.Export();
     EXPECT_EQ(WriteOglPreset(machine.context, {kOglSpeed, 1, kVsyncApplicationDecides, 0}),
               kWriteFailed);
@@ -251,7 +251,8 @@ TEST(WriteOglPreset, MessagesWhenTheBaseKeyIsMissing) {
 // The base key opens but no key of the list can be made: nothing is
 // written, and the writer says so without a message.
 TEST(WriteOglPreset, FailsQuietlyWhenNoKeyCanBeCreated) {
-  TestMachine machine("[HKEY_LOCAL_MACHINE\\Software\\Quillex]\n\n", {kPlatform9x, kFamilyQx2, {}});
+  SettingsMachine machine("[HKEY_LOCAL_MACHINE\\Software\\Quillex]\n\n",
+                          {kPlatform9x, kFamilyQx2, {}});
   RecordingRegistry recording(machine.registry());
   recording.refused_paths = {"Software\\Quillex\\Panelix\\",
                              "Software\\Quillex\\Panelix\\Version5\\",
@@ -342,7 +343,7 @@ TEST(ReadOglPreset, DecodesTheStoredValues) {
       std::snprintf(data, sizeof data, "%08x", value);
       body += "\"User3D." + std::string(name) + "\"=dword:" + data + "\n";
     }
-    TestMachine machine(body + "\n", kWin2kQx2);
+    SettingsMachine machine(body + "\n", kWin2kQx2);
     EXPECT_EQ(ReadOnly(machine, [&] { return ReadOglPreset(machine.context); }), c.expected);
   }
 }
@@ -351,17 +352,17 @@ TEST(ReadOglPreset, DecodesTheStoredValues) {
 TEST(ReadOglPreset, Win2kPrefersTheDualDriver) {
   const std::string speed = SixLines({1, 9, 0, 0, 1, 1});
   const std::string accuracy = SixLines({1, 9, 1, 1, 0, 0});
-  TestMachine both("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2\\Device0]\n" +
-                       speed +
-                       "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2DUO]\n\n",
-                   kWin2kQx2);
+  SettingsMachine both(
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2\\Device0]\n" + speed +
+          "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2DUO]\n\n",
+      kWin2kQx2);
   // The dual driver's service exists without "Device0": nothing to read.
   EXPECT_EQ(ReadOnly(both, [&] { return ReadOglPreset(both.context); }), OglPresetChoice{});
-  TestMachine single(
+  SettingsMachine single(
       "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2\\Device0]\n" + speed + "\n",
       kWin2kQx2);
   EXPECT_EQ(ReadOnly(single, [&] { return ReadOglPreset(single.context).preset; }), kOglSpeed);
-  TestMachine qx1(
+  SettingsMachine qx1(
       "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX1\\Device0]\n" + accuracy + "\n",
       {kPlatformWin2kXp, kFamilyQx1SolasePci, {}});
   EXPECT_EQ(ReadOnly(qx1, [&] { return ReadOglPreset(qx1.context).preset; }), kOglAccuracy);
@@ -369,7 +370,7 @@ TEST(ReadOglPreset, Win2kPrefersTheDualDriver) {
 
 TEST(ReadOglPreset, On9xNeedsTheProfileParents) {
   const std::string speed = SixLines({1, 9, 0, 0, 1, 1});
-  TestMachine machine(
+  SettingsMachine machine(
       "[HKEY_LOCAL_MACHINE\\Software\\Quillex\\Panelix\\Current Settings]\n" + speed +
           "\n[HKEY_LOCAL_MACHINE\\Software\\Quillex\\Panelix\\Version6\\CurrentSettings]\n" +
           SixLines({1, 9, 1, 1, 0, 0}) + "\n",

@@ -46,27 +46,27 @@ TEST(ResetOglDefaults, RemovesTheTuningValuesButNotTheCacheSizeFromEveryListedKe
       Key("System\\CurrentControlSet\\Services\\QX2DUO\\Device0", kThirteen);
   for (PlatformKind platform : {kPlatform9x, kPlatformNt4, kPlatformWin2kXp}) {
     SCOPED_TRACE(int{platform});
-    TestMachine machine(body + unlisted, {platform, kFamilyQx2, {}});
+    SettingsMachine machine(body + unlisted, {platform, kFamilyQx2, {}});
     EXPECT_EQ(ResetOglDefaults(machine.context), kWriteOk);
     std::string expected_body;
     for (std::string_view path : kFixedDeviceKeyList) expected_body += Key(path, kept);
-    TestMachine expected(expected_body + unlisted);
+    SettingsMachine expected(expected_body + unlisted);
     EXPECT_EQ(machine.Export(), expected.Export());
   }
 }
 
 TEST(ResetOglDefaults, CreatesNothingAndNeverFails) {
-  TestMachine machine("[HKEY_LOCAL_MACHINE\\Software\\Quillex]\n\n");
+  SettingsMachine machine("[HKEY_LOCAL_MACHINE\\Software\\Quillex]\n\n");
   const std::string before = machine.Export();
   EXPECT_EQ(ResetOglDefaults(machine.context), kWriteOk);
   EXPECT_EQ(machine.Export(), before);
-  TestMachine guest(Key(kFixedDeviceKeyList[0], kThirteen), {.administrator = false});
+  SettingsMachine guest(Key(kFixedDeviceKeyList[0], kThirteen), {.administrator = false});
   EXPECT_EQ(ResetOglDefaults(guest.context), kWriteOk);
 }
 
 // Sub-image cache size.
 TEST(SubImageCache, NtWritesBytesIntoTheS5DeviceKeysAndReadsKilobytes) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
+  SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Enum]
 
@@ -102,7 +102,7 @@ TEST(SubImageCache, NtWritesBytesIntoTheS5DeviceKeysAndReadsKilobytes) {
 
 // The reader opens every sub-key, whatever its name; the last read wins.
 TEST(SubImageCache, NtReaderTakesTheLastValueOfAnySubKey) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
+  SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
 "User3D.TexUpdateAreaSize"=dword:00040000
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Enum]
@@ -130,20 +130,21 @@ TEST(SubImageCache, BytesToKilobytes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.data);
-    TestMachine machine(Key("System\\CurrentControlSet\\Services\\qxg64\\Device0",
-                            "\"User3D.TexUpdateAreaSize\"=" + std::string(c.data) + "\n"),
-                        {kPlatformNt4, kFamilyQx2, {}});
+    SettingsMachine machine(Key("System\\CurrentControlSet\\Services\\qxg64\\Device0",
+                                "\"User3D.TexUpdateAreaSize\"=" + std::string(c.data) + "\n"),
+                            {kPlatformNt4, kFamilyQx2, {}});
     EXPECT_EQ(ReadOnly(machine, [&] { return ReadSubImageCache(machine.context); }), c.expected);
   }
 }
 
 TEST(SubImageCache, NtWriterFailsWithoutDeviceKeys) {
-  TestMachine machine("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\qxg64]\n\n");
+  SettingsMachine machine("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\qxg64]\n\n");
   EXPECT_EQ(WriteSubImageCache(machine.context, 512), kWriteFailed);
 }
 
 TEST(SubImageCache, On9xCreatesTheProfileKeys) {
-  TestMachine machine("[HKEY_LOCAL_MACHINE\\Software\\Other]\n\n", {kPlatform9x, kFamilyQx2, {}});
+  SettingsMachine machine("[HKEY_LOCAL_MACHINE\\Software\\Other]\n\n",
+                          {kPlatform9x, kFamilyQx2, {}});
   EXPECT_EQ(ReadOnly(machine, [&] { return ReadSubImageCache(machine.context); }), 512);
   EXPECT_EQ(WriteSubImageCache(machine.context, 2048), kWriteOk);
   EXPECT_EQ(machine.Export("Software\\Quillex"), Reg(R"([HKEY_LOCAL_MACHINE\Software\Quillex]
@@ -168,7 +169,7 @@ TEST(SubImageCache, On9xCreatesTheProfileKeys) {
 }
 
 TEST(SubImageCache, On9xCreatesParentsFirst) {
-  TestMachine machine("", {kPlatform9x, kFamilyQx2, {}});
+  SettingsMachine machine("", {kPlatform9x, kFamilyQx2, {}});
   RecordingRegistry recording(machine.registry());
   EXPECT_EQ(WriteSubImageCache(machine.ContextOver(recording), 512), kWriteOk);
   EXPECT_EQ(recording.log, (std::vector<std::string>{
@@ -188,19 +189,19 @@ TEST(SubImageCache, On9xCreatesParentsFirst) {
 
 // Version6, then Version5, then "Current Settings": the last one read wins.
 TEST(SubImageCache, On9xCurrentSettingsWins) {
-  TestMachine machine(Key("Software\\Quillex\\Panelix\\Current Settings",
-                          "\"User3D.TexUpdateAreaSize\"=dword:00040000\n") +
-                          Key("Software\\Quillex\\Panelix\\Version5\\CurrentSettings",
-                              "\"User3D.TexUpdateAreaSize\"=dword:00080000\n") +
-                          Key("Software\\Quillex\\Panelix\\Version6\\CurrentSettings",
-                              "\"User3D.TexUpdateAreaSize\"=dword:00100000\n"),
-                      {kPlatform9x, kFamilyQx2, {}});
+  SettingsMachine machine(Key("Software\\Quillex\\Panelix\\Current Settings",
+                              "\"User3D.TexUpdateAreaSize\"=dword:00040000\n") +
+                              Key("Software\\Quillex\\Panelix\\Version5\\CurrentSettings",
+                                  "\"User3D.TexUpdateAreaSize\"=dword:00080000\n") +
+                              Key("Software\\Quillex\\Panelix\\Version6\\CurrentSettings",
+                                  "\"User3D.TexUpdateAreaSize\"=dword:00100000\n"),
+                          {kPlatform9x, kFamilyQx2, {}});
   EXPECT_EQ(ReadOnly(machine, [&] { return ReadSubImageCache(machine.context); }), 256);
 }
 
 // Advanced multitexturing.
 TEST(Multitexturing, EnableWritesTheFirstDeviceSubKeyOfEachService) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX1\Device0]
+  SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX1\Device0]
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
 
@@ -249,8 +250,8 @@ TEST(Multitexturing, EnableWritesTheFirstDeviceSubKeyOfEachService) {
 }
 
 TEST(Multitexturing, EnableOn9xWritesExistingProfileKeysOnly) {
-  TestMachine machine(Key("Software\\Quillex\\Panelix\\Version5\\CurrentSettings", ""),
-                      {kPlatform9x, kFamilyQx2, {}});
+  SettingsMachine machine(Key("Software\\Quillex\\Panelix\\Version5\\CurrentSettings", ""),
+                          {kPlatform9x, kFamilyQx2, {}});
   EnableMultitexturing(machine.context);
   EXPECT_EQ(machine.Export("Software\\Quillex"), Reg(R"([HKEY_LOCAL_MACHINE\Software\Quillex]
 
@@ -275,7 +276,7 @@ TEST(Multitexturing, DisableClearsTheFixedListAndReadsOff) {
               "\"User3D.TextureEnvCombineExtEnable\"=dword:00000001\n");
   for (PlatformKind platform : {kPlatform9x, kPlatformNt4, kPlatformWin2kXp}) {
     SCOPED_TRACE(int{platform});
-    TestMachine machine(body, {platform, kFamilyQx2, {}});
+    SettingsMachine machine(body, {platform, kFamilyQx2, {}});
     EXPECT_EQ(ReadOnly(machine, [&] { return ReadMultitexturing(machine.context); }), 1);
     DisableMultitexturing(machine.context);
     EXPECT_EQ(ReadMultitexturing(machine.context), 0);
@@ -313,7 +314,7 @@ TEST(Multitexturing, ReaderTakesTheLastKeyOfTheList) {
                   "\"User3D.TextureEnvCombineExtEnable\"=" + std::string(data) + "\n");
     }
     SCOPED_TRACE(body);
-    TestMachine machine(body);
+    SettingsMachine machine(body);
     EXPECT_EQ(ReadOnly(machine, [&] { return ReadMultitexturing(machine.context); }), c.expected);
   }
 }
@@ -326,7 +327,8 @@ TEST(Multitexturing, DualAndQx3DriversReadBackAndTurnOff) {
     SCOPED_TRACE(service);
     const std::string device0 =
         "System\\CurrentControlSet\\Services\\" + std::string(service) + "\\Device0";
-    TestMachine machine(Key(device0, "") + Key(device0.substr(0, device0.size() - 1) + "1", ""));
+    SettingsMachine machine(Key(device0, "") +
+                            Key(device0.substr(0, device0.size() - 1) + "1", ""));
     EnableMultitexturing(machine.context);
     EXPECT_EQ(machine.Data(device0, "User3D.TextureEnvCombineExtEnable"), sim::DwordBytes(1));
     EXPECT_EQ(ReadOnly(machine, [&] { return ReadMultitexturing(machine.context); }), 1);
@@ -355,7 +357,7 @@ TEST(Multitexturing, ReaderTakesTheWritersOwnKeysAfterTheList) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    TestMachine machine(c.body, {c.platform, kFamilyQx3, {}});
+    SettingsMachine machine(c.body, {c.platform, kFamilyQx3, {}});
     EXPECT_EQ(ReadOnly(machine, [&] { return ReadMultitexturing(machine.context); }), c.expected);
   }
 }

@@ -1,4 +1,4 @@
-// The searches S1 to S7 by chip family, and the two OpenGL key rules.
+// Each service search by chip family, and the two OpenGL key rules.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -26,7 +26,7 @@ constexpr const char* kAllServices =
 )";
 
 // The services whose device keys a search visits, in order.
-std::vector<std::string> Services(TestMachine& machine, ServiceSearch search, ChipFamily family,
+std::vector<std::string> Services(SettingsMachine& machine, ServiceSearch search, ChipFamily family,
                                   DeviceKeyMode mode = DeviceKeyMode::kRead) {
   std::vector<std::string> services;
   RunServiceSearch(machine.registry(), search, family, "Device", mode,
@@ -50,41 +50,41 @@ TEST(ServiceSearch, PicksServicesByFamilyWhenAllAreInstalled) {
   const Names qx2_pair = {"QX2DUO", "QX2"};
   const Names all = {"QX1", "QX2", "QX2DUO", "QX3DUO", "qxg64"};
   const std::vector<SearchCase> cases = {
-      {ServiceSearch::kS1, 200, {"QX1"}},
-      {ServiceSearch::kS1, 204, {"QX1"}},
-      {ServiceSearch::kS1, 400, qx2_pair},
-      {ServiceSearch::kS1, 450, qx2_pair},
-      {ServiceSearch::kS1, 451, qx2_pair},
-      {ServiceSearch::kS1, 452, {}},
-      {ServiceSearch::kS1, 550, {"QX3DUO"}},
-      {ServiceSearch::kS1, kFamilyUnknown, {}},
-      {ServiceSearch::kS2, 201, {"QX1"}},
-      {ServiceSearch::kS2, 400, {"QX2"}},
-      {ServiceSearch::kS2, 451, {"QX2"}},
-      {ServiceSearch::kS2, 452, {}},
-      {ServiceSearch::kS2, 550, {"QX3DUO"}},
-      {ServiceSearch::kS3, 202, {"QX1"}},
-      {ServiceSearch::kS3, 400, {"QX2DUO"}},
-      {ServiceSearch::kS3, 450, {"QX2DUO"}},
-      {ServiceSearch::kS3, 451, {}},
-      {ServiceSearch::kS3, 452, {}},
-      {ServiceSearch::kS3, 550, {"QX3DUO"}},
-      {ServiceSearch::kS4, 203, {"QX1"}},
-      {ServiceSearch::kS4, 450, {"QX2"}},
-      {ServiceSearch::kS4, 451, {}},
-      {ServiceSearch::kS4, 452, {}},
-      {ServiceSearch::kS4, 550, {"QX3DUO"}},
-      {ServiceSearch::kS5, 200, {"QX1", "qxg64"}},
-      {ServiceSearch::kS5, 451, {"QX2", "QX2DUO", "qxg64"}},
-      {ServiceSearch::kS5, 452, {"qxg64"}},
-      {ServiceSearch::kS5, 550, {"qxg64"}},
-      {ServiceSearch::kS5, kFamilyUnknown, {"qxg64"}},
-      {ServiceSearch::kS6, 200, all},
-      {ServiceSearch::kS6, 452, all},
-      {ServiceSearch::kS7, 200, {"qxg64"}},
-      {ServiceSearch::kS7, 400, {"qxg64"}},
+      {ServiceSearch::kDualThenSingle, 200, {"QX1"}},
+      {ServiceSearch::kDualThenSingle, 204, {"QX1"}},
+      {ServiceSearch::kDualThenSingle, 400, qx2_pair},
+      {ServiceSearch::kDualThenSingle, 450, qx2_pair},
+      {ServiceSearch::kDualThenSingle, 451, qx2_pair},
+      {ServiceSearch::kDualThenSingle, 452, {}},
+      {ServiceSearch::kDualThenSingle, 550, {"QX3DUO"}},
+      {ServiceSearch::kDualThenSingle, kFamilyUnknown, {}},
+      {ServiceSearch::kSingleElseDual, 201, {"QX1"}},
+      {ServiceSearch::kSingleElseDual, 400, {"QX2"}},
+      {ServiceSearch::kSingleElseDual, 451, {"QX2"}},
+      {ServiceSearch::kSingleElseDual, 452, {}},
+      {ServiceSearch::kSingleElseDual, 550, {"QX3DUO"}},
+      {ServiceSearch::kDualElseSingleNoDuoPci, 202, {"QX1"}},
+      {ServiceSearch::kDualElseSingleNoDuoPci, 400, {"QX2DUO"}},
+      {ServiceSearch::kDualElseSingleNoDuoPci, 450, {"QX2DUO"}},
+      {ServiceSearch::kDualElseSingleNoDuoPci, 451, {}},
+      {ServiceSearch::kDualElseSingleNoDuoPci, 452, {}},
+      {ServiceSearch::kDualElseSingleNoDuoPci, 550, {"QX3DUO"}},
+      {ServiceSearch::kSingleElseDualNoDuoPci, 203, {"QX1"}},
+      {ServiceSearch::kSingleElseDualNoDuoPci, 450, {"QX2"}},
+      {ServiceSearch::kSingleElseDualNoDuoPci, 451, {}},
+      {ServiceSearch::kSingleElseDualNoDuoPci, 452, {}},
+      {ServiceSearch::kSingleElseDualNoDuoPci, 550, {"QX3DUO"}},
+      {ServiceSearch::kFamilyAndQxg64, 200, {"QX1", "qxg64"}},
+      {ServiceSearch::kFamilyAndQxg64, 451, {"QX2", "QX2DUO", "qxg64"}},
+      {ServiceSearch::kFamilyAndQxg64, 452, {"qxg64"}},
+      {ServiceSearch::kFamilyAndQxg64, 550, {"qxg64"}},
+      {ServiceSearch::kFamilyAndQxg64, kFamilyUnknown, {"qxg64"}},
+      {ServiceSearch::kEveryService, 200, all},
+      {ServiceSearch::kEveryService, 452, all},
+      {ServiceSearch::kQxg64Only, 200, {"qxg64"}},
+      {ServiceSearch::kQxg64Only, 400, {"qxg64"}},
   };
-  TestMachine machine(kAllServices);
+  SettingsMachine machine(kAllServices);
   for (const SearchCase& c : cases) {
     SCOPED_TRACE(testing::Message()
                  << "S" << static_cast<int>(c.search) + 1 << " family " << c.family);
@@ -94,45 +94,49 @@ TEST(ServiceSearch, PicksServicesByFamilyWhenAllAreInstalled) {
 
 // Which QX2 service the searches take when only one of the pair is there.
 TEST(ServiceSearch, FallsBackToTheOtherQx2Service) {
-  TestMachine single(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
+  SettingsMachine single(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
 
 )");
-  TestMachine dual(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2DUO\Device0]
+  SettingsMachine dual(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2DUO\Device0]
 
 )");
   for (ServiceSearch search :
-       {ServiceSearch::kS1, ServiceSearch::kS2, ServiceSearch::kS3, ServiceSearch::kS4}) {
+       {ServiceSearch::kDualThenSingle, ServiceSearch::kSingleElseDual,
+        ServiceSearch::kDualElseSingleNoDuoPci, ServiceSearch::kSingleElseDualNoDuoPci}) {
     SCOPED_TRACE(static_cast<int>(search) + 1);
     EXPECT_EQ(Services(single, search, 400), Names{"QX2"});
     EXPECT_EQ(Services(dual, search, 400), Names{"QX2DUO"});
   }
 }
 
-// A QX2E board with both drivers installed: S1 writes both, S2 only the
-// single driver, S3 reads the dual one.
+// A QX2E board with both drivers installed: dual-then-single writes both,
+// single-else-dual only the single driver, dual-else-single reads the dual
+// one.
 TEST(ServiceSearch, Qx2eWithBothServices) {
-  TestMachine machine(kAllServices, {.family = kFamilyQx2e});
-  EXPECT_EQ(Services(machine, ServiceSearch::kS1, kFamilyQx2e, DeviceKeyMode::kWrite),
+  SettingsMachine machine(kAllServices, {.family = kFamilyQx2e});
+  EXPECT_EQ(Services(machine, ServiceSearch::kDualThenSingle, kFamilyQx2e, DeviceKeyMode::kWrite),
             (Names{"QX2DUO", "QX2"}));
-  EXPECT_EQ(Services(machine, ServiceSearch::kS2, kFamilyQx2e, DeviceKeyMode::kWrite),
+  EXPECT_EQ(Services(machine, ServiceSearch::kSingleElseDual, kFamilyQx2e, DeviceKeyMode::kWrite),
             Names{"QX2"});
-  EXPECT_EQ(Services(machine, ServiceSearch::kS3, kFamilyQx2e), Names{"QX2DUO"});
+  EXPECT_EQ(Services(machine, ServiceSearch::kDualElseSingleNoDuoPci, kFamilyQx2e),
+            Names{"QX2DUO"});
 }
 
 TEST(ServiceSearch, FarviewBoardReachesOnlyQxg64ThroughS5) {
-  TestMachine machine(kAllServices);
+  SettingsMachine machine(kAllServices);
   for (ServiceSearch search :
-       {ServiceSearch::kS1, ServiceSearch::kS2, ServiceSearch::kS3, ServiceSearch::kS4}) {
+       {ServiceSearch::kDualThenSingle, ServiceSearch::kSingleElseDual,
+        ServiceSearch::kDualElseSingleNoDuoPci, ServiceSearch::kSingleElseDualNoDuoPci}) {
     SCOPED_TRACE(static_cast<int>(search) + 1);
     for (DeviceKeyMode mode : {DeviceKeyMode::kRead, DeviceKeyMode::kWrite}) {
       EXPECT_TRUE(Services(machine, search, kFamilyFarview, mode).empty());
     }
   }
-  EXPECT_EQ(Services(machine, ServiceSearch::kS5, kFamilyFarview), Names{"qxg64"});
+  EXPECT_EQ(Services(machine, ServiceSearch::kFamilyAndQxg64, kFamilyFarview), Names{"qxg64"});
 }
 
 TEST(ServiceSearch, OutcomeCountsServicesAndDeviceKeys) {
-  TestMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2]
+  SettingsMachine machine(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2]
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\qxg64\Device0]
 
@@ -140,15 +144,16 @@ TEST(ServiceSearch, OutcomeCountsServicesAndDeviceKeys) {
 
 )");
   const auto none = [](RegKey, const DriverKey&) {};
-  const SearchOutcome empty_service = RunServiceSearch(machine.registry(), ServiceSearch::kS2, 400,
-                                                       "Device", DeviceKeyMode::kWrite, none);
+  const SearchOutcome empty_service =
+      RunServiceSearch(machine.registry(), ServiceSearch::kSingleElseDual, 400, "Device",
+                       DeviceKeyMode::kWrite, none);
   EXPECT_TRUE(empty_service.any_service_opened);
   EXPECT_EQ(empty_service.device_keys_visited, 0);
-  const SearchOutcome nothing = RunServiceSearch(machine.registry(), ServiceSearch::kS1, 550,
-                                                 "Device", DeviceKeyMode::kWrite, none);
+  const SearchOutcome nothing = RunServiceSearch(machine.registry(), ServiceSearch::kDualThenSingle,
+                                                 550, "Device", DeviceKeyMode::kWrite, none);
   EXPECT_FALSE(nothing.any_service_opened);
-  const SearchOutcome two = RunServiceSearch(machine.registry(), ServiceSearch::kS7, 400, "Device",
-                                             DeviceKeyMode::kRead, none);
+  const SearchOutcome two = RunServiceSearch(machine.registry(), ServiceSearch::kQxg64Only, 400,
+                                             "Device", DeviceKeyMode::kRead, none);
   EXPECT_EQ(two.device_keys_visited, 2);
 }
 
@@ -192,7 +197,7 @@ TEST(OpenGlWriteKeys, DeviceKeysOfInstalledDriversOnly) {
     for (const std::string& service : c.installed) {
       body += "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\" + service + "]\n\n";
     }
-    TestMachine machine(body);
+    SettingsMachine machine(body);
     RecordingRegistry recording(machine.registry());
     recording.refused_paths = c.refused;
     Names targets, creations;
@@ -206,7 +211,7 @@ TEST(OpenGlWriteKeys, DeviceKeysOfInstalledDriversOnly) {
 }
 
 TEST(OpenGlWriteKeys, ProfileKeysOn9x) {
-  TestMachine machine("");
+  SettingsMachine machine("");
   RecordingRegistry recording(machine.registry());
   EXPECT_EQ(OpenGlWriteKeys(recording, kPlatform9x),
             (Names{"Software\\Quillex\\Panelix\\Current Settings",
@@ -221,12 +226,12 @@ TEST(OpenGlWriteKeys, ProfileKeysOn9x) {
 }
 
 TEST(OpenGlReadKey, ByPlatformAndFamily) {
-  TestMachine with_dual(R"([HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX2DUO]
+  SettingsMachine with_dual(R"([HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX2DUO]
 
 )");
-  TestMachine without_dual("");
+  SettingsMachine without_dual("");
   struct Case {
-    TestMachine* machine;
+    SettingsMachine* machine;
     PlatformKind platform;
     ChipFamily family;
     std::optional<std::string> expected;

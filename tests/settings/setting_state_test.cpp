@@ -38,12 +38,12 @@ constexpr const char* kWin2kMachine =
 const MachineSetup kWin2k570 = {kPlatformWin2kXp, kFamilyQx2, {5, 70}};
 
 TEST(ReadAllSettings, RecordsEveryValueTwice) {
-  TestMachine machine(kWin2kMachine, kWin2k570);
+  SettingsMachine machine(kWin2kMachine, kWin2k570);
   const SettingState state = ReadOnly(machine, [&] { return ReadAllSettings(machine.context); });
   SettingValues expected;
   expected.agp_mode = kAgp2x;  // our board's copy in the dual driver
   expected.flip_on_vblank = 1;
-  expected.bus_mastering = 1;  // S4 reads the single driver: nothing there
+  expected.bus_mastering = 1;  // single-else-dual reads the single driver: nothing there
   expected.bitmap_caching = 0;
   expected.ogl = {kOglAccuracy, 1, kVsyncApplicationDecides, 0};
   expected.subimage_cache_kb = 1024;
@@ -64,7 +64,7 @@ TEST(ReadAllSettings, EachRoadsDefaultsOnAnEmptyDriver) {
                                    {{kPlatformWin2kXp, kFamilyQx2, {5, 70}}, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(int{c.setup.platform});
-    TestMachine machine("[HKEY_LOCAL_MACHINE\\Software]\n\n", c.setup);
+    SettingsMachine machine("[HKEY_LOCAL_MACHINE\\Software]\n\n", c.setup);
     const SettingState state = ReadOnly(machine, [&] { return ReadAllSettings(machine.context); });
     SettingValues expected;
     expected.agp_mode = kAgpDefault;
@@ -117,7 +117,7 @@ TEST(ReadSettingsForSheet, RunsTheReadersInTheirOrder) {
 )";
   for (const Case& c : cases) {
     SCOPED_TRACE(int{c.setup.platform});
-    TestMachine machine(body, c.setup);
+    SettingsMachine machine(body, c.setup);
     RecordingRegistry recording(machine.registry());
     recording.log_queries = true;
     SettingState state;
@@ -136,7 +136,7 @@ TEST(ReadSettingsForSheet, RunsTheReadersInTheirOrder) {
 
 // A second opening re-reads the values and leaves the markers alone.
 TEST(ReadSettingsForSheet, ReReadsIntoTheSameState) {
-  TestMachine machine(kWin2kMachine, kWin2k570);
+  SettingsMachine machine(kWin2kMachine, kWin2k570);
   SettingState state;
   state.changed.agp_mode = 1;
   state.current.agp_mode = kAgp4x;
@@ -170,7 +170,7 @@ TEST(ReadAllSettings, SubImageCacheAsRecorded) {
                                    {"dword:20000400", 524289}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.stored);
-    TestMachine machine(
+    SettingsMachine machine(
         "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0]\n"
         "\"User3D.TexUpdateAreaSize\"=" +
             std::string(c.stored) + "\n\n",
@@ -213,7 +213,7 @@ TEST(WriteAllSettings, RunsTheWritersInTheApplyOrder) {
       "capture switch",
       "set User3D.TextureEnvCombineExtEnable",
   };
-  TestMachine machine(kWin2kMachine, kWin2k570);
+  SettingsMachine machine(kWin2kMachine, kWin2k570);
   RecordingRegistry recording(machine.registry());
   const ApplyResults results = WriteAllSettings(machine.ContextOver(recording), EverythingChanged(),
                                                 LoggingHooks(&recording.log));
@@ -228,7 +228,7 @@ TEST(WriteAllSettings, RunsTheWritersInTheApplyOrder) {
 }
 
 TEST(WriteAllSettings, Nt4SkipsVerticalSyncAndThePageOwnedWriters) {
-  TestMachine machine(
+  SettingsMachine machine(
       "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0]\n\n",
       {kPlatformNt4, kFamilyQx2, {}});
   RecordingRegistry recording(machine.registry());
@@ -277,7 +277,7 @@ TEST(WriteAllSettings, DriverDefaultsThenTheCacheSize) {
   };
   for (const Case& c : {Case{512, "00080000"}, Case{0, "00040000"}}) {
     SCOPED_TRACE(c.field_kb);
-    TestMachine machine(
+    SettingsMachine machine(
         "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n"
         "\"Qxg.AGPFlags\"=hex:02,00,00,00\n" +
             tuning +
@@ -307,8 +307,8 @@ TEST(WriteAllSettings, DriverDefaultsThenTheCacheSize) {
 // writer that needs a driver's key fails, and none creates a service key,
 // which the next run would take for an installed driver.
 TEST(WriteAllSettings, ReportsEachWritersResult) {
-  TestMachine machine("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tcpip]\n\n",
-                      kWin2k570);
+  SettingsMachine machine("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tcpip]\n\n",
+                          kWin2k570);
   const std::string before = machine.Export();
   const ApplyResults results = WriteAllSettings(machine.context, EverythingChanged());
   EXPECT_EQ(results.agp_mode, kWriteFailed);
@@ -352,7 +352,7 @@ TEST(WriteAllSettings, MultitexturingOnlyWhenKnown) {
       {kUnchanged, sim::DwordBytes(1)}, {1, sim::DwordBytes(1)}, {0, "<absent>"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.multitexturing);
-    TestMachine machine(body, kWin2k570);
+    SettingsMachine machine(body, kWin2k570);
     SettingState state;
     state.current.ogl.preset = 0;  // neither preset writer
     state.current.multitexturing = c.multitexturing;
@@ -366,7 +366,7 @@ TEST(WriteAllSettings, MultitexturingOnlyWhenKnown) {
 // With every marker at kUnchanged, a fresh read applied again changes only
 // what Apply always writes: the preset and the cache size.
 TEST(WriteAllSettings, UntouchedSettingsAreNotWritten) {
-  TestMachine machine(kWin2kMachine, kWin2k570);
+  SettingsMachine machine(kWin2kMachine, kWin2k570);
   RecordingRegistry recording(machine.registry());
   const SettingState state = ReadAllSettings(machine.context);
   WriteAllSettings(machine.ContextOver(recording), state);

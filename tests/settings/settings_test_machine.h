@@ -29,15 +29,17 @@ struct MachineSetup {
   bool administrator = true;
 };
 
-class TestMachine {
+class SettingsMachine {
  public:
-  explicit TestMachine(std::string_view regedit4_body, MachineSetup setup = {})
+  explicit SettingsMachine(std::string_view regedit4_body, MachineSetup setup = {})
       : registry_(MakeRegistry(Reg(regedit4_body), setup.administrator)),
         context{*registry_,    ui,           setup.platform, setup.family, kOurDevice,
                 kOurSubsystem, setup.version} {}
-  TestMachine(const TestMachine&) = delete;
-  TestMachine& operator=(const TestMachine&) = delete;
-  ~TestMachine() { EXPECT_EQ(registry_->open_handle_count(), 0u) << "a registry handle leaked"; }
+  SettingsMachine(const SettingsMachine&) = delete;
+  SettingsMachine& operator=(const SettingsMachine&) = delete;
+  ~SettingsMachine() {
+    EXPECT_EQ(registry_->open_handle_count(), 0u) << "a registry handle leaked";
+  }
 
   sim::SimRegistry& registry() { return *registry_; }
   // The same run over another registry (one that records or refuses).
@@ -68,7 +70,7 @@ class TestMachine {
 
 // Runs `read` and checks that it changed nothing in the registry.
 template <typename Read>
-auto ReadOnly(TestMachine& machine, Read read) {
+auto ReadOnly(SettingsMachine& machine, Read read) {
   const std::string before = machine.Export();
   auto result = read();
   EXPECT_EQ(machine.Export(), before) << "a reader changed the registry";

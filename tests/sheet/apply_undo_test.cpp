@@ -8,7 +8,7 @@
 
 #include <sstream>
 
-#include "settings/registry_overlay.h"
+#include "registry/registry_overlay.h"
 #include "sheet/prop_sheet.h"
 #include "sim/os/sim_regedit.h"
 #include "tests/support/identified_app.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "registry/reg_access.h"
 #include "resources/dialogs.h"
-#include "settings/reg_access.h"
 #include "sheet/clock_permanence.h"
 #include "sim/machine/sim_process.h"
 #include "sim/ui/window_model.h"

@@ -1,4 +1,4 @@
-#include "settings/reg_access.h"
+#include "registry/reg_access.h"
 
 #include <algorithm>
 
@@ -83,12 +83,23 @@ std::optional<std::array<std::uint8_t, 4>> QueryFourBytes(Registry& registry, Re
   return buffer;
 }
 
+std::uint32_t LittleEndian32(std::span<const std::uint8_t> bytes) {
+  std::uint32_t number = 0;
+  for (std::size_t i = 0; i < bytes.size() && i < 4; ++i) {
+    number |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
+  }
+  return number;
+}
+
+std::array<std::uint8_t, 4> LittleEndianBytes(std::uint32_t number) {
+  return {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
+          static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)};
+}
+
 std::optional<std::uint32_t> QueryNumber(Registry& registry, RegKey key, std::string_view name) {
   const auto bytes = QueryFourBytes(registry, key, name);
   if (!bytes) return std::nullopt;
-  const auto& b = *bytes;
-  return static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
-         static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
+  return LittleEndian32(*bytes);
 }
 
 std::optional<std::string> QueryText(Registry& registry, RegKey key, std::string_view name,
@@ -108,11 +119,9 @@ void SetFlagBytes(Registry& registry, RegKey key, std::string_view name, std::ui
   SetBinary(registry, key, name, {value, 0, 0, 0});
 }
 
-void SetNumber(Registry& registry, RegKey key, std::string_view name, std::uint32_t number) {
-  const std::array<std::uint8_t, 4> bytes = {
-      static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
-      static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)};
-  registry.SetValue(key, name, kRegDword, bytes.data(), 4);
+bool SetNumber(Registry& registry, RegKey key, std::string_view name, std::uint32_t number) {
+  const std::array<std::uint8_t, 4> bytes = LittleEndianBytes(number);
+  return registry.SetValue(key, name, kRegDword, bytes.data(), 4) == kErrorSuccess;
 }
 
 void SetText(Registry& registry, RegKey key, std::string_view name, std::string_view text) {

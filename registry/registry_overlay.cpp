@@ -1,4 +1,4 @@
-#include "settings/registry_overlay.h"
+#include "registry/registry_overlay.h"
 
 #include <algorithm>
 #include <cstring>

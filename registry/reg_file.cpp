@@ -1,4 +1,4 @@
-#include "settings/reg_file.h"
+#include "registry/reg_file.h"
 
 #include "platform/registry.h"
 

@@ -1,4 +1,4 @@
-#include "app/windows.h"
+#include "app/app_windows.h"
 
 #include "hwaccess/board_tables.h"
 #include "resources/dialogs.h"
@@ -15,10 +15,7 @@ constexpr int kIconProgram = 128;
 void MainWindow::OnInit(DialogWindow& window) {
   window.SetText(kIdcPlatform, platform_text_);
   window.Enable(kIdcTweak, false);
-  SheetFlags& flags = app_.state.flags;
-  flags.audio_selection = 0;
-  flags.monitor_horizontal_chosen = false;
-  flags.monitor_vertical_chosen = false;
+  app_.state.flags.MainWindowShown();
   if (!kAboutMenuText.empty()) window.AppendSystemMenu(kIdmAboutBox, kAboutMenuText);
   window.SetIcon(kIconProgram);
   // Nothing is pending when a main window comes up.
@@ -48,14 +45,8 @@ void RunTweak(App& app) {
   RunState& state = app.state;
   ReadSettingsForSheet(state.Settings(app.platform.registry, app.platform.ui), &state.settings,
                        [&app] { ReadCaptureSwitchForSheet(app); });
-  state.flags.tv_channels_changed = 0;
   PropSheet sheet(app);
   sheet.Run();
-}
-
-void RearmAfterSheet(App& app) {
-  app.state.flags.clock_first_activation = 1;
-  app.state.flags.clock_offset = kClockOffsetAtRest;
 }
 
 void MainWindow::OnSysCommand(DialogWindow& window, std::uint32_t command) {

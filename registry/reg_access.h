@@ -1,12 +1,13 @@
-// Small helpers over the registry port for the settings engine: scoped
-// handles opened with full access under HKEY_LOCAL_MACHINE, bounded value
-// reads that never look past what the registry returned, and the three
-// data forms the display driver uses.
+// Small helpers over the registry port, for every program part that keeps
+// values in HKEY_LOCAL_MACHINE: scoped handles opened with full access,
+// bounded value reads that never look past what the registry returned,
+// the DWORD byte order, and the three data forms the display driver uses.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,6 +65,11 @@ bool ValueExists(Registry& registry, RegKey key, std::string_view name);
 std::optional<std::array<std::uint8_t, 4>> QueryFourBytes(Registry& registry, RegKey key,
                                                           std::string_view name);
 
+// The registry's DWORD byte order (little-endian). A shorter run of bytes
+// reads with its missing high bytes zero; bytes past four are not read.
+std::uint32_t LittleEndian32(std::span<const std::uint8_t> bytes);
+std::array<std::uint8_t, 4> LittleEndianBytes(std::uint32_t number);
+
 // A REG_DWORD-style number (little-endian, missing high bytes zero).
 std::optional<std::uint32_t> QueryNumber(Registry& registry, RegKey key, std::string_view name);
 
@@ -72,12 +78,15 @@ std::optional<std::uint32_t> QueryNumber(Registry& registry, RegKey key, std::st
 std::optional<std::string> QueryText(Registry& registry, RegKey key, std::string_view name,
                                      std::uint32_t capacity);
 
-// The driver's data forms. Failures are silent, as everywhere in the engine.
+// The driver's data forms. Failures are silent, as everywhere in the
+// settings engine.
 void SetBinary(Registry& registry, RegKey key, std::string_view name,
                const std::array<std::uint8_t, 4>& bytes);
 // Flag bytes: byte 0 carries the value, bytes 1 to 3 zero.
 void SetFlagBytes(Registry& registry, RegKey key, std::string_view name, std::uint8_t value);
-void SetNumber(Registry& registry, RegKey key, std::string_view name, std::uint32_t number);
+// REG_DWORD. True when the value was written; the settings engine ignores
+// it (see above), the clock's permanent choice reports a failure.
+bool SetNumber(Registry& registry, RegKey key, std::string_view name, std::uint32_t number);
 // REG_SZ with its terminating zero.
 void SetText(Registry& registry, RegKey key, std::string_view name, std::string_view text);
 

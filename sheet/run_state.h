@@ -1,5 +1,7 @@
 // The values one run of tunora keeps from start-up to exit. One object,
-// created by the program's main and handed to whoever needs it.
+// created by the program's main and handed to whoever needs it. It lives
+// here, beside the pages that share it, so that app/ (which fills it at
+// start-up) sits above sheet/ and not beside it.
 #pragma once
 
 #include <cstdint>

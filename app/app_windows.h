@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "app/run_state.h"
 #include "platform/ui.h"
+#include "sheet/run_state.h"
 
 namespace tunora {
 
@@ -38,7 +38,5 @@ int ShowMainWindow(App& app);
 // Tweak: reads every setting (the values at opening) and shows the sheet
 // until Cancel closes it; Apply ends the process.
 void RunTweak(App& app);
-// What closing the sheet resets before the next main window.
-void RearmAfterSheet(App& app);
 
 }  // namespace tunora

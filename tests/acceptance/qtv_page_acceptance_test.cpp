@@ -92,6 +92,13 @@ TEST(QtvPage, ApplyWritesTheEditedFrequenciesAndTheAgreedCaptureMode) {
        "uncheck 1017\n" + kAgree,
        {{"F2", 55250}},
        std::string(1, '\0')},
+      {"agreed, then the sheet closed and opened again",
+       Builtin("winme-qx2e-qtv"),
+       "check 1017\n" + kAgree +
+           "click 992\nexpect window 102\nclick 1004\nexpect window 129\ntab \"QTV\"\n"
+           "expect window 172\nselect 1104 0\ntype 1105 \"5\"\n",
+       {{"F21", 5}},
+       "\x01"},
       {"agreed, disagreed later",
        Builtin("winme-qx2e-qtv"),
        "check 1017\n" + kAgree + "uncheck 1017\n" + kDisagree,

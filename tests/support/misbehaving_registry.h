@@ -57,6 +57,7 @@ class MisbehavingRegistry : public Registry {
     return honest_.DeleteKey(parent, path);
   }
   std::int32_t CloseKey(RegKey key) override { return honest_.CloseKey(key); }
+  std::int32_t FlushKey(RegKey key) override { return honest_.FlushKey(key); }
 
  private:
   Registry& honest_;

@@ -316,9 +316,9 @@ ClockRatios ReadClockRatios(HwContext& hw, const ClockTarget& card) {
   return ratios;
 }
 
-int ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int limit_mhz, bool keep,
-                 CardWriteGuard* guard) {
-  int result = 0;
+bool ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int limit_mhz, bool keep,
+                  CardWriteGuard* guard) {
+  bool programmed = false;
   WithRoad(hw, card, {kVxdMessagesProgramming, false}, [&](ConfigSpace& config, const MapFn& map) {
     const std::uint32_t raw_base = ReadRegisterWindowBase(config, card.slot_device);
     EnableMemoryDecoding(config, card.slot_device);
@@ -345,7 +345,7 @@ int ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int lim
       ReportFailure(hw, kClockingError3);
       return;
     }
-    result = 1;
+    programmed = true;
     if (keep) return;
     for (std::uint32_t i = 0; i < kTestHoldSleeps; ++i) hw.platform.system.Sleep(kTestHoldSleepMs);
     if (limit_mhz < static_cast<int>(previous_hz * 0.000001)) {
@@ -354,7 +354,7 @@ int ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int lim
     }
     if (!programmer.Run({before.m, before.n, before.p})) ReportFailure(hw, kClockingError3);
   });
-  return result;
+  return programmed;
 }
 
 }  // namespace tunora

@@ -30,11 +30,13 @@ double DividerClockHz(const DividerSet& set);
 
 // The boards the clock tables are kept for, and the tables themselves (MHz).
 // The running board's base slot is set to its rated clock minus 100.
-using ClockVariant = int;
-inline constexpr ClockVariant kVariantQx2Max = 0;
-inline constexpr ClockVariant kVariantQx1 = 1;
-inline constexpr ClockVariant kVariantQx2e = 2;
-inline constexpr ClockVariant kVariantQx2 = 3;
+// A variant is its table slot.
+enum ClockVariant : std::uint8_t {
+  kVariantQx2Max = 0,
+  kVariantQx1 = 1,
+  kVariantQx2e = 2,
+  kVariantQx2 = 3,
+};
 using ClockTable = std::array<int, 4>;
 inline constexpr ClockTable kInitialBaseClocks = {200, 68, 200, 152};
 inline constexpr ClockTable kClockSpans = {160, 160, 160, 160};
@@ -103,11 +105,11 @@ class CardWriteGuard {
 };
 
 // keep false: program, hold about ten seconds, restore the previous
-// dividers. keep true: program and leave it. 1 when the target was
-// programmed, 0 when it was refused or could not be programmed (the
+// dividers. keep true: program and leave it. True when the target was
+// programmed, false when it was refused or could not be programmed (the
 // reason already reported).
-int ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int limit_mhz, bool keep,
-                 CardWriteGuard* guard = nullptr);
+[[nodiscard]] bool ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz,
+                                int limit_mhz, bool keep, CardWriteGuard* guard = nullptr);
 // How long a test holds the new clock before the old one comes back.
 inline constexpr std::uint32_t kClockTestMs = 10000;
 

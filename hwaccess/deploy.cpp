@@ -70,8 +70,14 @@ void ReportFailure(HwContext& hw, std::string_view text) {
   }
 }
 
+std::string_view DriverImage(std::optional<std::string_view> resource) {
+  return resource.value_or(std::string_view{});
+}
+
 DriverSet LockstepDrivers() {
-  return {{}, *LockstepResource(kLockstepResHwgate4), *LockstepResource(kLockstepResHwgt9x)};
+  return {{},
+          DriverImage(LockstepResource(kLockstepResHwgate4)),
+          DriverImage(LockstepResource(kLockstepResHwgt9x))};
 }
 
 std::string DriverFilePath(Files& files, DriverKind kind) {

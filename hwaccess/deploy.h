@@ -24,8 +24,17 @@ struct DriverSet {
 };
 DriverSet TunoraDrivers();
 DriverSet LockstepDrivers();
+// A driver the program does not carry is an empty image: its file is
+// written empty, the device never opens, and the deployment reports the
+// driver that would not load, as for any other.
+std::string_view DriverImage(std::optional<std::string_view> resource);
 
 struct HwContext {
+  HwContext(Platform& p, DriverSet d) : platform(p), drivers(d) {}
+  // Holds the run's kept device; one per program run.
+  HwContext(const HwContext&) = delete;
+  HwContext& operator=(const HwContext&) = delete;
+
   Platform& platform;
   DriverSet drivers;
   // NT road: the hwgate4 device the start-up's bus-1 search keeps open for

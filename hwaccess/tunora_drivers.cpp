@@ -6,7 +6,8 @@
 namespace tunora {
 
 DriverSet TunoraDrivers() {
-  return {*TunoraResource(kResHwgate2), *TunoraResource(kResHwgate4), *TunoraResource(kResHwgt9x)};
+  return {DriverImage(TunoraResource(kResHwgate2)), DriverImage(TunoraResource(kResHwgate4)),
+          DriverImage(TunoraResource(kResHwgt9x))};
 }
 
 }  // namespace tunora

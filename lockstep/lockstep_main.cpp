@@ -199,11 +199,11 @@ class Lockstep {
                              !other_family && !elsewhere && !setting.interrupted &&
                              (nt_road || !safe_mode);
     if (may_program) {
-      const int result = ProgramClock(hw_, card, base + ClockOffsetFor(setting.percent),
-                                      base + kClockSpans[variant], true, &mark);
-      if (result == 1) Report("[ Card is OverClocked ]");
+      const bool programmed = ProgramClock(hw_, card, base + ClockOffsetFor(setting.percent),
+                                           base + kClockSpans[variant], true, &mark);
+      if (programmed) Report("[ Card is OverClocked ]");
       // Refused before the card was touched, or put back as it was.
-      if (result != 1 && mark.set()) mark.Clear();
+      if (!programmed && mark.set()) mark.Clear();
     }
 
     if (boards.size() > 1) Report("[ Card is NOT OverClocked too many cards! ]");

@@ -59,7 +59,7 @@ void WriteBoardCopies(Registry& registry, RegKey key, const BoardIds& board,
   }
 }
 
-int WriteAgpWin2k(const SettingsContext& context, const AgpBytes& bytes) {
+bool WriteAgpWin2k(const SettingsContext& context, const AgpBytes& bytes) {
   Registry& registry = context.registry;
   const auto outcome =
       RunServiceSearch(registry, ServiceSearch::kDualThenSingle, context.chip_family, "Device",
@@ -67,10 +67,10 @@ int WriteAgpWin2k(const SettingsContext& context, const AgpBytes& bytes) {
                          WriteBoardCopies(registry, key, BoardOf(context), bytes);
                          SetBinary(registry, key, kAgpFlags, bytes);
                        });
-  return WriteResult(outcome.device_keys_visited > 0);
+  return outcome.device_keys_visited > 0;
 }
 
-int WriteAgpNt4(const SettingsContext& context, const AgpBytes& bytes) {
+bool WriteAgpNt4(const SettingsContext& context, const AgpBytes& bytes) {
   Registry& registry = context.registry;
   const auto outcome =
       RunServiceSearch(registry, ServiceSearch::kQxg64Only, context.chip_family, "Device",
@@ -83,10 +83,10 @@ int WriteAgpNt4(const SettingsContext& context, const AgpBytes& bytes) {
                          }
                          SetBinary(registry, key, kAgpFlags, bytes);
                        });
-  return WriteResult(outcome.device_keys_visited > 0);
+  return outcome.device_keys_visited > 0;
 }
 
-int WriteAgp9x(const SettingsContext& context, std::int32_t mode) {
+bool WriteAgp9x(const SettingsContext& context, std::int32_t mode) {
   Registry& registry = context.registry;
   const bool written = ForEachInstanceSettingsKeyForWrite(registry, "CPU", [&](RegKey key) {
     if (mode == kAgpDefault) {
@@ -97,7 +97,7 @@ int WriteAgp9x(const SettingsContext& context, std::int32_t mode) {
     registry.DeleteValue(key, "AGPFallback");
     SetText(registry, key, "AGPFlags", mode == kAgp1x ? "0" : mode == kAgp2x ? "-1" : "-2");
   });
-  return WriteResult(written);
+  return written;
 }
 
 // Per-board copies are read on 2000/XP only: the NT 4 writer never
@@ -159,10 +159,10 @@ std::int32_t ReadAgpMode(const SettingsContext& context) {
   }
 }
 
-int WriteAgpMode(const SettingsContext& context, std::int32_t mode) {
+bool WriteAgpMode(const SettingsContext& context, std::int32_t mode) {
   const auto bytes = EncodeAgpMode(mode);
   // A mode the driver has no data for writes nothing, and says so.
-  if (!bytes) return kWriteFailed;
+  if (!bytes) return false;
   switch (context.platform_kind) {
     case kPlatformWin2kXp:
       return WriteAgpWin2k(context, *bytes);
@@ -171,7 +171,7 @@ int WriteAgpMode(const SettingsContext& context, std::int32_t mode) {
     case kPlatform9x:
       return WriteAgp9x(context, mode);
     default:
-      return kWriteFailed;
+      return false;
   }
 }
 

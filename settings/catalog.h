@@ -1,7 +1,8 @@
 // The display-driver settings the tweak sheet edits: one reader and one
 // writer per setting, for the running road (98/ME, NT 4, 2000/XP). Readers
-// return the value for the setting state; writers return kWriteOk when at
-// least one key of their search was written to and kWriteFailed otherwise.
+// return the value for the setting state; writers return true when at
+// least one key of their search was written to and false otherwise (Apply
+// examines every writer's result, so none may be dropped).
 #pragma once
 
 #include <cstdint>
@@ -14,9 +15,6 @@ namespace tunora {
 // choice.
 inline constexpr std::int32_t kUnchanged = 0x7FFF;
 
-inline constexpr int kWriteOk = 0;
-inline constexpr int kWriteFailed = 1;
-
 // AGP transfer mode.
 inline constexpr std::int32_t kAgpDefault = 0;
 inline constexpr std::int32_t kAgp1x = 1;
@@ -24,17 +22,17 @@ inline constexpr std::int32_t kAgp2x = 2;
 inline constexpr std::int32_t kAgp4x = 4;
 
 std::int32_t ReadAgpMode(const SettingsContext& context);
-int WriteAgpMode(const SettingsContext& context, std::int32_t mode);
+[[nodiscard]] bool WriteAgpMode(const SettingsContext& context, std::int32_t mode);
 
 // Direct3D vertical sync, bus mastering and device-bitmap caching: 0 forced
 // off, 1 forced on. Direct3D vertical sync is neither read nor written on
 // NT 4 (the reader gives kUnchanged there).
 std::int32_t ReadFlipOnVBlank(const SettingsContext& context);
-int WriteFlipOnVBlank(const SettingsContext& context, std::int32_t value);
+[[nodiscard]] bool WriteFlipOnVBlank(const SettingsContext& context, std::int32_t value);
 std::int32_t ReadBusMastering(const SettingsContext& context);
-int WriteBusMastering(const SettingsContext& context, std::int32_t value);
+[[nodiscard]] bool WriteBusMastering(const SettingsContext& context, std::int32_t value);
 std::int32_t ReadBitmapCaching(const SettingsContext& context);
-int WriteBitmapCaching(const SettingsContext& context, std::int32_t value);
+[[nodiscard]] bool WriteBitmapCaching(const SettingsContext& context, std::int32_t value);
 
 // OpenGL optimisation preset and the three choices that go with it.
 inline constexpr std::int32_t kOglDriverDefaults = 1;
@@ -57,14 +55,14 @@ struct OglPresetChoice {
 OglPresetChoice ReadOglPreset(const SettingsContext& context);
 // Presets 2 to 4. Shows a message and fails when the driver's base key is
 // missing.
-int WriteOglPreset(const SettingsContext& context, const OglPresetChoice& choice);
+[[nodiscard]] bool WriteOglPreset(const SettingsContext& context, const OglPresetChoice& choice);
 // Preset 1: removes the driver's OpenGL tuning values everywhere. Never fails.
-int ResetOglDefaults(const SettingsContext& context);
+void ResetOglDefaults(const SettingsContext& context);
 
 // OpenGL sub-image cache size in kilobytes (512 when the driver has none).
 inline constexpr std::int32_t kSubImageCacheDefaultKb = 512;
 std::int32_t ReadSubImageCache(const SettingsContext& context);
-int WriteSubImageCache(const SettingsContext& context, std::int32_t kilobytes);
+[[nodiscard]] bool WriteSubImageCache(const SettingsContext& context, std::int32_t kilobytes);
 
 // Advanced multitexturing: 0 off, 1 on. The two writers report nothing.
 std::int32_t ReadMultitexturing(const SettingsContext& context);

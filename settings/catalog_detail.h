@@ -14,8 +14,6 @@ inline BoardIds BoardOf(const SettingsContext& context) {
   return {context.device_id, context.subsystem_id};
 }
 
-inline int WriteResult(bool any_key_written) { return any_key_written ? kWriteOk : kWriteFailed; }
-
 // Windows 98/ME: the keys below "Settings" of each of the maker's display
 // instances ("CPU", "DirectX", "Engine", "GDI").
 //

@@ -19,15 +19,15 @@ NameInKey Fixed(std::string_view name) {
   return [name](RegKey) { return std::string(name); };
 }
 
-int WriteNtFlag(const SettingsContext& context, ServiceSearch search, const NameInKey& name,
-                std::int32_t value) {
+bool WriteNtFlag(const SettingsContext& context, ServiceSearch search, const NameInKey& name,
+                 std::int32_t value) {
   Registry& registry = context.registry;
   const auto outcome =
       RunServiceSearch(registry, search, context.chip_family, "Device", DeviceKeyMode::kWrite,
                        [&](RegKey key, const DriverKey&) {
                          SetFlagBytes(registry, key, name(key), static_cast<std::uint8_t>(value));
                        });
-  return WriteResult(outcome.device_keys_visited > 0);
+  return outcome.device_keys_visited > 0;
 }
 
 // Only a byte 0 of 0 or 1 decides; anything else leaves the value as it was.
@@ -43,12 +43,11 @@ std::int32_t ReadNtFlag(const SettingsContext& context, ServiceSearch search,
   return value;
 }
 
-int Write9xFlag(const SettingsContext& context, std::string_view sub_key, std::string_view name,
-                std::int32_t value) {
+bool Write9xFlag(const SettingsContext& context, std::string_view sub_key, std::string_view name,
+                 std::int32_t value) {
   Registry& registry = context.registry;
-  return WriteResult(ForEachInstanceSettingsKeyForWrite(registry, sub_key, [&](RegKey key) {
-    SetText(registry, key, name, value == 1 ? "1" : "0");
-  }));
+  return ForEachInstanceSettingsKeyForWrite(
+      registry, sub_key, [&](RegKey key) { SetText(registry, key, name, value == 1 ? "1" : "0"); });
 }
 
 // `when_absent` is what a present key without the value reads as, if anything.
@@ -102,8 +101,8 @@ std::int32_t ReadFlipOnVBlank(const SettingsContext& context) {
   }
 }
 
-int WriteFlipOnVBlank(const SettingsContext& context, std::int32_t value) {
-  if (!IsOnOff(value)) return kWriteFailed;
+bool WriteFlipOnVBlank(const SettingsContext& context, std::int32_t value) {
+  if (!IsOnOff(value)) return false;
   switch (context.platform_kind) {
     case kPlatformWin2kXp:
       return WriteNtFlag(context, ServiceSearch::kSingleElseDual, Fixed(FlipOnVBlankName(context)),
@@ -111,7 +110,7 @@ int WriteFlipOnVBlank(const SettingsContext& context, std::int32_t value) {
     case kPlatform9x:
       return Write9xFlag(context, "DirectX", "FlipOnVBlank", value);
     default:
-      return kWriteFailed;
+      return false;
   }
 }
 
@@ -130,8 +129,8 @@ std::int32_t ReadBusMastering(const SettingsContext& context) {
   }
 }
 
-int WriteBusMastering(const SettingsContext& context, std::int32_t value) {
-  if (!IsOnOff(value)) return kWriteFailed;
+bool WriteBusMastering(const SettingsContext& context, std::int32_t value) {
+  if (!IsOnOff(value)) return false;
   switch (context.platform_kind) {
     case kPlatformWin2kXp:
       return WriteNtFlag(context, ServiceSearch::kSingleElseDual, BusMasteringName(context), value);
@@ -140,7 +139,7 @@ int WriteBusMastering(const SettingsContext& context, std::int32_t value) {
     case kPlatform9x:
       return Write9xFlag(context, "Engine", "BusMastering", value);
     default:
-      return kWriteFailed;
+      return false;
   }
 }
 
@@ -159,8 +158,8 @@ std::int32_t ReadBitmapCaching(const SettingsContext& context) {
   }
 }
 
-int WriteBitmapCaching(const SettingsContext& context, std::int32_t value) {
-  if (!IsOnOff(value)) return kWriteFailed;
+bool WriteBitmapCaching(const SettingsContext& context, std::int32_t value) {
+  if (!IsOnOff(value)) return false;
   switch (context.platform_kind) {
     case kPlatformWin2kXp:
       return WriteNtFlag(context, ServiceSearch::kSingleElseDual, Fixed(BitmapCachingName(context)),
@@ -170,7 +169,7 @@ int WriteBitmapCaching(const SettingsContext& context, std::int32_t value) {
     case kPlatform9x:
       return Write9xFlag(context, "GDI", "DeviceBitmapsCaching", value);
     default:
-      return kWriteFailed;
+      return false;
   }
 }
 

@@ -178,14 +178,14 @@ OglPresetChoice ReadOglPreset(const SettingsContext& context) {
   return DecodePreset(ReadPresetBytes(context.registry, key.key()));
 }
 
-int WriteOglPreset(const SettingsContext& context, const OglPresetChoice& choice) {
+bool WriteOglPreset(const SettingsContext& context, const OglPresetChoice& choice) {
   Registry& registry = context.registry;
   if (IsNtRoad(context.platform_kind)) {
     if (!RegHandle::Open(registry, "SYSTEM\\CurrentControlSet\\Services\\")) {
       context.ui.MessageBox(
           "ERROR: Quillex Panelix May Not Be installed.\nPlease Reinstall Quillex driver(s)!",
           kProgramName, kMbOk);
-      return kWriteFailed;
+      return false;
     }
   } else if (context.platform_kind == kPlatform9x) {
     if (!RegHandle::Open(registry, "Software\\Quillex\\")) {
@@ -193,10 +193,10 @@ int WriteOglPreset(const SettingsContext& context, const OglPresetChoice& choice
           "ERROR: Registry error. \nQuillex Panelix May Not Be installed.\nPlease Reinstall "
           "Quillex Panelix!",
           kProgramName, kMbOk);
-      return kWriteFailed;
+      return false;
     }
   } else {
-    return kWriteFailed;
+    return false;
   }
   const int written = ForEachOpenGlWriteKey(
       registry, context.platform_kind,
@@ -205,7 +205,7 @@ int WriteOglPreset(const SettingsContext& context, const OglPresetChoice& choice
   // it, and that is no reason to tell its user the driver is broken.
   const bool no_preset_driver =
       context.platform_kind == kPlatformWin2kXp && context.chip_family == kFamilyQx3;
-  return WriteResult(written > 0 || no_preset_driver);
+  return written > 0 || no_preset_driver;
 }
 
 }  // namespace tunora

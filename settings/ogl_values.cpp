@@ -86,7 +86,7 @@ void ForEachMultitexturingKey(const SettingsContext& context,
   }
 }
 
-int WriteSubImageCache9x(Registry& registry, std::uint32_t bytes) {
+bool WriteSubImageCache9x(Registry& registry, std::uint32_t bytes) {
   for (std::string_view parent :
        {"Software\\Quillex\\", "Software\\Quillex\\Panelix\\",
         "Software\\Quillex\\Panelix\\Version5\\", "Software\\Quillex\\Panelix\\Version6\\"}) {
@@ -102,12 +102,12 @@ int WriteSubImageCache9x(Registry& registry, std::uint32_t bytes) {
   write(RegHandle::Create(registry, kPanelixProfileKeys[0]));
   write(RegHandle::Open(registry, kPanelixProfileKeys[1]));
   write(RegHandle::Open(registry, kPanelixProfileKeys[2]));
-  return WriteResult(written);
+  return written;
 }
 
 }  // namespace
 
-int ResetOglDefaults(const SettingsContext& context) {
+void ResetOglDefaults(const SettingsContext& context) {
   Registry& registry = context.registry;
   const auto remove_all = [&](RegKey key) {
     for (std::string_view name : kOglTuningValues) registry.DeleteValue(key, name);
@@ -116,7 +116,6 @@ int ResetOglDefaults(const SettingsContext& context) {
   if (const RegHandle key = RegHandle::Open(registry, kFixedDeviceKeyList[0])) {
     remove_all(key.key());
   }
-  return kWriteOk;
 }
 
 std::int32_t ReadSubImageCache(const SettingsContext& context) {
@@ -138,7 +137,7 @@ std::int32_t ReadSubImageCache(const SettingsContext& context) {
   return bytes ? KilobytesOf(*bytes) : kSubImageCacheDefaultKb;
 }
 
-int WriteSubImageCache(const SettingsContext& context, std::int32_t kilobytes) {
+bool WriteSubImageCache(const SettingsContext& context, std::int32_t kilobytes) {
   Registry& registry = context.registry;
   const std::uint32_t bytes = BytesOf(kilobytes);
   if (IsNtRoad(context.platform_kind)) {
@@ -146,10 +145,10 @@ int WriteSubImageCache(const SettingsContext& context, std::int32_t kilobytes) {
         registry, ServiceSearch::kFamilyAndQxg64, context.chip_family, "Device",
         DeviceKeyMode::kWrite,
         [&](RegKey key, const DriverKey&) { SetNumber(registry, key, kTexUpdateAreaSize, bytes); });
-    return WriteResult(outcome.device_keys_visited > 0);
+    return outcome.device_keys_visited > 0;
   }
   if (context.platform_kind == kPlatform9x) return WriteSubImageCache9x(registry, bytes);
-  return kWriteFailed;
+  return false;
 }
 
 std::int32_t ReadMultitexturing(const SettingsContext& context) {

@@ -44,9 +44,9 @@ SettingState ReadAllSettings(const SettingsContext& context) {
 }
 
 bool ApplyResults::AnyRebootBlockingFailure(PlatformKind platform) const {
-  const bool cache_counts = platform == kPlatform9x && subimage_cache != kWriteOk;
-  return agp_mode != kWriteOk || flip_on_vblank != kWriteOk || bus_mastering != kWriteOk ||
-         bitmap_caching != kWriteOk || ogl_preset != kWriteOk || cache_counts;
+  const bool cache_counts = platform == kPlatform9x && !subimage_cache;
+  return !agp_mode || !flip_on_vblank || !bus_mastering || !bitmap_caching || !ogl_preset ||
+         cache_counts;
 }
 
 ApplyResults WriteAllSettings(const SettingsContext& context, const SettingState& state,

@@ -72,14 +72,14 @@ struct ApplyHooks {
   std::function<void()> write_capture_switch;  // after the sub-image cache, 98/ME and 2000/XP
 };
 
-// Each writer's 0/1 result; a writer that did not run leaves its 0.
+// Whether each writer wrote; a writer that did not run leaves its true.
 struct ApplyResults {
-  int agp_mode = kWriteOk;
-  int flip_on_vblank = kWriteOk;
-  int bus_mastering = kWriteOk;
-  int bitmap_caching = kWriteOk;
-  int ogl_preset = kWriteOk;  // WriteOglPreset only; the defaults reset never fails
-  int subimage_cache = kWriteOk;
+  bool agp_mode = true;
+  bool flip_on_vblank = true;
+  bool bus_mastering = true;
+  bool bitmap_caching = true;
+  bool ogl_preset = true;  // WriteOglPreset only; the defaults reset never fails
+  bool subimage_cache = true;
 
   // Whether a failure must stop "Reboot Now": every result above except the
   // sub-image cache, which counts on Windows 98/ME only.

@@ -52,6 +52,9 @@ struct App {
   RunState state;
 
   explicit App(Platform& p) : platform(p), hw{p, TunoraDrivers()} {}
+  // hw refers to platform, and windows and pages keep references to both.
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
 };
 
 }  // namespace tunora

@@ -53,6 +53,9 @@ class SimProcess {
   // `console`: a console program's standard output (null: its lines go to
   // the UI as events).
   SimProcess(Machine& machine, Ui& ui, bool real_time = false, std::ostream* console = nullptr);
+  // The parts and the Platform bundle refer to one another.
+  SimProcess(const SimProcess&) = delete;
+  SimProcess& operator=(const SimProcess&) = delete;
 
   Platform& platform() { return platform_; }
   SimDevices& devices() { return devices_; }

@@ -32,26 +32,26 @@ struct PlatformCase {
 };
 
 const PlatformCase kPlatformCases[] = {
-    {1, 4, 0, PlatformVerdict::kWindows95, 1, ""},
-    {1, 4, 3, PlatformVerdict::kWindows95, 1, ""},
-    {1, 4, 9, PlatformVerdict::kWindows95, 1, ""},
-    {1, 4, 10, PlatformVerdict::kSupported, 2, "Windows 98"},
-    {1, 4, 11, PlatformVerdict::kSupported, 2, "Windows ME"},
-    {1, 4, 90, PlatformVerdict::kSupported, 2, "Windows ME"},
-    {2, 3, 51, PlatformVerdict::kSupported, 3, "Windows NT"},
-    {2, 4, 0, PlatformVerdict::kSupported, 3, "Windows NT"},
-    {2, 5, 0, PlatformVerdict::kSupported, 4, "Windows 2000"},
-    {2, 5, 1, PlatformVerdict::kSupported, 4, "Windows XP"},
-    {2, 6, 0, PlatformVerdict::kSupported, 3, "Windows NT"},
-    {2, 6, 1, PlatformVerdict::kSupported, 3, "Windows NT"},
+    {1, 4, 0, PlatformVerdict::kWindows95, kPlatformUnclassified, ""},
+    {1, 4, 3, PlatformVerdict::kWindows95, kPlatformUnclassified, ""},
+    {1, 4, 9, PlatformVerdict::kWindows95, kPlatformUnclassified, ""},
+    {1, 4, 10, PlatformVerdict::kSupported, kPlatform9x, "Windows 98"},
+    {1, 4, 11, PlatformVerdict::kSupported, kPlatform9x, "Windows ME"},
+    {1, 4, 90, PlatformVerdict::kSupported, kPlatform9x, "Windows ME"},
+    {2, 3, 51, PlatformVerdict::kSupported, kPlatformNt4, "Windows NT"},
+    {2, 4, 0, PlatformVerdict::kSupported, kPlatformNt4, "Windows NT"},
+    {2, 5, 0, PlatformVerdict::kSupported, kPlatformWin2kXp, "Windows 2000"},
+    {2, 5, 1, PlatformVerdict::kSupported, kPlatformWin2kXp, "Windows XP"},
+    {2, 6, 0, PlatformVerdict::kSupported, kPlatformNt4, "Windows NT"},
+    {2, 6, 1, PlatformVerdict::kSupported, kPlatformNt4, "Windows NT"},
     // NT 5.2 and later minors are never classified; this program refuses
     // them like an unrecognised platform.
-    {2, 5, 2, PlatformVerdict::kUnrecognised, 1, ""},
-    {2, 5, 3, PlatformVerdict::kUnrecognised, 1, ""},
-    {0, 3, 10, PlatformVerdict::kUnrecognised, 1, ""},
-    {0, 4, 10, PlatformVerdict::kUnrecognised, 1, ""},
-    {3, 4, 0, PlatformVerdict::kUnrecognised, 1, ""},
-    {3, 5, 0, PlatformVerdict::kUnrecognised, 1, ""},
+    {2, 5, 2, PlatformVerdict::kUnrecognised, kPlatformUnclassified, ""},
+    {2, 5, 3, PlatformVerdict::kUnrecognised, kPlatformUnclassified, ""},
+    {0, 3, 10, PlatformVerdict::kUnrecognised, kPlatformUnclassified, ""},
+    {0, 4, 10, PlatformVerdict::kUnrecognised, kPlatformUnclassified, ""},
+    {3, 4, 0, PlatformVerdict::kUnrecognised, kPlatformUnclassified, ""},
+    {3, 5, 0, PlatformVerdict::kUnrecognised, kPlatformUnclassified, ""},
 };
 
 TEST(PlatformGate, ClassifiesEveryVersion) {

@@ -191,7 +191,7 @@ TEST_P(ClockOnRoad, TestRunsTenSecondsAndRestores) {
   card.ClearWrites();
   bench.bus().ClearConfigWrites();
 
-  ASSERT_EQ(ProgramClock(bench.hw, bench.target, 166, 260, false), 1);
+  ASSERT_TRUE(ProgramClock(bench.hw, bench.target, 166, 260, false));
 
   const Timeline t = Read(card);
   ASSERT_EQ(t.blank.size(), 2u);
@@ -221,7 +221,7 @@ TEST_P(ClockOnRoad, TestRunsTenSecondsAndRestores) {
 
 TEST_P(ClockOnRoad, KeptClockStaysAndReadsBack) {
   ClockBench bench(Builtin(GetParam().profile), GetParam().family);
-  ASSERT_EQ(ProgramClock(bench.hw, bench.target, 228, 260, true), 1);
+  ASSERT_TRUE(ProgramClock(bench.hw, bench.target, 228, 260, true));
   EXPECT_EQ(bench.card().Dac(0x2C), 8);
   EXPECT_EQ(bench.card().Dac(0x2D), 75);
   EXPECT_EQ(ReadCurrentClock(bench.hw, bench.target), 228);
@@ -241,7 +241,7 @@ TEST_P(ClockOnRoad, RefusalsLeaveTheCardAlone) {
   for (const Case& c : cases) {
     ClockBench bench(Builtin(GetParam().profile), GetParam().family);
     bench.card().ClearWrites();
-    EXPECT_EQ(ProgramClock(bench.hw, bench.target, c.target, c.limit, true), 0);
+    EXPECT_FALSE(ProgramClock(bench.hw, bench.target, c.target, c.limit, true));
     ASSERT_EQ(bench.ui.messages.size(), 1u) << c.target;
     EXPECT_EQ(bench.ui.messages[0].text, c.message);
     EXPECT_TRUE(Read(bench.card()).blank.empty()) << c.target;
@@ -253,7 +253,7 @@ TEST_P(ClockOnRoad, PllThatNeverLocksIsUndone) {
   const std::uint32_t option = bench.Option();
   const std::uint8_t m0 = bench.card().Dac(0x2C);
   bench.card().SetPllNeverLocks(true);
-  EXPECT_EQ(ProgramClock(bench.hw, bench.target, 228, 260, true), 0);
+  EXPECT_FALSE(ProgramClock(bench.hw, bench.target, 228, 260, true));
   ASSERT_EQ(bench.ui.messages.size(), 1u);
   EXPECT_EQ(bench.ui.messages[0].text, "Clocking Error! Try again. (#3)");
   EXPECT_FALSE(bench.card().ScreenBlanked());
@@ -271,7 +271,7 @@ TEST_P(ClockOnRoad, PllThatLocksOnlyBeforeTheNewDividersIsUndone) {
   const std::uint8_t m0 = bench.card().Dac(0x2C), n0 = bench.card().Dac(0x2D);
   bench.card().SetPllLockReads(0xFFFFFFFFu);  // unlocked for good after a divider write
   bench.bus().ClearConfigWrites();
-  EXPECT_EQ(ProgramClock(bench.hw, bench.target, 228, 260, true), 0);
+  EXPECT_FALSE(ProgramClock(bench.hw, bench.target, 228, 260, true));
   ASSERT_EQ(bench.ui.messages.size(), 1u);
   EXPECT_EQ(bench.ui.messages[0].text, "Clocking Error! Try again. (#3)");
   EXPECT_EQ(bench.card().Dac(0x2C), m0);
@@ -318,7 +318,7 @@ TEST(ClockTest, RatedClockReadsNothingPastTheWindow) {
 
 TEST(ClockTest, PreviousClockAboveTheLimitStays) {
   ClockBench bench(Builtin("win2000-qx2max"), kFamilyQx2);  // 200.57 MHz now
-  ASSERT_EQ(ProgramClock(bench.hw, bench.target, 166, 199, false), 1);
+  ASSERT_TRUE(ProgramClock(bench.hw, bench.target, 166, 199, false));
   ASSERT_EQ(bench.ui.messages.size(), 1u);
   EXPECT_EQ(bench.ui.messages[0].text, "Clocking Error! Try again. (#2)");
   EXPECT_EQ(bench.card().Dac(0x2C), 5) << "the test clock stays";
@@ -328,7 +328,7 @@ TEST(ClockTest, NineXDriverFailureReturnsWithoutProgramming) {
   sim::Profile profile = Builtin("win98-qx1");
   profile.faults.vxd_version = 0x10003;
   ClockBench bench(profile, kFamilyQx1Agp);
-  EXPECT_EQ(ProgramClock(bench.hw, bench.target, 166, 260, true), 0);
+  EXPECT_FALSE(ProgramClock(bench.hw, bench.target, 166, 260, true));
   ASSERT_EQ(bench.ui.messages.size(), 1u);
   EXPECT_EQ(bench.ui.messages[0].text, "VxD Version Mismatch!");
 }

@@ -8,15 +8,7 @@
 namespace tunora {
 namespace {
 
-TEST(RequestCodes, AreTheBufferedCodesOfTheDrivers) {
-  EXPECT_EQ(kIoctlConfigRead, 2285576u);
-  EXPECT_EQ(kIoctlConfigWrite, 2285580u);
-  EXPECT_EQ(kIoctlMapPhysical, 2621448192u);
-  EXPECT_EQ(kDiocVersion, 1u);
-  EXPECT_EQ(kDiocMapPhysical, 7u);
-}
-
-TEST(PciConfigAddress, FollowsMechanismOne) {
+TEST(ConfigAddress, FollowsMechanismOne) {
   struct Case {
     std::uint8_t bus, device, reg;
     std::uint32_t address;

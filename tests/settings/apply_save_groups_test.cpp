@@ -33,8 +33,8 @@ TEST(ApplySaveGroups, TheHiveIsSavedOncePerWriter) {
 
   const std::uint64_t before = registry.save_count();
   const ApplyResults results = WriteAllSettings(context, state);
-  EXPECT_EQ(results.agp_mode, kWriteOk);
-  EXPECT_EQ(results.ogl_preset, kWriteOk);
+  EXPECT_TRUE(results.agp_mode);
+  EXPECT_TRUE(results.ogl_preset);
   // AGP, vertical sync, bus mastering, bitmap caching, OpenGL preset,
   // sub-image cache, multitexturing.
   EXPECT_EQ(registry.save_count() - before, 7u);

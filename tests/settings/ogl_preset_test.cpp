@@ -73,7 +73,7 @@ TEST(WriteOglPreset, SpeedAndAccuracyOn2000) {
     SCOPED_TRACE(c.preset);
     SettingsMachine machine(kWin2kDriver, kWin2kQx2);
     const OglPresetChoice choice = {c.preset, 1, kVsyncApplicationDecides, 0};
-    EXPECT_EQ(WriteOglPreset(machine.context, choice), kWriteOk);
+    EXPECT_TRUE(WriteOglPreset(machine.context, choice));
     // The old AllowGDI is deleted first, so the six come in write order.
     EXPECT_EQ(machine.Export(kServices), Win2kKeysWith(SixLines(c.six), SixLines(c.six)));
     EXPECT_TRUE(machine.ui.messages.empty());
@@ -82,7 +82,7 @@ TEST(WriteOglPreset, SpeedAndAccuracyOn2000) {
     const OglPresetChoice read = ReadOnly(machine, [&] { return ReadOglPreset(machine.context); });
     EXPECT_EQ(read, choice);
     const std::string written = machine.Export();
-    EXPECT_EQ(WriteOglPreset(machine.context, read), kWriteOk);
+    EXPECT_TRUE(WriteOglPreset(machine.context, read));
     EXPECT_EQ(machine.Export(), written);
   }
 }
@@ -104,7 +104,7 @@ TEST(WriteOglPreset, SpeedStepsCarryTheByteAlong) {
                                     << c.choice.vsync_mode << " A" << c.choice.app_default);
     SettingsMachine machine("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qxg64]\n\n",
                             {kPlatformNt4, kFamilyQx2, {}});
-    EXPECT_EQ(WriteOglPreset(machine.context, c.choice), kWriteOk);
+    EXPECT_TRUE(WriteOglPreset(machine.context, c.choice));
     EXPECT_EQ(machine.Export("SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0"),
               Reg("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0]\n" +
                   SixLines(c.six) + "\n"));
@@ -154,12 +154,12 @@ TEST(WriteOglPreset, CustomChoicesWriteAndReadBack) {
     SCOPED_TRACE(testing::Message() << c.choice.preset << " F" << c.choice.page_flipping << " V"
                                     << c.choice.vsync_mode << " A" << c.choice.app_default);
     SettingsMachine machine(kWin2kDriver, kWin2kQx2);
-    EXPECT_EQ(WriteOglPreset(machine.context, c.choice), kWriteOk);
+    EXPECT_TRUE(WriteOglPreset(machine.context, c.choice));
     EXPECT_EQ(machine.Export(kServices), Win2kKeysWith(c.lines, c.lines));
     const OglPresetChoice read = ReadOnly(machine, [&] { return ReadOglPreset(machine.context); });
     EXPECT_EQ(read, c.read);
     // What was read, applied again, stores the same.
-    EXPECT_EQ(WriteOglPreset(machine.context, read), kWriteOk);
+    EXPECT_TRUE(WriteOglPreset(machine.context, read));
     EXPECT_EQ(machine.Export(kServices), Win2kKeysWith(c.lines, c.lines));
   }
 }
@@ -171,7 +171,7 @@ TEST(WriteOglPreset, Nt4WritesQxg64Only) {
 
 )",
                           {kPlatformNt4, kFamilyQx2, {}});
-  EXPECT_EQ(WriteOglPreset(machine.context, {kOglSpeed, 1, kVsyncApplicationDecides, 0}), kWriteOk);
+  EXPECT_TRUE(WriteOglPreset(machine.context, {kOglSpeed, 1, kVsyncApplicationDecides, 0}));
   EXPECT_EQ(machine.Export(kServices),
             Reg("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services]\n\n"
                 "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2]\n\n"
@@ -193,8 +193,7 @@ TEST(WriteOglPreset, On9xWritesTheThreeProfileKeys) {
 
 )",
                           {kPlatform9x, kFamilyQx2, {}});
-  EXPECT_EQ(WriteOglPreset(machine.context, {kOglAccuracy, 1, kVsyncApplicationDecides, 0}),
-            kWriteOk);
+  EXPECT_TRUE(WriteOglPreset(machine.context, {kOglAccuracy, 1, kVsyncApplicationDecides, 0}));
   const std::string six = SixLines({1, 9, 1, 1, 0, 0});
   EXPECT_EQ(
       machine.Export("Software\\Quillex"),
@@ -240,8 +239,7 @@ TEST(WriteOglPreset, MessagesWhenTheBaseKeyIsMissing) {
     SCOPED_TRACE(c.what);
     SettingsMachine machine(c.body, c.setup);
     const std::string before = machine.Export();
-    EXPECT_EQ(WriteOglPreset(machine.context, {kOglSpeed, 1, kVsyncApplicationDecides, 0}),
-              kWriteFailed);
+    EXPECT_FALSE(WriteOglPreset(machine.context, {kOglSpeed, 1, kVsyncApplicationDecides, 0}));
     EXPECT_EQ(machine.ui.messages,
               (std::vector<FakeUi::Message>{{c.message, std::string(kProgramName), kMbOk}}));
     EXPECT_EQ(machine.Export(), before);
@@ -258,7 +256,7 @@ TEST(WriteOglPreset, FailsQuietlyWhenNoKeyCanBeCreated) {
                              "Software\\Quillex\\Panelix\\Version5\\",
                              "Software\\Quillex\\Panelix\\Version6\\"};
   const SettingsContext refusing = machine.ContextOver(recording);
-  EXPECT_EQ(WriteOglPreset(refusing, {kOglSpeed, 1, 3, 0}), kWriteFailed);
+  EXPECT_FALSE(WriteOglPreset(refusing, {kOglSpeed, 1, 3, 0}));
   EXPECT_TRUE(machine.ui.messages.empty());
 }
 

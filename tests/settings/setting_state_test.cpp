@@ -239,7 +239,7 @@ TEST(WriteAllSettings, Nt4SkipsVerticalSyncAndThePageOwnedWriters) {
        {"custom mode", "capture switch", "set User3D.FlipOnVBlank", "set User.FlipOnVBlank"}) {
     EXPECT_EQ(FirstIndex(recording.log, absent), recording.log.size()) << absent;
   }
-  EXPECT_EQ(results.flip_on_vblank, kWriteOk);  // not run, so not failed
+  EXPECT_TRUE(results.flip_on_vblank);  // not run, so not failed
   EXPECT_FALSE(results.AnyRebootBlockingFailure(kPlatformNt4));
   EXPECT_EQ(machine.Export("SYSTEM\\CurrentControlSet\\Services\\qxg64\\Device0"),
             Reg(R"([HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\qxg64\Device0]
@@ -311,12 +311,12 @@ TEST(WriteAllSettings, ReportsEachWritersResult) {
                           kWin2k570);
   const std::string before = machine.Export();
   const ApplyResults results = WriteAllSettings(machine.context, EverythingChanged());
-  EXPECT_EQ(results.agp_mode, kWriteFailed);
-  EXPECT_EQ(results.flip_on_vblank, kWriteFailed);
-  EXPECT_EQ(results.bus_mastering, kWriteFailed);
-  EXPECT_EQ(results.bitmap_caching, kWriteFailed);
-  EXPECT_EQ(results.ogl_preset, kWriteFailed);
-  EXPECT_EQ(results.subimage_cache, kWriteFailed);
+  EXPECT_FALSE(results.agp_mode);
+  EXPECT_FALSE(results.flip_on_vblank);
+  EXPECT_FALSE(results.bus_mastering);
+  EXPECT_FALSE(results.bitmap_caching);
+  EXPECT_FALSE(results.ogl_preset);
+  EXPECT_FALSE(results.subimage_cache);
   EXPECT_TRUE(results.AnyRebootBlockingFailure(kPlatformWin2kXp));
   EXPECT_TRUE(machine.ui.messages.empty());
   EXPECT_EQ(machine.Export(), before);
@@ -324,15 +324,15 @@ TEST(WriteAllSettings, ReportsEachWritersResult) {
 
 TEST(ApplyResults, WhichFailuresStopTheReboot) {
   ApplyResults cache_only;
-  cache_only.subimage_cache = kWriteFailed;
+  cache_only.subimage_cache = false;
   EXPECT_FALSE(cache_only.AnyRebootBlockingFailure(kPlatformWin2kXp));
   EXPECT_FALSE(cache_only.AnyRebootBlockingFailure(kPlatformNt4));
   EXPECT_TRUE(cache_only.AnyRebootBlockingFailure(kPlatform9x));
-  for (int ApplyResults::*slot :
+  for (bool ApplyResults::*slot :
        {&ApplyResults::agp_mode, &ApplyResults::flip_on_vblank, &ApplyResults::bus_mastering,
         &ApplyResults::bitmap_caching, &ApplyResults::ogl_preset}) {
     ApplyResults one;
-    one.*slot = kWriteFailed;
+    one.*slot = false;
     for (PlatformKind platform : {kPlatform9x, kPlatformNt4, kPlatformWin2kXp}) {
       EXPECT_TRUE(one.AnyRebootBlockingFailure(platform));
     }

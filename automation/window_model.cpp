@@ -192,19 +192,33 @@ bool WindowModel::IsUsable(int id) const {
   return control && control->enabled && control->visible;
 }
 
+bool StartsKeyboardGroupAt(const std::vector<ControlState>& controls, std::size_t index) {
+  const bool previous_is_radio = index > 0 && controls[index - 1].kind == ControlKind::kRadioButton;
+  return StartsKeyboardGroup(controls[index].kind, controls[index].style, previous_is_radio);
+}
+
 void WindowModel::UncheckRadioGroup(const ControlState& chosen) {
   const auto at = static_cast<std::size_t>(&chosen - controls_.data());
-  for (std::size_t i = at; i-- > 0 && controls_[i].kind == ControlKind::kRadioButton;) {
-    controls_[i].checked = false;
+  std::size_t first = at;
+  while (!StartsKeyboardGroupAt(controls_, first)) --first;
+  std::size_t end = at + 1;
+  while (end < controls_.size() && !StartsKeyboardGroupAt(controls_, end)) ++end;
+  for (std::size_t i = first; i < end; ++i) {
+    if (i != at) controls_[i].checked = false;
   }
-  for (std::size_t i = at + 1;
-       i < controls_.size() && controls_[i].kind == ControlKind::kRadioButton; ++i) {
-    controls_[i].checked = false;
-  }
+}
+
+void WindowModel::SetStep(int id, int step) {
+  if (ControlState* control = Find(id)) control->step = step;
+}
+
+void WindowModel::SetPlainButtonStyle(int id) {
+  if (ControlState* control = Find(id)) control->default_look = false;
 }
 
 void WindowModel::UserClick(int id) {
   ControlState* control = Find(id);
+  if (control && IsPushButton(control->kind)) control->default_look = true;
   if (!control || (control->style & kStyleAutoCheck) == 0) return;
   if (control->kind == ControlKind::kCheckBox) {
     control->checked = !control->checked;

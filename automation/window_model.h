@@ -28,6 +28,10 @@ struct ControlState {
   int low = 0, high = 100;         // trackbar and progress range
   int position = 0;
   int limit = 0;  // edits: 0 = no limit set
+  int step = 10;  // progress bars: PBM_SETSTEP, 10 until set
+  // Push buttons: drawn as the default button since a click, until the
+  // handler sets the plain style again.
+  bool default_look = false;
 };
 
 struct SystemMenuEntry {
@@ -43,6 +47,9 @@ std::string_view ControlKindName(ControlKind kind);
 // the keyboard focus and user input; the rest only show things.
 bool IsInteractive(ControlKind kind);
 bool IsPushButton(ControlKind kind);
+
+// Whether control `index` begins a keyboard group (WS_GROUP) of the window.
+bool StartsKeyboardGroupAt(const std::vector<ControlState>& controls, std::size_t index);
 
 class WindowModel : public DialogWindow {
  public:
@@ -68,6 +75,8 @@ class WindowModel : public DialogWindow {
   void SetPosition(int id, int position) override;
   int Position(int id) override;
   void SetTextLimit(int id, int limit) override;
+  void SetStep(int id, int step) override;
+  void SetPlainButtonStyle(int id) override;
   void AppendSystemMenu(std::uint32_t command, std::string_view text) override;
   void EndDialog(int result) override;
 
@@ -88,7 +97,8 @@ class WindowModel : public DialogWindow {
 
   // What the user's own input does before the handler hears of it.
   // A click on an auto check box toggles it; on an auto radio button it
-  // checks it and clears the rest of its group.
+  // checks it and clears the rest of its group; a push button takes the
+  // default button's look.
   void UserClick(int id);
   // Sets a check box or radio button, clearing the group for auto radios.
   void UserSetCheck(int id, bool checked);

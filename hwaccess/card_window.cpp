@@ -23,13 +23,15 @@ void IndexedWrite(ProcessMemory& memory, std::uint32_t window, std::uint8_t inde
 }
 
 bool WaitForPllLock(ProcessMemory& memory, System& system, std::uint32_t window,
-                    std::uint32_t max_reads) {
-  for (std::uint32_t reads = 0; reads < max_reads; ++reads) {
+                    std::uint32_t max_ms) {
+  const std::uint32_t start = system.GetTickCount();
+  while (true) {
     const bool locked = (IndexedRead(memory, window, kDacPllStatus) & kPllLockedBit) != 0;
     system.Sleep(0);
     if (locked) return true;
+    // Unsigned: right across the wrap after 49.7 days.
+    if (system.GetTickCount() - start >= max_ms) return false;
   }
-  return false;
 }
 
 std::uint8_t SequencerRead(ProcessMemory& memory, std::uint32_t window, std::uint8_t index) {

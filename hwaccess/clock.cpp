@@ -1,5 +1,6 @@
 #include "hwaccess/clock.h"
 
+#include <algorithm>
 #include <functional>
 
 #include "hwaccess/card_window.h"
@@ -18,13 +19,10 @@ constexpr std::uint8_t kDacPllP = 0x2E;
 constexpr std::uint8_t kSequencerClocking = 1;
 constexpr std::uint8_t kScreenOffBit = 0x20;
 
-// The video BIOS as both programs map it, and lockstep's narrower 9x view.
+// The video BIOS as both programs map it.
 constexpr std::uint32_t kBiosAddress = 0xC0000;
 constexpr std::uint32_t kBiosLength = 0x7FFF;
 constexpr std::uint32_t kBlockPointer = 0x7FFC;
-constexpr std::uint32_t kLockstep9xBiosAddress = 0xC7000;
-constexpr std::uint32_t kLockstep9xBiosLength = 8191;
-constexpr std::uint32_t kLockstep9xBlockBias = 0x7000;
 
 constexpr std::uint32_t kReadWindowLength = 0x7FFF;
 constexpr std::uint32_t kProgramWindowLengthNt = 0xFFFF;
@@ -32,8 +30,8 @@ constexpr std::uint32_t kProgramWindowLength9x = 0x4000;
 constexpr std::uint32_t kNtWindowBaseMask = ~0xFu;
 
 constexpr std::uint32_t kBlankSettleMs = 21;
-constexpr int kTestHoldSleeps = 1000;
 constexpr std::uint32_t kTestHoldSleepMs = 10;
+constexpr std::uint32_t kTestHoldSleeps = kClockTestMs / kTestHoldSleepMs;
 
 constexpr VxdMessages kVxdMessagesProgramming{"Unable to Access VxD!", "VxD Version Mismatch!"};
 // A PLL that never locks: the sequence is undone and this is reported.
@@ -157,8 +155,14 @@ class Programmer {
     IndexedWrite(memory_, window_, kDacPllM, set.m);
     IndexedWrite(memory_, window_, kDacPllN, set.n);
   }
+  // The option register goes back the way the forward path changes it:
+  // the clock stopped, the saved source chosen while it stands, a (bounded)
+  // wait for the PLL, then the saved stop bit.
   bool Undo(std::uint32_t option, const DividerSet* before) {
     if (before != nullptr) WriteDividers(*before);
+    StopSystemClock(config_, card_.slot_device, card_.family, card_.nt_road);
+    config_.Write32(kCardBus, card_.slot_device, kOptionRegister, option | kStopClockBit);
+    (void)WaitForPllLock(memory_, system_, window_);
     config_.Write32(kCardBus, card_.slot_device, kOptionRegister, option);
     Unblank();
     return false;
@@ -178,7 +182,17 @@ double DividerClockHz(const DividerSet& set) {
   return kReferenceHz * (set.n + 1) / ((set.m + 1) * (set.p + 1));
 }
 
-std::uint16_t RatedClockFromBlock(const ParameterBlock& block, ChipFamily family, ClockCopy copy) {
+int ClockOffsetFor(int slider_position) {
+  return slider_position <= kRatedPosition ? slider_position : 3 * slider_position - 200;
+}
+
+bool DividerCheckFails(int system_mhz, int base_mhz, const std::array<float, 3>& ratios_x10) {
+  const bool slow_divider =
+      std::any_of(ratios_x10.begin(), ratios_x10.end(), [](float ratio) { return ratio < 15.0f; });
+  return system_mhz < base_mhz && slow_divider;
+}
+
+std::uint16_t RatedClockFromBlock(const ParameterBlock& block, ChipFamily family) {
   const auto has = [&](std::size_t index) { return index < block.readable; };
   const auto& b = block.bytes;
   if (!has(5)) return kUnknownRatedClock;
@@ -202,14 +216,13 @@ std::uint16_t RatedClockFromBlock(const ParameterBlock& block, ChipFamily family
     if (hi != 15) v = (v + 2 * hi - 30) & 0xFF;
     return v;
   };
-  const bool tunora = copy == ClockCopy::kTunora;
   if (s != 255 && t == 255) return scaled(s);
   if (s != 255) {
     const int v = adjusted(s);
-    return (v == 255 && tunora) ? scaled(adjusted(a)) : scaled(v);
+    return v == 255 ? scaled(adjusted(a)) : scaled(v);
   }
   if (t == 255) return scaled(a);
-  return tunora ? scaled(adjusted(a)) : static_cast<std::uint16_t>(kUnknownRatedClock);
+  return scaled(adjusted(a));
 }
 
 std::optional<DividerSet> SearchDividers(int target_mhz) {
@@ -254,30 +267,22 @@ ClockRatios Qx2Ratios(std::uint32_t divider_code) {
 }
 
 std::uint16_t ReadRatedClock(HwContext& hw, const ClockTarget& card) {
-  const bool narrow = card.copy == ClockCopy::kLockstep && !card.nt_road;
-  const std::uint32_t address = narrow ? kLockstep9xBiosAddress : kBiosAddress;
-  const std::uint32_t length = narrow ? kLockstep9xBiosLength : kBiosLength;
   ParameterBlock block;
   WithRoad(hw, card, {kVxdMessagesBiosClock}, [&](ConfigSpace&, const MapFn& map) {
-    const std::uint32_t window = map(address, length);
+    const std::uint32_t window = map(kBiosAddress, kBiosLength);
     if (window == 0) return;
     ProcessMemory& memory = hw.platform.memory;
-    const std::uint32_t pointer = kBlockPointer - (address - kBiosAddress);
-    std::uint32_t offset = memory.Read8(window + pointer) |
-                           static_cast<std::uint32_t>(memory.Read8(window + pointer + 1)) << 8;
-    if (narrow) {
-      // The block must lie in the 8 KB the window shows.
-      if (offset < kLockstep9xBlockBias) return;
-      offset -= kLockstep9xBlockBias;
-    }
+    const std::uint32_t offset =
+        memory.Read8(window + kBlockPointer) |
+        static_cast<std::uint32_t>(memory.Read8(window + kBlockPointer + 1)) << 8;
     // Only bytes inside the mapped window are read.
-    while (block.readable < kParameterBlockBytes && offset + block.readable < length) {
+    while (block.readable < kParameterBlockBytes && offset + block.readable < kBiosLength) {
       block.bytes[block.readable] =
           memory.Read8(window + offset + static_cast<std::uint32_t>(block.readable));
       ++block.readable;
     }
   });
-  return RatedClockFromBlock(block, card.family, card.copy);
+  return RatedClockFromBlock(block, card.family);
 }
 
 int ReadCurrentClock(HwContext& hw, const ClockTarget& card) {
@@ -311,8 +316,8 @@ ClockRatios ReadClockRatios(HwContext& hw, const ClockTarget& card) {
   return ratios;
 }
 
-bool ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int limit_mhz,
-                  bool keep) {
+bool ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int limit_mhz, bool keep,
+                  CardWriteGuard* guard) {
   bool programmed = false;
   WithRoad(hw, card, {kVxdMessagesProgramming, false}, [&](ConfigSpace& config, const MapFn& map) {
     const std::uint32_t raw_base = ReadRegisterWindowBase(config, card.slot_device);
@@ -335,13 +340,14 @@ bool ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int li
       return;
     }
     Programmer programmer(hw, config, card, window);
+    if (guard != nullptr) guard->BeforeFirstWrite();
     if (!programmer.Run(*found)) {
       ReportFailure(hw, kClockingError3);
       return;
     }
     programmed = true;
     if (keep) return;
-    for (int i = 0; i < kTestHoldSleeps; ++i) hw.platform.system.Sleep(kTestHoldSleepMs);
+    for (std::uint32_t i = 0; i < kTestHoldSleeps; ++i) hw.platform.system.Sleep(kTestHoldSleepMs);
     if (limit_mhz < static_cast<int>(previous_hz * 0.000001)) {
       ReportFailure(hw, kClockingError2);
       return;

@@ -44,9 +44,17 @@ inline constexpr ClockTable kClockSpans = {160, 160, 160, 160};
 inline constexpr std::uint32_t kMaxBoardSubsystem = 0x217D;
 inline constexpr int kUnknownRatedClock = 100;
 
-// Which program's copy of an operation runs: lockstep's differs in the
-// rated-clock fallbacks, its 9x BIOS window and its messages' route.
-enum class ClockCopy { kTunora, kLockstep };
+// Slider position 100 stands for the rated clock, the base clock for 0.
+inline constexpr int kRatedPosition = 100;
+// The base clock of a card of this rated clock: what slider position 0
+// (and the table slot of the running board) stands for.
+inline int BaseClockFor(int rated_mhz) { return rated_mhz - kRatedPosition; }
+// MHz above the base clock: one a step up to 100, three a step above.
+int ClockOffsetFor(int slider_position);
+// The divider check made before a clock is set: the system clock below
+// the base clock while a working clock divides it by less than 1.5
+// (ratios kept multiplied by 10).
+bool DividerCheckFails(int system_mhz, int base_mhz, const std::array<float, 3>& ratios_x10);
 
 // The bytes of the BIOS parameter block the rated clock is read from;
 // `readable` counts those that lay inside the mapped window.
@@ -56,8 +64,10 @@ struct ParameterBlock {
   std::size_t readable = 0;
 };
 // The rated clock (MHz) a block states for `family`; kUnknownRatedClock
-// when the block is of another version or lies outside the window.
-std::uint16_t RatedClockFromBlock(const ParameterBlock& block, ChipFamily family, ClockCopy copy);
+// when the block is of another version or lies outside the window. Both
+// programs read it so, from the same window: the clock lockstep applies
+// at log-on is the one the page showed and tested.
+std::uint16_t RatedClockFromBlock(const ParameterBlock& block, ChipFamily family);
 
 // The first divider set in search order (P over 0, 1, 3, 7; M 1..31; N
 // 7..127) whose clock in whole MHz is `target_mhz`; nullopt when none is.
@@ -79,27 +89,41 @@ struct ClockTarget {
   ChipFamily family = kFamilyUnknown;
   std::uint8_t slot_device = 0;  // bus 1, this device, function 0
   bool nt_road = true;
-  ClockCopy copy = ClockCopy::kTunora;
 };
 
 std::uint16_t ReadRatedClock(HwContext& hw, const ClockTarget& card);
 int ReadCurrentClock(HwContext& hw, const ClockTarget& card);
 ClockRatios ReadClockRatios(HwContext& hw, const ClockTarget& card);
 
+// Told right before ProgramClock first writes the card's clock registers
+// (after the driver is up and the target accepted), so a log-on guard can
+// be on disk before the card is touched.
+class CardWriteGuard {
+ public:
+  virtual ~CardWriteGuard() = default;
+  virtual void BeforeFirstWrite() = 0;
+};
+
 // keep false: program, hold about ten seconds, restore the previous
 // dividers. keep true: program and leave it. True when the target was
 // programmed, false when it was refused or could not be programmed (the
 // reason already reported).
 [[nodiscard]] bool ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz,
-                                int limit_mhz, bool keep);
+                                int limit_mhz, bool keep, CardWriteGuard* guard = nullptr);
+// How long a test holds the new clock before the old one comes back.
+inline constexpr std::uint32_t kClockTestMs = 10000;
 
 // The stored permanent clock ("Percent", "Card", "Max") and the log-on entry.
 inline constexpr const char* kClockSettingKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Clock";
 inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-// Set under the Clock key while lockstep programs the card and cleared
-// after: found at log-on, it means the last log-on died applying the clock.
+// Set under the Clock key (and flushed) before lockstep first writes the
+// card's clock, cleared once the new clock has held for kClockHoldMs:
+// found at log-on, it means the last log-on died applying the clock.
 inline constexpr const char* kClockApplyingValue = "Applying";
+// How long a clock applied at log-on must hold before it counts as good:
+// an overclock that fails usually does so within its first minutes.
+inline constexpr std::uint32_t kClockHoldMs = 2 * 60 * 1000;
 
 // Texts of the clock programming.
 inline constexpr const char* kClockingError1 = "Clocking Error! Try again. (#1)";

@@ -3,7 +3,6 @@
 namespace tunora {
 namespace {
 
-constexpr std::uint32_t kStopClockBit = 0x4;
 constexpr std::uint32_t kClockSourceMask = 0x3;
 constexpr std::uint32_t kClockSourcePll = 0x1;
 constexpr std::uint32_t kQx2eSourceMask = 0x0C00;

@@ -19,6 +19,8 @@ inline constexpr std::uint8_t kDividerCodeRegister = 0x54;
 
 inline constexpr std::uint32_t kWindowBaseMask = 0xFFFFC000u;
 
+inline constexpr std::uint32_t kStopClockBit = 0x4;
+
 // Register 0x40 bit 2 stops the system clock; clearing it restarts it.
 void StopSystemClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family,
                      bool nt_road);

@@ -3,9 +3,12 @@
 // and prints a short bracketed report. It asks nothing of the user.
 #include <optional>
 #include <string_view>
+#include <vector>
 
+#include "hwaccess/board_tables.h"
 #include "hwaccess/clock.h"
 #include "hwaccess/deploy.h"
+#include "hwaccess/option_registers.h"
 #include "hwaccess/platform_kind.h"
 #include "hwaccess/scans.h"
 #include "platform/platform.h"
@@ -35,16 +38,45 @@ std::optional<std::uint32_t> ReadDword(Registry& registry, RegKey key, std::stri
   return LittleEndian32(*bytes);
 }
 
-// A marker that cannot be written only loses the guard against a log-on
-// dying again; the clock is applied all the same.
-void SetApplyingMarker(Registry& registry, bool applying) {
-  const RegHandle key = RegHandle::Open(registry, kClockSettingKey);
-  if (!key) return;
-  if (applying) {
-    SetNumber(registry, key.key(), kClockApplyingValue, 1);
-  } else {
-    registry.DeleteValue(key.key(), kClockApplyingValue);
+// The log-on guard: "Applying" under the Clock key, on disk before the
+// card's clock is first written and cleared once the new clock has held
+// for kClockHoldMs, or at once when the card was put back as it was. A
+// mark that cannot be written only loses the guard; the clock is applied
+// all the same.
+class ApplyingMark : public CardWriteGuard {
+ public:
+  explicit ApplyingMark(Registry& registry) : registry_(registry) {}
+  void BeforeFirstWrite() override {
+    Write(true);
+    set_ = true;
   }
+  bool set() const { return set_; }
+  void Clear() {
+    Write(false);
+    set_ = false;
+  }
+
+ private:
+  void Write(bool applying) {
+    const RegHandle key = RegHandle::Open(registry_, kClockSettingKey);
+    if (!key) return;
+    if (applying) {
+      SetNumber(registry_, key.key(), kClockApplyingValue, 1);
+    } else {
+      registry_.DeleteValue(key.key(), kClockApplyingValue);
+    }
+    registry_.FlushKey(key.key());
+  }
+
+  Registry& registry_;
+  bool set_ = false;
+};
+
+// The chip family of a board the scan found; kFamilyUnknown for ids the
+// board tables do not classify.
+ChipFamily FamilyOf(const CardListEntry& board) {
+  if (!IsClassifiedDevice(board.device_id)) return kFamilyUnknown;
+  return NameCard(ClassifyBoard(board.device_id, board.subsystem_id).code).family;
 }
 
 class Lockstep {
@@ -80,8 +112,17 @@ class Lockstep {
       Line("Unsupported Platform!");
       return 0;
     }
-    Apply(*setting, IsNtRoad(kind));
+    ApplyingMark mark(platform_.registry);
+    Apply(*setting, IsNtRoad(kind), mark);
     Line("");
+    if (mark.set()) {
+      // The report is complete: the console window goes, and the mark
+      // stays until the new clock has held, so a clock that fails in its
+      // first minutes is not tried again at the next log-on.
+      platform_.system.ReleaseConsole();
+      platform_.system.Sleep(kClockHoldMs);
+      mark.Clear();
+    }
     return 1;
   }
 
@@ -120,12 +161,12 @@ class Lockstep {
     return setting;
   }
 
-  void Apply(const StoredSetting& setting, bool nt_road) {
-    const ClockTarget card{static_cast<ChipFamily>(setting.card), 0, nt_road, ClockCopy::kLockstep};
-    const int rated = ReadRatedClock(hw_, card);
-    const int base = rated - 100;
-    const int threshold = rated - 101;
-    ClockTable base_clocks = kInitialBaseClocks;
+  // Programs the card when the setting, the card found and the checks all
+  // allow it, with the clock the Clock Tweak page showed for the stored
+  // position: the same rated clock, base clock, offset and limit.
+  void Apply(const StoredSetting& setting, bool nt_road, ApplyingMark& mark) {
+    const ClockTarget card{static_cast<ChipFamily>(setting.card), 0, nt_road};
+    const int base = BaseClockFor(ReadRatedClock(hw_, card));
     ClockVariant variant = kVariantQx1;
     if (setting.card == kFamilyQx1Agp) {
       Report("[ QX1 ]");
@@ -136,35 +177,45 @@ class Lockstep {
       variant = kVariantQx2;
       Report("[ QX2 ]");
     }
-    base_clocks[variant] = base;
     const bool safe_mode = platform_.system.GetSystemMetrics(kSmCleanBoot) != 0;
-    const int offset = setting.percent <= 100 ? setting.percent : 3 * setting.percent - 200;
 
     const ClockRatios ratios = ReadClockRatios(hw_, card);
-    const std::size_t cards = CountBoards(hw_, nt_road).size();
+    const std::vector<CardListEntry> boards = CountBoards(hw_, nt_road);
     OverclockState state = OverclockState::kProgram;
-    const bool slow_divider = ratios.r1 < 1.5f || ratios.r2 < 1.5f || ratios.r3 < 1.5f;
-    if (ratios.system_mhz < threshold && slow_divider) state = OverclockState::kDividerError;
-    if (cards > 1) state = OverclockState::kTooManyCards;
+    if (DividerCheckFails(ratios.system_mhz, base,
+                          {ratios.r1 * 10, ratios.r2 * 10, ratios.r3 * 10})) {
+      state = OverclockState::kDividerError;
+    }
+    if (boards.size() > 1) state = OverclockState::kTooManyCards;
+    // The stored choice is for the card found, and that card is the one
+    // the clock operations address (bus 1, device 0).
+    const bool other_family = boards.size() == 1 && FamilyOf(boards[0]) != card.family;
+    const bool elsewhere = boards.size() == 1 && !other_family &&
+                           (boards[0].bus != kCardBus || boards[0].device != card.slot_device);
 
     // Nothing is written to a card the scan did not find, nor again after
     // a log-on that died while applying this clock.
-    const bool may_program = state == OverclockState::kProgram && cards == 1 &&
-                             !setting.interrupted && (nt_road || !safe_mode);
+    const bool may_program = state == OverclockState::kProgram && boards.size() == 1 &&
+                             !other_family && !elsewhere && !setting.interrupted &&
+                             (nt_road || !safe_mode);
     if (may_program) {
-      SetApplyingMarker(platform_.registry, true);
-      const bool programmed = ProgramClock(hw_, card, base_clocks[variant] + offset,
-                                           base_clocks[variant] + kClockSpans[variant], true);
-      SetApplyingMarker(platform_.registry, false);
+      const bool programmed = ProgramClock(hw_, card, base + ClockOffsetFor(setting.percent),
+                                           base + kClockSpans[variant], true, &mark);
       if (programmed) Report("[ Card is OverClocked ]");
+      // Refused before the card was touched, or put back as it was.
+      if (!programmed && mark.set()) mark.Clear();
     }
 
-    if (cards > 1) Report("[ Card is NOT OverClocked too many cards! ]");
+    if (boards.size() > 1) Report("[ Card is NOT OverClocked too many cards! ]");
     if (state == OverclockState::kTooManyCards) Report("[ Card is NOT OverClocked ]");
     if (state == OverclockState::kDividerError)
       Report("[ Card is NOT OverClocked - Divider Error! ]");
-    if (cards == 0) Report("[ Card is NOT OverClocked - no card found ]");
-    if (setting.interrupted && state == OverclockState::kProgram && cards == 1) {
+    if (boards.empty()) Report("[ Card is NOT OverClocked - no card found ]");
+    if (other_family) Report("[ Card is NOT OverClocked - the stored clock is for another card ]");
+    if (elsewhere) Report("[ Card is NOT OverClocked - the card is not at bus 1, device 0 ]");
+    const bool would_program =
+        state == OverclockState::kProgram && boards.size() == 1 && !other_family && !elsewhere;
+    if (setting.interrupted && would_program) {
       Report("[ Card is NOT OverClocked - the last log-on stopped while setting the clock ]");
     }
     if (safe_mode) Report("[ GetSystemMetrics (CM_CLEANBOOT) reports vaue > 0 ]");

@@ -36,8 +36,20 @@ inline constexpr std::uint32_t kStyleReadOnly = 0x0100;  // edits: ES_READONLY
 // Combo boxes: a drop-down list without an edit field (CBS_DROPDOWNLIST);
 // without it a combo is a drop-down with an edit field (CBS_DROPDOWN).
 inline constexpr std::uint32_t kStyleDropDownList = 0x0200;
+// Radio buttons: this one starts a keyboard group of its own (WS_GROUP)
+// although a radio button comes before it, as where two group boxes' radio
+// buttons follow each other.
+inline constexpr std::uint32_t kStyleGroupStart = 0x0400;
 
 inline constexpr int kNoControlId = -1;  // IDC_STATIC
+
+// Whether a control begins a keyboard group (WS_GROUP), given whether the
+// control before it is a radio button: a run of radio buttons is one group
+// (Tab enters it once, the arrows move inside it) until one of them is
+// marked to start the next; every other control is a group of its own.
+inline bool StartsKeyboardGroup(ControlKind kind, std::uint32_t style, bool previous_is_radio) {
+  return kind != ControlKind::kRadioButton || !previous_is_radio || (style & kStyleGroupStart) != 0;
+}
 
 struct ControlTemplate {
   int id;

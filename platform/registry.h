@@ -77,6 +77,13 @@ class Registry {
   // RegDeleteKey: fails with kErrorAccessDenied while the key has sub-keys.
   virtual std::int32_t DeleteKey(RegKey parent, std::string_view path) = 0;
   virtual std::int32_t CloseKey(RegKey key) = 0;
+  // RegFlushKey: returns once the key's changes are on disk, so they
+  // survive a machine that stops right after. (A double that keeps
+  // nothing on disk has nothing to flush.)
+  virtual std::int32_t FlushKey(RegKey key) {
+    (void)key;
+    return kErrorSuccess;
+  }
 
   // Marks a group of changes that belong together, such as one setting
   // written to every key of its search. An adapter may store them at once

@@ -53,6 +53,9 @@ class System {
   virtual bool ExitWindows(std::uint32_t flags) = 0;
   // One line on the console program's standard output, flushed at once.
   virtual void WriteConsoleLine(std::string_view line) = 0;
+  // FreeConsole: a console program that has said everything goes on
+  // without its window (nothing without a console).
+  virtual void ReleaseConsole() {}
 };
 
 }  // namespace tunora

@@ -66,6 +66,11 @@ class DialogWindow {
   virtual void SetPosition(int id, int position) = 0;
   virtual int Position(int id) = 0;
   virtual void SetTextLimit(int id, int limit) = 0;
+  // PBM_SETSTEP: how far one step moves a progress bar.
+  virtual void SetStep(int id, int step) { (void)id, (void)step; }
+  // BM_SETSTYLE with BS_PUSHBUTTON, redrawn: a push button that a click
+  // gave the default button's look is drawn plain again.
+  virtual void SetPlainButtonStyle(int id) { (void)id; }
   // Appends a separator and an item to the window's system menu.
   virtual void AppendSystemMenu(std::uint32_t command, std::string_view text) = 0;
   virtual void EndDialog(int result) = 0;
@@ -163,6 +168,9 @@ class Ui {
   // The program is inside a long real-time wait (Sleep) behind the wait
   // cursor; a UI may show how long it has waited.
   virtual void Waiting() {}
+  // The wait under way is expected to last about this long; a UI may
+  // count it down. Forgotten when the wait cursor goes.
+  virtual void ExpectWait(std::uint32_t milliseconds) { (void)milliseconds; }
 };
 
 // Shows the wait cursor for the life of the object.

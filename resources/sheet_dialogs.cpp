@@ -116,8 +116,9 @@ const DialogTemplate& MiscPageDialog() {
           {kIdcBusMasteringOff, ControlKind::kRadioButton, "Force BusMastering OFF", 14, 20, 94,
            10},
           {kIdcBusMasteringOn, ControlKind::kRadioButton, "Force BusMastering ON", 14, 31, 91, 10},
+          // Its own group box, so its own keyboard group.
           {kIdcBitmapCachingOff, ControlKind::kRadioButton, "Force Bitmap Caching OFF", 147, 20,
-           101, 10},
+           101, 10, kStyleGroupStart},
           {kIdcBitmapCachingOn, ControlKind::kRadioButton, "Force Bitmap Caching ON", 147, 31, 98,
            10},
           {kNoControlId, ControlKind::kGroupBox, "Hardware Log", 140, 69, 133, 38},

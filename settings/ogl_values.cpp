@@ -15,8 +15,11 @@ namespace {
 constexpr std::string_view kTexUpdateAreaSize = "User3D.TexUpdateAreaSize";
 constexpr std::string_view kTextureEnvCombine = "User3D.TextureEnvCombineExtEnable";
 
-// Every tuning value the driver-defaults preset removes.
-constexpr std::array<std::string_view, 14> kOglTuningValues = {"User3D.PageFlipEnable",
+// Every tuning value the driver-defaults preset removes. The sub-image
+// cache size is not among them: it has a field of its own, whose writer
+// runs right after the reset, and a cleared field means "leave the
+// driver's value as it is".
+constexpr std::array<std::string_view, 13> kOglTuningValues = {"User3D.PageFlipEnable",
                                                                "User3D.SwapIntervalExtFlags",
                                                                "User3D.SwapIntervalExtEnable",
                                                                "User3D.BufferRegionExtEnable",
@@ -27,7 +30,6 @@ constexpr std::array<std::string_view, 14> kOglTuningValues = {"User3D.PageFlipE
                                                                "User3D.NoSwap",
                                                                "User3D.NoFill",
                                                                "User3D.FastZOffset",
-                                                               "User3D.TexUpdateAreaSize",
                                                                "User3D.NumBuffers",
                                                                "User3D.BufferSize"};
 

@@ -13,8 +13,6 @@ namespace {
 // The lowest current clock at which a QX2 board may be tested.
 constexpr int kQx2MaxLowestClock = 200;
 constexpr int kQx2LowestClock = 150;
-// A ratio (x 10) below 1.5 with a system clock under the base clock.
-constexpr float kLowestRatioX10 = 15.0f;
 
 std::string PercentText(int position) { return std::to_string(position) + " %"; }
 
@@ -80,12 +78,8 @@ void ClockChangeWindow::OnCommand(DialogWindow& window, int id, int notification
 
 }  // namespace
 
-int ClockOffsetFor(int slider_position) {
-  return slider_position <= kRatedPosition ? slider_position : 3 * slider_position - 200;
-}
-
 std::optional<int> SliderPositionFor(int current_mhz, int rated_mhz) {
-  const int base = rated_mhz - kRatedPosition;
+  const int base = BaseClockFor(rated_mhz);
   if (current_mhz < base) return std::nullopt;
   if (current_mhz > rated_mhz) return (current_mhz - base - kRatedPosition) / 3 + kRatedPosition;
   return current_mhz - base;
@@ -107,7 +101,7 @@ ClockPage::Board ClockPage::BoardKind() const {
 ClockTarget ClockPage::Target() const {
   const RunState& state = app_.state;
   return {state.chip_family, static_cast<std::uint8_t>(state.agp_slot_device),
-          IsNtRoad(state.platform_kind), ClockCopy::kTunora};
+          IsNtRoad(state.platform_kind)};
 }
 
 int ClockPage::BaseClock() const {
@@ -166,6 +160,7 @@ void ClockPage::Activate(DialogWindow& window) {
   if (flags.clock_first_activation != 0) {
     clock.slider_position = 0;
     window.SetRange(kIdcClockProgress, 0, kSliderTop);
+    window.SetStep(kIdcClockProgress, 1);
     window.SetPosition(kIdcClockProgress, 0);
     window.SetText(kIdcClockPercent, PercentText(0));
     window.SetRange(kIdcClockSlider, 0, kSliderTop);
@@ -184,7 +179,7 @@ void ClockPage::Activate(DialogWindow& window) {
   const ClockTarget card = Target();
   clock.current_mhz = ReadCurrentClock(app_.hw, card);
   clock.rated_mhz = ReadRatedClock(app_.hw, card);
-  const int base = clock.rated_mhz - kRatedPosition;
+  const int base = BaseClockFor(clock.rated_mhz);
   const Board board = BoardKind();
   if (board == Board::kQx1) {
     clock.base_clocks[kVariantQx1] = base;
@@ -211,9 +206,7 @@ void ClockPage::Activate(DialogWindow& window) {
 
   if (board == Board::kQx2) SetVariant();
 
-  const bool low_ratio = std::any_of(clock.ratios_x10.begin(), clock.ratios_x10.end(),
-                                     [](float ratio) { return ratio < kLowestRatioX10; });
-  if (served && clock.system_mhz < BaseClock() && low_ratio) {
+  if (served && DividerCheckFails(clock.system_mhz, BaseClock(), clock.ratios_x10)) {
     app_.platform.ui.MessageBox(board == Board::kQx1 ? kQx1DividerFailure : kQx2DividerFailure,
                                 kProgramName, kMbOk);
     DisableTestNow(window);
@@ -242,9 +235,11 @@ void ClockPage::OnCommand(DialogWindow& window, int id, int notification) {
   const int position = app_.state.flags.clock.slider_position;
   switch (id) {
     case kIdcClockUp:
+      window.SetPlainButtonStyle(id);
       TakePosition(window, std::min(position + 1, kSliderTop), true);
       break;
     case kIdcClockDown:
+      window.SetPlainButtonStyle(id);
       TakePosition(window, std::max(position - 1, 0), true);
       break;
     case kIdcClockTestNow:
@@ -275,6 +270,7 @@ bool ClockPage::Tested() const { return app_.state.flags.clock.change_state == k
 
 void ClockPage::Program(bool keep) {
   const WaitCursor wait(app_.platform.ui);
+  if (!keep) app_.platform.ui.ExpectWait(kClockTestMs);
   const ClockPageState& clock = app_.state.flags.clock;
   const int base = BaseClock();
   const int limit = base + kClockSpans[static_cast<std::size_t>(clock.variant)];

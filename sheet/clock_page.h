@@ -13,8 +13,6 @@
 namespace tunora {
 
 inline constexpr int kSliderTop = 120;
-// Slider position 100 stands for the rated clock, the base clock for 0.
-inline constexpr int kRatedPosition = 100;
 
 inline constexpr std::string_view kClockDanger =
     "DANGER!!! Changing current clock settings may\ncause your system to lock up! Make sure "
@@ -25,8 +23,6 @@ inline constexpr std::string_view kClockSafeMode =
 inline constexpr std::string_view kQx1DividerFailure = "QX1: Failed on Clocks or Dividers";
 inline constexpr std::string_view kQx2DividerFailure = "QX2: Failed on Clocks or Dividers";
 
-// MHz above the base clock: one a step up to 100, three a step above.
-int ClockOffsetFor(int slider_position);
 // The slider position the current clock stands at; nothing when it lies
 // below the base clock (rated - 100). Not capped: rated + 90 gives 130.
 std::optional<int> SliderPositionFor(int current_mhz, int rated_mhz);

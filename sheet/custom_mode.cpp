@@ -115,10 +115,10 @@ int AddCustomModeNt(const SettingsContext& context, std::string_view horizontal_
   return 1;
 }
 
-void WriteCustomMode(App& app) {
+void WriteCustomMode(App& app, Registry& registry) {
   const SheetFlags& flags = app.state.flags;
   if (!flags.monitor_horizontal_chosen || !flags.monitor_vertical_chosen) return;
-  const SettingsContext context = app.state.Settings(app.platform.registry, app.platform.ui);
+  const SettingsContext context = app.state.Settings(registry, app.platform.ui);
   // One group: the simulated hive stores the whole mode at once.
   RegistryChanges group(context.registry);
   if (context.platform_kind == kPlatformWin2kXp) {

@@ -34,6 +34,6 @@ int AddCustomModeNt(const SettingsContext& context, std::string_view horizontal_
 
 // Apply's custom-mode step: the pending pair, when both values were chosen,
 // through the writer of the running road. The result is not examined.
-void WriteCustomMode(App& app);
+void WriteCustomMode(App& app, Registry& registry);
 
 }  // namespace tunora

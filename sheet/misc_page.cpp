@@ -22,9 +22,19 @@ constexpr RadioChoice kChoices[] = {
     {kIdcBitmapCachingOn, &SettingValues::bitmap_caching, &ChangedMarkers::bitmap_caching, 1},
 };
 
-// Anything the user chose since the sheet opened that Apply would write.
+// Anything the user chose since the sheet opened that Apply would write: a
+// marked choice, or a change to what Apply writes without a marker. What
+// the pages rewrite for display alone (a QX1's stored 4x shown as 2x, the
+// sync choice under driver defaults) is written only with its marker, or
+// not at all, so it does not count.
 bool HasPendingChanges(const SettingState& settings) {
-  return settings.changed.AnyPending() || !(settings.current == settings.at_opening);
+  const SettingValues& now = settings.current;
+  const SettingValues& then = settings.at_opening;
+  const bool preset_changed = now.ogl.preset != then.ogl.preset ||
+                              (now.ogl.preset != kOglDriverDefaults && !(now.ogl == then.ogl));
+  return settings.changed.AnyPending() || preset_changed ||
+         now.subimage_cache_kb != then.subimage_cache_kb ||
+         now.multitexturing != then.multitexturing;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "resources/dialogs.h"
 #include "resources/embedded.h"
 #include "resources/strings.h"
+#include "sheet/apply_undo.h"
 #include "sheet/custom_mode.h"
 
 namespace tunora {
@@ -158,6 +159,9 @@ void PropSheet::FailReboot(std::string_view message) {
 void PropSheet::Apply() {
   RebootPrompt prompt;
   const int answer = app_.platform.ui.DialogBox(RebootPromptDialog(), prompt);
+  // What Apply is about to change is saved first. A file that cannot be
+  // written does not stop Apply: the user asked for the changes.
+  (void)WriteApplyUndoFile(app_);
   const ApplyResults results = WritePendingChanges(app_);
   if (answer != kIdcRebootNow) EndProcess(1);
 
@@ -178,13 +182,17 @@ void RebootPrompt::OnCommand(DialogWindow& window, int id, int notification) {
   if (id == kIdcRebootNow || id == kIdcRebootLater) window.EndDialog(id);
 }
 
-ApplyResults WritePendingChanges(App& app) {
-  const SettingsContext context = app.state.Settings(app.platform.registry, app.platform.ui);
+ApplyResults WritePendingChanges(App& app, Registry& registry, Ui& ui) {
+  const SettingsContext context = app.state.Settings(registry, ui);
   ApplyHooks hooks;
-  hooks.write_tv_frequencies = [&app] { ApplyTvFrequencies(app); };
-  hooks.write_custom_mode = [&app] { WriteCustomMode(app); };
-  hooks.write_capture_switch = [&app] { ApplyCaptureSwitch(app); };
+  hooks.write_tv_frequencies = [&] { ApplyTvFrequencies(app, registry); };
+  hooks.write_custom_mode = [&] { WriteCustomMode(app, registry); };
+  hooks.write_capture_switch = [&] { ApplyCaptureSwitch(app, registry); };
   return WriteAllSettings(context, app.state.settings, hooks);
+}
+
+ApplyResults WritePendingChanges(App& app) {
+  return WritePendingChanges(app, app.platform.registry, app.platform.ui);
 }
 
 }  // namespace tunora

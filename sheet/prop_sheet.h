@@ -86,7 +86,9 @@ class RebootPrompt : public DialogHandler {
 };
 
 // Writes every pending change in the Apply order: the pages' own writers
-// around the settings catalog's.
+// around the settings catalog's. The first form writes through `registry`
+// and shows its messages through `ui` (the undo file's dry run).
+ApplyResults WritePendingChanges(App& app, Registry& registry, Ui& ui);
 ApplyResults WritePendingChanges(App& app);
 
 }  // namespace tunora

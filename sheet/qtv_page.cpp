@@ -17,6 +17,8 @@ void QtvPage::Refresh(DialogWindow& window) {
   first_refresh_ = false;
   if (first) flags.tv_channels = ReadTvChannelTable(app_.platform.registry);
   window.SetText(kIdcQtvCountry, flags.tv_channels.country);
+  // Without the channel key there is nothing to export.
+  window.Enable(kIdcQtvBackup, flags.tv_channels.available);
   if (!flags.tv_channels.available) return;
   window.Enable(kIdcQtvChannel, true);
   window.Enable(kIdcQtvFrequency, true);
@@ -85,9 +87,12 @@ void QtvPage::FrequencyEdited(DialogWindow& window) {
 }
 
 void QtvPage::Backup() {
-  // Neither waited for nor checked: the message comes at once.
-  app_.platform.system.ShellStartHidden("regedit", kTvBackupParameters);
-  app_.platform.ui.MessageBox(kTvBackupDone, kProgramName, kMbOk);
+  // The button is disabled then, but a command may still arrive.
+  if (!app_.state.flags.tv_channels.available) return;
+  // Not waited for: the message comes at once. A start that failed says
+  // so, since an older c:\backup.reg could be taken for this export.
+  const bool started = app_.platform.system.ShellStartHidden("regedit", kTvBackupParameters);
+  app_.platform.ui.MessageBox(started ? kTvBackupDone : kTvBackupNotStarted, kProgramName, kMbOk);
 }
 
 void QtvWarning::OnCommand(DialogWindow& window, int id, int notification) {
@@ -101,17 +106,17 @@ void ReadCaptureSwitchForSheet(App& app) {
   if (!flags.tv_capture_chosen) flags.tv_capture_pending = flags.tv_capture_at_opening;
 }
 
-void ApplyTvFrequencies(App& app) {
+void ApplyTvFrequencies(App& app, Registry& registry) {
   if (app.state.flags.tv_channels_changed != 1) return;
-  RegistryChanges group(app.platform.registry);
-  WriteTvFrequencies(app.platform.registry, app.state.flags.tv_channels);
+  RegistryChanges group(registry);
+  WriteTvFrequencies(registry, app.state.flags.tv_channels);
 }
 
-void ApplyCaptureSwitch(App& app) {
+void ApplyCaptureSwitch(App& app, Registry& registry) {
   const SheetFlags& flags = app.state.flags;
   if (flags.tv_capture_pending == flags.tv_capture_at_opening) return;
-  RegistryChanges group(app.platform.registry);
-  WriteCaptureMode(app.platform.registry, flags.tv_capture_pending);
+  RegistryChanges group(registry);
+  WriteCaptureMode(registry, flags.tv_capture_pending);
 }
 
 }  // namespace tunora

@@ -16,6 +16,8 @@ inline constexpr std::string_view kTvBackupParameters =
     " /e c:\\backup.reg "
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Quillex\\Chromalink\\0\\TVTFreq\\CurrentFreq";
 inline constexpr std::string_view kTvBackupDone = "File c:\\backup.reg created on drive c:";
+inline constexpr std::string_view kTvBackupNotStarted =
+    "Unable to start the Registry Editor: c:\\backup.reg was not created.";
 inline constexpr std::string_view kNoChannelText = "NONE";
 inline constexpr int kFrequencyDigits = 12;
 
@@ -51,7 +53,7 @@ void ReadCaptureSwitchForSheet(App& app);
 // Apply's two QTV writers, each one change group under its own condition:
 // the frequencies when one was edited, the switch when the pending mode
 // differs from the one read at opening.
-void ApplyTvFrequencies(App& app);
-void ApplyCaptureSwitch(App& app);
+void ApplyTvFrequencies(App& app, Registry& registry);
+void ApplyCaptureSwitch(App& app, Registry& registry);
 
 }  // namespace tunora

@@ -134,7 +134,7 @@ std::uint32_t ControlStyle(const ControlTemplate& control, const ControlTemplate
   std::uint32_t style = kWsChild | KindStyle(control, picture_is_icon);
   // A run of radio buttons is one group and one tab stop; every other
   // control starts a group of its own, which also closes the run before it.
-  if (!(IsRadio(&control) && IsRadio(previous))) {
+  if (StartsKeyboardGroup(control.kind, control.style, IsRadio(previous))) {
     style |= kWsGroup;
     if (IsRadio(&control)) style |= kWsTabStop;
   }

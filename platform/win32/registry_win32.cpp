@@ -134,4 +134,6 @@ std::int32_t Win32Registry::DeleteKey(RegKey parent, std::string_view path) {
 
 std::int32_t Win32Registry::CloseKey(RegKey key) { return Result(RegCloseKey(Key(key))); }
 
+std::int32_t Win32Registry::FlushKey(RegKey key) { return Result(RegFlushKey(Key(key))); }
+
 }  // namespace tunora::win32

@@ -22,6 +22,7 @@ class Win32Registry : public Registry {
   std::int32_t DeleteValue(RegKey key, std::string_view name) override;
   std::int32_t DeleteKey(RegKey parent, std::string_view path) override;
   std::int32_t CloseKey(RegKey key) override;
+  std::int32_t FlushKey(RegKey key) override;
   // Windows stores every change at once: the change-group hint stays the
   // base class's no-op.
 };

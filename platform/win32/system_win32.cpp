@@ -96,4 +96,9 @@ void Win32System::WriteConsoleLine(std::string_view line) {
   std::fflush(stdout);
 }
 
+void Win32System::ReleaseConsole() {
+  std::fflush(stdout);
+  FreeConsole();
+}
+
 }  // namespace tunora::win32

@@ -18,6 +18,7 @@ class Win32System : public System {
   bool EnableShutdownPrivilege() override;
   bool ExitWindows(std::uint32_t flags) override;
   void WriteConsoleLine(std::string_view line) override;
+  void ReleaseConsole() override;
 };
 
 }  // namespace tunora::win32

@@ -129,6 +129,12 @@ class HwndWindow : public Base {
     SendDlgItemMessageA(hwnd_, id, EM_LIMITTEXT, static_cast<WPARAM>(std::max(limit, 0)), 0);
     limits_[id] = std::max(limit, 0);
   }
+  void SetStep(int id, int step) override {
+    SendDlgItemMessageA(hwnd_, id, PBM_SETSTEP, static_cast<WPARAM>(step), 0);
+  }
+  void SetPlainButtonStyle(int id) override {
+    SendDlgItemMessageA(hwnd_, id, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+  }
   void AppendSystemMenu(std::uint32_t command, std::string_view text) override {
     HMENU menu = GetSystemMenu(hwnd_, FALSE);
     if (!menu) return;

@@ -379,6 +379,7 @@ Profile ProfileFromJson(const json& j) {
     if (f.contains("vxd_version")) {
       p.faults.vxd_version = Field<std::uint32_t>(f, "vxd_version", "faults", 0);
     }
+    p.faults.restart_refused = Flag(f, "restart_refused", "faults", false);
   }
   if (j.contains("registry")) {
     const json& r = j.at("registry");
@@ -429,6 +430,7 @@ json ProfileToJson(const Profile& p) {
     faults["driver_never_loads"] = p.faults.driver_never_loads;
   if (!p.faults.device_open_fails.empty()) faults["device_open_fails"] = p.faults.device_open_fails;
   if (p.faults.vxd_version) faults["vxd_version"] = Hex(*p.faults.vxd_version, 8);
+  if (p.faults.restart_refused) faults["restart_refused"] = true;
   j["faults"] = faults;
   j["registry"] = Lines(p.registry);
   j["wmi"] = p.wmi;

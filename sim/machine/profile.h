@@ -51,6 +51,7 @@ struct Faults {
   std::set<std::string> driver_never_loads;  // "hwgate2", "hwgate4", "hwgt9x"
   std::set<std::string> device_open_fails;
   std::optional<std::uint32_t> vxd_version;  // the 9x driver reports this
+  bool restart_refused = false;              // ExitWindowsEx fails
 };
 
 struct Profile {

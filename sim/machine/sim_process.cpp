@@ -27,7 +27,8 @@ SimProcess::SimProcess(Machine& machine, Ui& ui, bool real_time, std::ostream* c
       ports_(machine.bus(), machine.nine_x()),
       files_(machine.drive_c(), machine.profile().windows_directory),
       system_({machine.profile().version, machine.profile().clean_boot, real_time,
-               machine.profile().shutdown_privilege, console, &files_},
+               machine.profile().shutdown_privilege, console, &files_,
+               machine.profile().faults.restart_refused},
               machine.virtual_ms(), ui),
       devices_(machine.services(), machine.registry(), files_, kernel_, machine.nine_x(),
                machine.profile().administrator, machine.device_faults(),
@@ -38,7 +39,7 @@ SimProcess::SimProcess(Machine& machine, Ui& ui, bool real_time, std::ostream* c
       [this, &machine](std::string_view file,
                        std::string_view parameters) -> std::optional<std::string> {
         if (!IsRegedit(file)) return std::nullopt;
-        return RunRegedit(parameters, machine.registry().hive(), files_,
+        return RunRegedit(parameters, machine.registry(), files_,
                           RegeditFormFor(machine.profile().version));
       });
 }

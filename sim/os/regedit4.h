@@ -39,6 +39,7 @@
 #include <string>
 #include <string_view>
 
+#include "registry/reg_file.h"
 #include "sim/os/hive.h"
 
 namespace tunora::sim {
@@ -55,13 +56,20 @@ class RegistryFileError : public std::runtime_error {
   int line_ = 0;
 };
 
-inline constexpr std::string_view kRegedit4Header = "REGEDIT4";
 inline constexpr std::string_view kVersion5Header = "Windows Registry Editor Version 5.00";
 inline constexpr std::string_view kUtf16LeByteOrderMark = "\xFF\xFE";
 inline constexpr std::string_view kLocalMachineName = "HKEY_LOCAL_MACHINE";
 
 // `file_name` only names the text in errors.
 Hive ParseRegedit4(std::string_view text, std::string_view file_name = "registry.reg");
+
+// Merges a registry file into `hive` as regedit imports one: keys are
+// created and values set. With `deletions` (the regedit of Windows
+// 2000/XP), "[-KEY]" removes the key with everything below it and
+// "NAME"=- removes a value; without, such lines do not parse. A file that
+// does not parse leaves the hive as it was.
+void ImportRegFile(std::string_view text, Hive& hive, bool deletions,
+                   std::string_view file_name = "import.reg");
 
 // The whole hive, or the key at `subtree_path` (relative to
 // HKEY_LOCAL_MACHINE) with everything below it. A subtree that does not

@@ -80,9 +80,10 @@ std::string DecodeUtf16Le(std::string_view bytes, std::string_view file_name) {
 
 class Parser {
  public:
-  Parser(std::string_view text, std::string_view file_name) : text_(text), file_name_(file_name) {}
+  Parser(std::string_view text, std::string_view file_name, Hive& hive, bool deletions)
+      : text_(text), file_name_(file_name), deletions_(deletions), hive_(hive) {}
 
-  Hive Parse() {
+  void Parse() {
     std::string_view line;
     if (!NextLine(&line) || (line != kRegedit4Header && line != kVersion5Header)) {
       Fail("missing REGEDIT4 or version 5 header");
@@ -93,12 +94,12 @@ class Parser {
       if (line.front() == '[') {
         ParseKeyLine(line);
       } else if (line.front() == '"' || line.front() == '@') {
-        ParseValueLine(line);
+        // regedit passes over the values of a key it just deleted.
+        if (!in_deleted_key_) ParseValueLine(line);
       } else {
         Fail("unrecognised line");
       }
     }
-    return std::move(hive_);
   }
 
  private:
@@ -121,7 +122,9 @@ class Parser {
   void ParseKeyLine(std::string_view line) {
     if (line.back() != ']' || line.size() < 2) Fail("key line without a closing ']'");
     std::string_view path = line.substr(1, line.size() - 2);
-    if (!path.empty() && path.front() == '-') Fail("deleting keys is not supported");
+    const bool remove = !path.empty() && path.front() == '-';
+    if (remove && !deletions_) Fail("deleting keys is not supported");
+    if (remove) path.remove_prefix(1);
     if (!StartsWithNoCase(path, kLocalMachineName)) Fail("key is not under HKEY_LOCAL_MACHINE");
     path.remove_prefix(kLocalMachineName.size());
     if (!path.empty() && path.front() != '\\') Fail("key is not under HKEY_LOCAL_MACHINE");
@@ -130,6 +133,13 @@ class Parser {
     std::int32_t error = SplitKeyPath(path, &parts);
     if (error == kErrorBadPathname) Fail("empty key name in the path");
     if (error != kErrorSuccess) Fail("key name longer than 255 characters or path too deep");
+    in_deleted_key_ = remove;
+    if (remove) {
+      // The key goes with everything below it; a missing one is no error.
+      hive_.RemoveKey(JoinKeyPath(parts));
+      current_ = nullptr;
+      return;
+    }
     current_ = &hive_.root();
     for (std::string_view part : parts) current_ = &current_->AddSubKey(part);
   }
@@ -145,7 +155,10 @@ class Parser {
     line = TrimLeft(line);
     if (line.empty() || line.front() != '=') Fail("expected '=' after the value name");
     line = TrimLeft(line.substr(1));
-    if (!line.empty() && line.front() == '"') {
+    if (line == "-") {
+      if (!deletions_) Fail("deleting values is not supported");
+      current_->DeleteValue(name);
+    } else if (!line.empty() && line.front() == '"') {
       std::string text = ParseQuoted(&line, "unterminated string");
       if (!line.empty()) Fail("unexpected text after the string");
       current_->SetValue(name, kRegSz, StringBytes(text));
@@ -235,21 +248,34 @@ class Parser {
 
   std::string_view text_;
   std::string_view file_name_;
+  bool deletions_ = false;
+  bool in_deleted_key_ = false;
   bool version5_ = false;
   std::size_t position_ = 0;
   int line_number_ = 0;
-  Hive hive_;
+  Hive& hive_;
   HiveKey* current_ = nullptr;
 };
 
 }  // namespace
 
 Hive ParseRegedit4(std::string_view text, std::string_view file_name) {
+  Hive hive;
+  ImportRegFile(text, hive, false, file_name);
+  return hive;
+}
+
+void ImportRegFile(std::string_view text, Hive& hive, bool deletions, std::string_view file_name) {
+  std::string decoded;
   if (text.starts_with(kUtf16LeByteOrderMark)) {
-    const std::string decoded = DecodeUtf16Le(text, file_name);
-    return Parser(decoded, file_name).Parse();
+    decoded = DecodeUtf16Le(text, file_name);
+    text = decoded;
   }
-  return Parser(text, file_name).Parse();
+  // Tried on a copy first: a file that does not parse changes nothing, and
+  // keys that stay keep their handles.
+  Hive trial = hive;
+  Parser(text, file_name, trial, deletions).Parse();
+  Parser(text, file_name, hive, deletions).Parse();
 }
 
 }  // namespace tunora::sim

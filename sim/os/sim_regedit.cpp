@@ -6,7 +6,8 @@ namespace tunora::sim {
 namespace {
 
 constexpr std::string_view kUsage =
-    "regedit did nothing: the simulated PC runs only \"regedit /e FILE [KEY]\"";
+    "regedit did nothing: the simulated PC runs only \"regedit /e FILE [KEY]\" and \"regedit [/s] "
+    "FILE\"";
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
@@ -21,6 +22,25 @@ std::optional<std::string_view> LocalMachinePath(std::string_view key_name) {
   if (key_name.empty()) return key_name;
   if (key_name.front() != '\\') return std::nullopt;
   return key_name.substr(1);
+}
+
+bool IsSwitch(const std::string& argument, char letter) {
+  return argument.size() == 2 && (argument[0] == '/' || argument[0] == '-') &&
+         (argument[1] | 0x20) == letter;
+}
+
+// "regedit [/s] FILE": the file merged into the registry. Only the regedit
+// of 2000/XP (the one that writes version 5) deletes keys and values.
+std::string Import(const std::string& file, SimRegistry& registry, Files& files, RegFileForm form) {
+  const std::optional<std::string> text = files.ReadFile(file);
+  if (!text) return "regedit could not read " + Quoted(file);
+  try {
+    ImportRegFile(*text, registry.hive(), form == RegFileForm::kVersion5, file);
+  } catch (const RegistryFileError& error) {
+    return "regedit could not import " + Quoted(file) + ": " + error.what();
+  }
+  registry.NoteChange();
+  return "regedit imported " + Quoted(file);
 }
 
 }  // namespace
@@ -58,12 +78,18 @@ std::vector<std::string> SplitCommandLine(std::string_view command_line) {
   return arguments;
 }
 
-std::string RunRegedit(std::string_view parameters, const Hive& hive, Files& files,
+std::string RunRegedit(std::string_view parameters, SimRegistry& registry, Files& files,
                        RegFileForm form) {
   const std::vector<std::string> arguments = SplitCommandLine(parameters);
-  const bool export_switch =
-      !arguments.empty() && (NamesEqual(arguments[0], "/e") || NamesEqual(arguments[0], "-e"));
+  if (arguments.size() == 1 && arguments[0].front() != '/' && arguments[0].front() != '-') {
+    return Import(arguments[0], registry, files, form);
+  }
+  if (arguments.size() == 2 && IsSwitch(arguments[0], 's')) {
+    return Import(arguments[1], registry, files, form);
+  }
+  const bool export_switch = !arguments.empty() && IsSwitch(arguments[0], 'e');
   if (!export_switch || arguments.size() < 2 || arguments.size() > 3) return std::string(kUsage);
+  const Hive& hive = registry.hive();
   const std::string& file = arguments[1];
   // Without a key regedit exports everything; the machine has HKLM only.
   const std::string key_name =

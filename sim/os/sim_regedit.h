@@ -2,8 +2,8 @@
 // shell. "regedit /e FILE [KEY]" exports HKEY_LOCAL_MACHINE, or the key
 // named below it with everything under it, into FILE in the form that
 // machine's Windows writes: REGEDIT4 on 95/98/ME and NT 4, version 5
-// (UTF-16LE) on 2000/XP. Nothing else regedit can do (imports above all)
-// is run.
+// (UTF-16LE) on 2000/XP. "regedit [/s] FILE" imports FILE, deleting keys
+// and values only on 2000/XP, whose regedit knows how. Nothing else is run.
 #pragma once
 
 #include <string>
@@ -14,6 +14,7 @@
 #include "platform/system.h"
 #include "sim/os/hive.h"
 #include "sim/os/regedit4.h"
+#include "sim/os/sim_registry.h"
 
 namespace tunora::sim {
 
@@ -29,8 +30,9 @@ std::vector<std::string> SplitCommandLine(std::string_view command_line);
 
 // Runs regedit to completion; returns the line that says what it did.
 // A key that does not exist, or is not under HKEY_LOCAL_MACHINE, exports
-// nothing and writes no file, as regedit refuses it.
-std::string RunRegedit(std::string_view parameters, const Hive& hive, Files& files,
+// nothing and writes no file, as regedit refuses it. A file that does not
+// import changes nothing.
+std::string RunRegedit(std::string_view parameters, SimRegistry& registry, Files& files,
                        RegFileForm form);
 
 }  // namespace tunora::sim

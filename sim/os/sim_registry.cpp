@@ -219,6 +219,15 @@ std::int32_t SimRegistry::CloseKey(RegKey key) {
   return handles_.erase(key) != 0 ? kErrorSuccess : kErrorInvalidHandle;
 }
 
+std::int32_t SimRegistry::FlushKey(RegKey key) {
+  if (const Resolved resolved = Resolve(key, 0); resolved.error != kErrorSuccess) {
+    return resolved.error;
+  }
+  ++flush_count_;
+  if (!dirty_) return kErrorSuccess;
+  return SaveNow() ? kErrorSuccess : kErrorRegistryIoFailed;
+}
+
 bool SimRegistry::NoteChange() { return Changed() == kErrorSuccess; }
 
 std::int32_t SimRegistry::Changed() {

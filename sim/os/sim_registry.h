@@ -40,6 +40,9 @@ class SimRegistry : public Registry {
   std::int32_t DeleteValue(RegKey key, std::string_view name) override;
   std::int32_t DeleteKey(RegKey parent, std::string_view path) override;
   std::int32_t CloseKey(RegKey key) override;
+  // Saves the hive now, also inside a change group: every save is durable
+  // (written, flushed to disk, renamed into place).
+  std::int32_t FlushKey(RegKey key) override;
   // Change groups of the program save like a SaveBatch.
   void BeginChanges() override;
   void EndChanges() override;
@@ -58,6 +61,7 @@ class SimRegistry : public Registry {
   // and the next save tries again).
   bool NoteChange();
   std::uint64_t save_count() const { return save_count_; }
+  std::uint64_t flush_count() const { return flush_count_; }
   std::size_t open_handle_count() const { return handles_.size(); }
 
   // Defers saving until the outermost batch ends, then saves once if
@@ -109,6 +113,7 @@ class SimRegistry : public Registry {
   int batch_depth_ = 0;
   bool dirty_ = false;
   std::uint64_t save_count_ = 0;
+  std::uint64_t flush_count_ = 0;
 };
 
 }  // namespace tunora::sim

@@ -34,6 +34,12 @@ void SimSystem::Sleep(std::uint32_t milliseconds) {
     ui_.Waiting();
   }
   virtual_ms_ += milliseconds;
+  // A yield costs a little time too, so a wait bounded by the tick count
+  // ends on the virtual clock as well.
+  if (milliseconds == 0 && ++yields_this_ms_ == kYieldsPerMillisecond) {
+    yields_this_ms_ = 0;
+    ++virtual_ms_;
+  }
 }
 
 bool SimSystem::Beep(std::uint32_t frequency, std::uint32_t duration_ms) {
@@ -98,7 +104,7 @@ bool SimSystem::EnableShutdownPrivilege() {
 
 bool SimSystem::ExitWindows(std::uint32_t flags) {
   if (setup_.version.platform_id == kVerPlatformWin32Nt && !shutdown_privilege_) return false;
-  if ((flags & kEwxReboot) == 0) return false;
+  if ((flags & kEwxReboot) == 0 || setup_.restart_refused) return false;
   reboot_requested_ = true;
   ui_.Event("reboot requested");
   return true;

@@ -31,12 +31,17 @@ struct SystemSetup {
   std::ostream* console = nullptr;
   // Where PlaySound reads its file; without it no file plays.
   Files* files = nullptr;
+  // Fault switch: ExitWindowsEx fails even with the privilege enabled.
+  bool restart_refused = false;
 };
 
 struct PlayedSound {
   std::string path;
   WaveFormat format;
 };
+
+// What a yield (Sleep(0)) costs on the machine's clock: 50 microseconds.
+inline constexpr std::uint32_t kYieldsPerMillisecond = 20;
 
 class SimSystem : public System {
  public:
@@ -76,6 +81,7 @@ class SimSystem : public System {
   bool reboot_requested_ = false;
   ShellPrograms shell_programs_;
   std::uint64_t sleep_calls_ = 0;
+  std::uint32_t yields_this_ms_ = 0;
   std::vector<PlayedSound> sounds_played_;
 };
 

@@ -17,7 +17,8 @@ bool CanFocus(const ControlState& control) {
          control.id != kNoControlId;
 }
 
-// Controls [first, last] of the window; the focus enters at `id`.
+// A keyboard group, controls [first, last] of the window; the focus
+// enters at `id`, its checked button when it has one.
 struct TabStop {
   std::size_t first, last;
   int id;
@@ -28,11 +29,7 @@ std::vector<TabStop> TabStops(const WindowModel& window) {
   std::vector<TabStop> stops;
   for (std::size_t i = 0; i < controls.size();) {
     std::size_t last = i;
-    if (controls[i].kind == ControlKind::kRadioButton) {
-      while (last + 1 < controls.size() && controls[last + 1].kind == ControlKind::kRadioButton) {
-        ++last;
-      }
-    }
+    while (last + 1 < controls.size() && !StartsKeyboardGroupAt(controls, last + 1)) ++last;
     int first_usable = kNoControlId, checked = kNoControlId;
     for (std::size_t j = i; j <= last; ++j) {
       if (!CanFocus(controls[j])) continue;

@@ -176,7 +176,26 @@ CellRect ControlCells(const ControlState& control) {
   CellRect cells = DialogUnitsToCells(control.x, control.y, control.width, control.height);
   const bool multiline = control.kind == ControlKind::kEdit && (control.style & kStyleMultiline);
   if (IsInteractive(control.kind) && !multiline) cells.height = 1;
+  // A one-line label that rounding left a cell short of its text starts
+  // at the cell its left edge lies in: Windows draws it from there.
+  const int floor_column = control.x / kDialogUnitsPerColumn;
+  const bool one_line = (control.style & (kStyleMultiline | kStyleCentered | kStyleRight)) == 0;
+  if (control.kind == ControlKind::kStatic && one_line && floor_column < cells.x &&
+      Length(StripMnemonic(control.text)) > cells.width) {
+    cells.width += cells.x - floor_column;
+    cells.x = floor_column;
+  }
   return cells;
+}
+
+std::string WaitLineText(long long waited_seconds, std::uint32_t expected_ms) {
+  std::string text = "Please wait...";
+  if (expected_ms != 0) {
+    const long long total = (static_cast<long long>(expected_ms) + 999) / 1000;
+    return text + " " + std::to_string(std::max(0LL, total - waited_seconds)) + " s left";
+  }
+  if (waited_seconds > 0) text += " " + std::to_string(waited_seconds) + " s";
+  return text;
 }
 
 std::string ButtonFace(std::string_view text, int width) {

@@ -74,6 +74,10 @@ MessageBoxLayout LayoutMessageBox(std::string_view text, std::string_view captio
 // one row for the single-line kinds (buttons, boxes, edits, combos, bars).
 CellRect ControlCells(const ControlState& control);
 
+// The wait line: the seconds waited, or, when the wait's length is known
+// (milliseconds, 0 = not known), the seconds left, never below 0.
+std::string WaitLineText(long long waited_seconds, std::uint32_t expected_ms);
+
 // A push button's face, at most `width` columns: "[ Text ]", else "[Text]"
 // when the padded one does not fit, else the text cut to the width.
 std::string ButtonFace(std::string_view text, int width);

@@ -27,7 +27,6 @@ namespace {
 constexpr std::string_view kKeyHelp = " Tab:next  Enter:OK  Space:toggle  Esc:cancel  F10:menu ";
 constexpr std::string_view kSheetKeyHelp =
     " Tab:next  Ctrl+PgUp/PgDn, Alt+letter:tabs  Esc:cancel ";
-constexpr std::string_view kWaitText = " Please wait...";
 // Ctrl+PgUp and Ctrl+PgDn as xterm and tmux send them.
 constexpr const char* kCtrlPageUpSequence = "\x1b[5;5~";
 constexpr const char* kCtrlPageDownSequence = "\x1b[6;5~";
@@ -140,8 +139,8 @@ void TerminalUi::Redraw(const std::vector<std::string>* menu, int menu_selection
   const bool unicode = session_->unicode();
   const bool busy = wait_depth_ > 0;
   const bool sheet_on_top = !layers_.empty() && layers_.back()->sheet;
-  std::string status = busy ? std::string(kWaitText) : " " + status_;
-  if (busy && wait_seconds_ > 0) status += " " + std::to_string(wait_seconds_) + " s";
+  const std::string status =
+      " " + (busy ? WaitLineText(wait_seconds_, expected_wait_ms_) : status_);
   const std::string_view keys = sheet_on_top ? kSheetKeyHelp : kKeyHelp;
   if (!WindowsFit()) {
     int columns = 0, lines = 0;
@@ -401,6 +400,13 @@ void TerminalUi::BeginWaitCursor() {
   if (wait_depth_++ > 0) return;
   wait_start_ = std::chrono::steady_clock::now();
   wait_seconds_ = 0;
+  expected_wait_ms_ = 0;
+  Redraw();
+}
+
+void TerminalUi::ExpectWait(std::uint32_t milliseconds) {
+  if (wait_depth_ == 0) return;
+  expected_wait_ms_ = milliseconds;
   Redraw();
 }
 

@@ -68,6 +68,8 @@ class TerminalUi : public Ui {
   void EndWaitCursor() override;
   // Redraws the wait line with the seconds waited when that number changes.
   void Waiting() override;
+  // The wait line counts down from there.
+  void ExpectWait(std::uint32_t milliseconds) override;
   // Shown in the status line; repeated on standard output once the
   // terminal is restored, so they stay readable after the program ends.
   void Event(std::string_view line) override;
@@ -100,7 +102,8 @@ class TerminalUi : public Ui {
   std::vector<Layer*> layers_;
   int wait_depth_ = 0;
   std::chrono::steady_clock::time_point wait_start_;
-  long long wait_seconds_ = 0;  // as the wait line shows them
+  long long wait_seconds_ = 0;          // as the wait line shows them
+  std::uint32_t expected_wait_ms_ = 0;  // 0: not known
   std::string status_;
   std::vector<std::string> events_;
   std::filesystem::path drive_c_;

@@ -4,6 +4,7 @@
 // Also the clock readers through several Tweak presses in one run.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 
 #include "hwaccess/clock.h"
@@ -56,6 +57,54 @@ TEST(ClockRoundTrip, PermanentAt120PercentIsAppliedAtLogOnAndCardDefaultUndoesIt
   const std::string second_log_on = LogOn(machine);
   EXPECT_EQ(second_log_on.find("lockstep"), std::string::npos) << second_log_on;
   EXPECT_NEAR(ClockMhz(machine), 27.0 * 52 / 7, 0.01) << "back at the BIOS clock";
+}
+
+// lockstep applies at log-on the clock the page showed and tested: the
+// same rated clock from the same BIOS window, and only on the card the
+// stored choice is for. Each case: the page at 100 % ("rated"), a test,
+// Permanent, a reboot, and the card's clock afterwards.
+TEST(ClockRoundTrip, LogOnAppliesTheClockThePageShowed) {
+  sim::Profile odd_qx1 = Builtin("win98-qx1");  // runs 166.5 MHz
+  // The adjusted S is 255: the rated clock is A adjusted, x 1.5 = 105.
+  for (auto [at, value] : {std::pair{5, 3}, {52, 1}, {60, 29}, {62, 0xF0}, {44, 100}}) {
+    odd_qx1.bios.parameter_block[static_cast<std::size_t>(at)] = static_cast<std::uint8_t>(value);
+  }
+  sim::Profile low_block = Builtin("win98-qx1");
+  low_block.bios.parameter_block_offset = 0x6000;  // below lockstep's old 8 KB view
+  struct Case {
+    const char* what;
+    sim::Profile profile;
+    std::optional<std::uint32_t> stale_card;  // "Card" changed after Permanent
+    double mhz_after;
+    const char* report;
+    // A card running above the limit keeps the tested clock after the test.
+    bool test_clock_stays = false;
+  };
+  const Case cases[] = {
+      {"QX1 block whose adjusted S is 255", odd_qx1, std::nullopt, 27.0 * 35 / 9,
+       "[ Card is OverClocked ]", true},
+      {"9x block at 0x6000", low_block, std::nullopt, 27.0 * 37 / 6, "[ Card is OverClocked ]"},
+      {"a stale Card 200 on a QX2 board", Builtin("win2000-qx2max"), 200, 27.0 * 52 / 7,
+       "[ Card is NOT OverClocked - the stored clock is for another card ]"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestMachine machine(c.profile);
+    const ProgramRun run = machine.RunTunora(
+        kOpenPage + "slider 1091 100\nclick 1095\nexpect message " +
+        sim::QuoteScriptString(kClockDanger) + "\nexpect window 166\npress 2\n" +
+        (c.test_clock_stays ? "expect message \"Clocking Error! Try again. (#2)\"\n" : "") +
+        "expect window 166\npress 1\nexpect window 167\npress 1\n" + kCloseSheet + kExit);
+    ASSERT_EQ(run.exit_code, 0) << run.errors << run.transcript;
+    if (c.stale_card) {
+      auto pc = machine.Open();
+      pc->registry().hive().SetDword(kClockSettingKey, "Card", *c.stale_card);
+      ASSERT_TRUE(pc->registry().NoteChange());
+    }
+    const std::string log_on = LogOn(machine);
+    EXPECT_NE(log_on.find("\n" + std::string(c.report) + "\n"), std::string::npos) << log_on;
+    EXPECT_NEAR(ClockMhz(machine), c.mhz_after, 0.01) << log_on;
+  }
 }
 
 // The start-up keeps its hwgate4 device open for the run; every Tweak

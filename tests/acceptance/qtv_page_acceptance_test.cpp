@@ -88,6 +88,13 @@ TEST(QtvPage, ApplyWritesTheEditedFrequenciesAndTheAgreedCaptureMode) {
        "uncheck 1017\n" + kAgree,
        {{"F2", 55250}},
        std::string(1, '\0')},
+      {"agreed, then the sheet closed and opened again",
+       Builtin("winme-qx2e-qtv"),
+       "check 1017\n" + kAgree +
+           "click 992\nexpect window 102\nclick 1004\nexpect window 129\ntab \"QTV\"\n"
+           "expect window 172\nselect 1104 0\ntype 1105 \"5\"\n",
+       {{"F21", 5}},
+       "\x01"},
       {"agreed, disagreed later",
        Builtin("winme-qx2e-qtv"),
        "check 1017\n" + kAgree + "uncheck 1017\n" + kDisagree,
@@ -144,7 +151,7 @@ TEST(QtvPage, ShowsTheTableAndChangesNothingUntilTheUserDoes) {
 
 // Backup exports the channel table at once, in the form of the machine's
 // Windows; our reader gives back exactly the machine's channel key. Without
-// a table the editor stays disabled and the message still comes.
+// a table the editor and Backup stay disabled.
 TEST(QtvPage, BackupExportsTheChannelTableThroughRegedit) {
   struct Case {
     const char* profile;
@@ -164,13 +171,16 @@ TEST(QtvPage, BackupExportsTheChannelTableThroughRegedit) {
       pc->registry().hive().RemoveKey("SOFTWARE\\Quillex\\Chromalink");
       ASSERT_TRUE(pc->registry().NoteChange());
     }
-    const ProgramRun run = machine.RunTunora(
-        kOpenPage +
-        "dump\nclick 1028\nexpect message \"File c:\\\\backup.reg created on drive c:\"\n" +
-        kLeave);
+    // Without a table there is nothing to export: Backup is disabled.
+    const std::string backup =
+        c.remove_table
+            ? ""
+            : "click 1028\nexpect message \"File c:\\\\backup.reg created on drive c:\"\n";
+    const ProgramRun run = machine.RunTunora(kOpenPage + "dump\n" + backup + kLeave);
     ASSERT_EQ(run.exit_code, 0) << run.errors << run.transcript;
     const std::string& t = run.transcript;
-    EXPECT_TRUE(HasLine(t, start)) << t;
+    EXPECT_EQ(HasLine(t, start), !c.remove_table) << t;
+    EXPECT_EQ(HasLine(t, "control 1028 button \"Backup\" disabled"), c.remove_table) << t;
     EXPECT_EQ(HasLine(t, "control 1104 combo \"\" disabled sel=-1 items=0"), c.remove_table) << t;
     EXPECT_EQ(HasLine(t, "control 1105 edit \"\" disabled"), c.remove_table) << t;
     auto pc = machine.Open();

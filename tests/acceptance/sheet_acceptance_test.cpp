@@ -135,22 +135,36 @@ TEST(Sheet, RebootNowWithoutAnInstalledDriverAborts) {
   EXPECT_FALSE(Has(run.transcript, "reboot requested"));
 }
 
-// A user who may not shut Windows down: the changes are written, the
-// restart is not, and the program says so.
-TEST(Sheet, RebootNowWithoutTheShutdownPrivilegeKeepsTheChanges) {
-  sim::Profile profile = Builtin("win2000-qx2max");
-  profile.shutdown_privilege = false;
-  TestMachine machine(profile);
-  const ProgramRun run = machine.RunTunora(
-      "expect window 102\nclick 1004\nexpect window 129\ntab \"AGP\"\nexpect window 130\n"
-      "click 1007\nclick 991\nexpect window 144\npress 1\n"
-      "expect message \"Changes Applied!\\n\\nERROR: Unable to reboot.\"\n");
-  EXPECT_EQ(run.exit_code, 1) << run.errors << run.transcript;
-  EXPECT_FALSE(Has(run.transcript, "reboot requested"));
-  EXPECT_FALSE(machine.Open()->pending_reboot());
-  EXPECT_NE(machine.Registry("System\\CurrentControlSet\\Services\\QX2")
-                .find("\"Qxg.AGPFlags\"=hex:02,00,00,00"),
-            std::string::npos);
+// A user who may not shut Windows down, or a Windows that refuses the
+// restart after the privilege was granted: the changes are written, the
+// restart is not, and the program says so with its three tones and exit 1.
+TEST(Sheet, RebootNowThatCannotRestartKeepsTheChangesAndSaysSo) {
+  struct Case {
+    const char* what;
+    bool privilege;
+    bool restart_refused;
+  };
+  for (const Case& c : {Case{"no shutdown privilege", false, false},
+                        Case{"ExitWindowsEx refused after the privilege", true, true}}) {
+    SCOPED_TRACE(c.what);
+    sim::Profile profile = Builtin("win2000-qx2max");
+    profile.shutdown_privilege = c.privilege;
+    profile.faults.restart_refused = c.restart_refused;
+    TestMachine machine(profile);
+    const ProgramRun run = machine.RunTunora(
+        "expect window 102\nclick 1004\nexpect window 129\ntab \"AGP\"\nexpect window 130\n"
+        "click 1007\nclick 991\nexpect window 144\npress 1\n"
+        "expect message \"Changes Applied!\\n\\nERROR: Unable to reboot.\"\n");
+    EXPECT_EQ(run.exit_code, 1) << run.errors << run.transcript;
+    EXPECT_NE(run.transcript.find("beep 10000 600\nbeep 13000 700\nbeep 15000 1000\nmessage"),
+              std::string::npos)
+        << run.transcript;
+    EXPECT_FALSE(Has(run.transcript, "reboot requested"));
+    EXPECT_FALSE(machine.Open()->pending_reboot());
+    EXPECT_NE(machine.Registry("System\\CurrentControlSet\\Services\\QX2")
+                  .find("\"Qxg.AGPFlags\"=hex:02,00,00,00"),
+              std::string::npos);
+  }
 }
 
 TEST(Sheet, HelpWritesTheHelpFileAndOpensItEachTime) {

@@ -8,18 +8,21 @@
 namespace tunora::testing {
 namespace {
 
-// Counts the zero-length sleeps; nothing else is used.
+// Counts the zero-length sleeps, each of which moves the tick count by
+// `ms_per_yield`; nothing else is used.
 class YieldCounter : public System {
  public:
   OsVersion GetVersion() override { return {}; }
   int GetSystemMetrics(int) override { return 0; }
   void Sleep(std::uint32_t milliseconds) override {
-    if (milliseconds == 0)
+    if (milliseconds == 0) {
       ++yields;
-    else
+      tick += ms_per_yield;
+    } else {
       slept_ms += milliseconds;
+    }
   }
-  std::uint32_t GetTickCount() override { return 0; }
+  std::uint32_t GetTickCount() override { return tick; }
   bool Beep(std::uint32_t, std::uint32_t) override { return false; }
   bool PlaySoundFile(std::string_view) override { return false; }
   bool ShellOpen(std::string_view, std::string_view) override { return false; }
@@ -29,6 +32,8 @@ class YieldCounter : public System {
 
   int yields = 0;
   std::uint32_t slept_ms = 0;
+  std::uint32_t tick = 0;
+  std::uint32_t ms_per_yield = 0;
 };
 
 class CardWindow : public ::testing::Test {
@@ -94,12 +99,31 @@ TEST_F(CardWindow, WaitReadsUntilThePllLocks) {
   EXPECT_EQ(system.yields, 6);
 }
 
-TEST_F(CardWindow, WaitGivesUpAtItsBound) {
+// The bound is time by the tick count, however long a yield takes, also
+// across the tick count's wrap.
+TEST_F(CardWindow, WaitGivesUpAtItsBoundInTime) {
+  struct Case {
+    const char* what;
+    std::uint32_t start, ms_per_yield;
+    int reads;
+  };
+  const Case cases[] = {
+      {"quick yields", 1000, 1, 250},
+      {"a loaded machine: each yield a time slice", 1000, 20, 13},
+      {"across the wrap", 0xFFFFFF00u, 1, 250},
+  };
   const std::uint32_t window = Map();
   rig.card.SetPllNeverLocks(true);
-  EXPECT_FALSE(WaitForPllLock(rig.process, system, window, 250));
-  EXPECT_EQ(StatusReads(), 250);
-  EXPECT_EQ(system.yields, 250);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    rig.card.ClearWrites();
+    system.tick = c.start;
+    system.ms_per_yield = c.ms_per_yield;
+    EXPECT_FALSE(WaitForPllLock(rig.process, system, window));
+    EXPECT_EQ(StatusReads(), c.reads);
+    EXPECT_GE(system.tick - c.start, kLockWaitMs);
+    EXPECT_LT(system.tick - c.start, kLockWaitMs + c.ms_per_yield);
+  }
 }
 
 }  // namespace

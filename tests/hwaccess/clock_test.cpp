@@ -18,24 +18,22 @@ struct RatedCase {
   ChipFamily family;
   std::uint8_t version, f, s, t, a, quarter;
   std::size_t readable;
-  int tunora, lockstep;
+  int rated;
 };
 
 TEST(RatedClock, FromTheParameterBlock) {
   const RatedCase cases[] = {
-      {"QX2 block", kFamilyQx2, 4, 0, 0, 0, 0, 50, 77, 200, 200},
-      {"QX2 block cut off before its byte 76", kFamilyQx2, 4, 0, 0, 0, 0, 50, 76, 100, 100},
-      {"QX2 card with a QX1 block", kFamilyQx2, 3, 0, 0x5A, 0xFF, 0, 50, 77, 100, 100},
-      {"QX1, S and T unset, x1.5", kFamilyQx1Agp, 3, 1, 255, 255, 130, 0, 77, 195, 195},
-      {"QX1, S only", kFamilyQx1Agp, 3, 0, 0x5A, 0xFF, 0, 0, 77, 180, 180},
-      {"QX1, S adjusted by T's high nibble", kFamilyQx1Agp, 3, 0, 0x5A, 0x8F, 0, 0, 77, 152, 152},
-      {"QX1, T only: A adjusted, lockstep keeps 100", kFamilyQx1Agp, 3, 0, 255, 0xF0, 100, 0, 77,
-       140, 100},
-      {"QX1, adjusted S is 255: A instead, lockstep uses it", kFamilyQx1Agp, 3, 0, 29, 0xF0, 100, 0,
-       77, 140, 510},
-      {"QX1 block of another version", kFamilyQx1Agp, 4, 0, 0x5A, 0xFF, 0, 0, 77, 100, 100},
-      {"QX2E has no rated clock", kFamilyQx2e, 4, 0, 0, 0, 0, 50, 77, 100, 100},
-      {"nothing readable", kFamilyQx2, 4, 0, 0, 0, 0, 50, 0, 100, 100},
+      {"QX2 block", kFamilyQx2, 4, 0, 0, 0, 0, 50, 77, 200},
+      {"QX2 block cut off before its byte 76", kFamilyQx2, 4, 0, 0, 0, 0, 50, 76, 100},
+      {"QX2 card with a QX1 block", kFamilyQx2, 3, 0, 0x5A, 0xFF, 0, 50, 77, 100},
+      {"QX1, S and T unset, x1.5", kFamilyQx1Agp, 3, 1, 255, 255, 130, 0, 77, 195},
+      {"QX1, S only", kFamilyQx1Agp, 3, 0, 0x5A, 0xFF, 0, 0, 77, 180},
+      {"QX1, S adjusted by T's high nibble", kFamilyQx1Agp, 3, 0, 0x5A, 0x8F, 0, 0, 77, 152},
+      {"QX1, T only: A adjusted", kFamilyQx1Agp, 3, 0, 255, 0xF0, 100, 0, 77, 140},
+      {"QX1, adjusted S is 255: A instead", kFamilyQx1Agp, 3, 0, 29, 0xF0, 100, 0, 77, 140},
+      {"QX1 block of another version", kFamilyQx1Agp, 4, 0, 0x5A, 0xFF, 0, 0, 77, 100},
+      {"QX2E has no rated clock", kFamilyQx2e, 4, 0, 0, 0, 0, 50, 77, 100},
+      {"nothing readable", kFamilyQx2, 4, 0, 0, 0, 0, 50, 0, 100},
   };
   for (const RatedCase& c : cases) {
     ParameterBlock block;
@@ -46,8 +44,7 @@ TEST(RatedClock, FromTheParameterBlock) {
     block.bytes[44] = c.a;
     block.bytes[76] = c.quarter;
     block.readable = c.readable;
-    EXPECT_EQ(RatedClockFromBlock(block, c.family, ClockCopy::kTunora), c.tunora) << c.what;
-    EXPECT_EQ(RatedClockFromBlock(block, c.family, ClockCopy::kLockstep), c.lockstep) << c.what;
+    EXPECT_EQ(RatedClockFromBlock(block, c.family), c.rated) << c.what;
   }
 }
 
@@ -113,7 +110,7 @@ class ClockBench {
         machine_(test_machine_.Open()),
         process_(*machine_, ui),
         hw{process_.platform(), TunoraDrivers()},
-        target{family, 0, profile.version.platform_id == kVerPlatformWin32Nt, ClockCopy::kTunora} {}
+        target{family, 0, profile.version.platform_id == kVerPlatformWin32Nt} {}
 
   sim::CardModel& card() { return *machine_->cards().at(0); }
   sim::PciBus& bus() { return machine_->bus(); }
@@ -264,11 +261,60 @@ TEST_P(ClockOnRoad, PllThatNeverLocksIsUndone) {
   EXPECT_EQ(bench.card().Dac(0x2C), m0);
 }
 
+// The PLL locks while the clock stands on the PCI clock, but not after the
+// new dividers: the old M and N come back, the option register goes back
+// through the stop bit (stopped, the saved source, then the saved stop
+// bit), the screen is unblanked and "(#3)" is reported.
+TEST_P(ClockOnRoad, PllThatLocksOnlyBeforeTheNewDividersIsUndone) {
+  ClockBench bench(Builtin(GetParam().profile), GetParam().family);
+  const std::uint32_t option = bench.Option();
+  const std::uint8_t m0 = bench.card().Dac(0x2C), n0 = bench.card().Dac(0x2D);
+  bench.card().SetPllLockReads(0xFFFFFFFFu);  // unlocked for good after a divider write
+  bench.bus().ClearConfigWrites();
+  EXPECT_FALSE(ProgramClock(bench.hw, bench.target, 228, 260, true));
+  ASSERT_EQ(bench.ui.messages.size(), 1u);
+  EXPECT_EQ(bench.ui.messages[0].text, "Clocking Error! Try again. (#3)");
+  EXPECT_EQ(bench.card().Dac(0x2C), m0);
+  EXPECT_EQ(bench.card().Dac(0x2D), n0);
+  EXPECT_FALSE(bench.card().ScreenBlanked());
+  EXPECT_EQ(bench.Option(), option);
+  std::vector<std::uint32_t> option_writes;
+  for (const sim::ConfigWrite& w : bench.bus().ConfigWrites()) {
+    if (w.offset == 0x40) option_writes.push_back(w.value);
+  }
+  // Forward: stop, PCI clock, restart. Back: stop, saved source stopped, saved.
+  ASSERT_EQ(option_writes.size(), 6u);
+  EXPECT_NE(option_writes[3] & 0x4, 0u);
+  EXPECT_EQ(option_writes[4], option | 0x4);
+  EXPECT_EQ(option_writes[5], option);
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, ClockOnRoad, ::testing::ValuesIn(kRoads), [](const auto& road) {
   std::string name = road.param.profile;
   std::replace(name.begin(), name.end(), '-', '_');
   return name;
 });
+
+// The parameter block is read only inside the mapped window (0x7FFF
+// bytes): a QX2 block whose byte 76 would be the ROM's last byte, one past
+// the window, gives the unknown rated clock (100); one byte lower, the
+// byte (0 there) is read.
+TEST(ClockTest, RatedClockReadsNothingPastTheWindow) {
+  struct Case {
+    std::uint16_t pointer;
+    int rated;
+  };
+  for (const Case& c : {Case{0x7FFF - 76, 100}, Case{0x7FFE - 76, 0}}) {
+    sim::Profile profile = Builtin("win2000-qx2max");
+    // Version bytes (4) where either pointer's byte 5 falls.
+    profile.bios.parameter_block_offset = 0x7F80;
+    profile.bios.parameter_block.assign(0x7C, 0);
+    profile.bios.parameter_block[0x37] = profile.bios.parameter_block[0x38] = 4;
+    profile.bios.block_pointer = c.pointer;
+    ClockBench bench(profile, kFamilyQx2);
+    EXPECT_EQ(ReadRatedClock(bench.hw, bench.target), c.rated) << c.pointer;
+  }
+}
 
 TEST(ClockTest, PreviousClockAboveTheLimitStays) {
   ClockBench bench(Builtin("win2000-qx2max"), kFamilyQx2);  // 200.57 MHz now

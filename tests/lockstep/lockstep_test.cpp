@@ -209,15 +209,23 @@ TEST(Lockstep, BannerComesFirst) {
   EXPECT_EQ(lockstep.ui.events[3], "console \"\"");
 }
 
-// The machine dies while the new clock is being programmed.
+// The machine dies at a chosen point of lockstep's run.
 struct MachineDied {};
+struct DeathPoint {
+  std::optional<std::uint32_t> sleep_ms;  // a Sleep of this length
+  std::optional<std::string> line;        // this console line
+  bool metrics = false;                   // the safe-mode query, before programming
+};
 class DyingSystem : public System {
  public:
-  explicit DyingSystem(System& inner) : inner_(inner) {}
+  DyingSystem(System& inner, DeathPoint death) : inner_(inner), death_(std::move(death)) {}
   OsVersion GetVersion() override { return inner_.GetVersion(); }
-  int GetSystemMetrics(int index) override { return inner_.GetSystemMetrics(index); }
+  int GetSystemMetrics(int index) override {
+    if (death_.metrics) throw MachineDied{};
+    return inner_.GetSystemMetrics(index);
+  }
   void Sleep(std::uint32_t ms) override {
-    if (ms == 21) throw MachineDied{};  // the blanking pause of the sequence
+    if (death_.sleep_ms == ms) throw MachineDied{};
     inner_.Sleep(ms);
   }
   std::uint32_t GetTickCount() override { return inner_.GetTickCount(); }
@@ -226,29 +234,88 @@ class DyingSystem : public System {
   bool ShellOpen(std::string_view f, std::string_view p) override { return inner_.ShellOpen(f, p); }
   bool EnableShutdownPrivilege() override { return inner_.EnableShutdownPrivilege(); }
   bool ExitWindows(std::uint32_t flags) override { return inner_.ExitWindows(flags); }
-  void WriteConsoleLine(std::string_view line) override { inner_.WriteConsoleLine(line); }
+  void WriteConsoleLine(std::string_view line) override {
+    if (death_.line == line) throw MachineDied{};
+    inner_.WriteConsoleLine(line);
+  }
+  void ReleaseConsole() override { ++releases; }
+
+  int releases = 0;
 
  private:
   System& inner_;
+  DeathPoint death_;
 };
 
-TEST(Lockstep, DiedWhileApplyingIsNotRepeated) {
-  LockstepRun first(Builtin("win2000-qx2max"), {120, 400, 1});
-  Platform& p = first.platform();
-  DyingSystem dying(p.system);
-  Platform crashing{p.registry, p.devices, p.ports, p.memory, p.files, dying, p.ui, p.wmi};
-  EXPECT_THROW(LockstepMain(crashing), MachineDied);
+// The log-on guard survives the crash it guards against: the mark is on
+// disk (flushed) from right before the card's clock is first written
+// until the new clock has held for kClockHoldMs, and only then; a run that
+// ends before the card is touched leaves none. The next log-on applies the
+// clock again exactly when no mark was left.
+TEST(Lockstep, ApplyingMarkSurvivesACrashAtEachPoint) {
+  const std::string kStopped =
+      "[ Card is NOT OverClocked - the last log-on stopped while setting the clock ]";
+  struct CrashCase {
+    const char* what;
+    Stored stored;
+    std::optional<DeathPoint> death;  // none: the run ends normally
+    bool mark_left;
+    bool console_released;  // the hold had begun
+  };
+  const CrashCase cases[] = {
+      {"before programming", {120, 400, 1}, DeathPoint{{}, {}, true}, false, false},
+      {"during programming (the blanking pause)",
+       {120, 400, 1},
+       DeathPoint{21u, {}, false},
+       true,
+       false},
+      {"after programming, reporting it",
+       {120, 400, 1},
+       DeathPoint{{}, kOverClocked, false},
+       true,
+       false},
+      {"within the hold period", {120, 400, 1}, DeathPoint{kClockHoldMs, {}, false}, true, true},
+      {"after the hold period", {120, 400, 1}, std::nullopt, false, true},
+      {"refused before the card is touched (134 MHz has no dividers)",
+       {34, 400, 0},
+       std::nullopt,
+       false,
+       false},
+  };
+  for (const CrashCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    LockstepRun first(Builtin("win2000-qx2max"), c.stored);
+    Platform& p = first.platform();
+    DyingSystem dying(p.system, c.death.value_or(DeathPoint{}));
+    Platform crashing{p.registry, p.devices, p.ports, p.memory, p.files, dying, p.ui, p.wmi};
+    if (c.death) {
+      EXPECT_THROW(LockstepMain(crashing), MachineDied);
+    } else {
+      EXPECT_EQ(LockstepMain(crashing), 1);
+    }
+    // What the disk holds is what the next log-on finds.
+    sim::SimRegistry& registry = first.machine().registry();
+    const auto on_disk = sim::LoadHiveFile(*registry.file());
+    EXPECT_EQ(on_disk.FindValue(kClockSettingKey, kClockApplyingValue) != nullptr, c.mark_left);
+    if (c.mark_left) {
+      EXPECT_GE(registry.flush_count(), 1u);
+    }
+    // The console went before the hold, and only when there was one.
+    EXPECT_EQ(dying.releases, c.console_released ? 1 : 0);
 
-  // The next log-on finds the marker and leaves the card alone.
-  FakeUi ui;
-  sim::SimProcess next(first.machine(), ui);
-  const double before = first.machine().cards()[0]->ClockMhz();
-  EXPECT_EQ(LockstepMain(next.platform()), 1);
-  EXPECT_EQ(ConsoleLines(ui),
-            Quoted({"", "[ QX2 ]", "",
-                    "[ Card is NOT OverClocked - the last log-on stopped while setting the clock ]",
-                    ""}));
-  EXPECT_EQ(first.machine().cards()[0]->ClockMhz(), before);
+    FakeUi ui;
+    sim::SimProcess next(first.machine(), ui);
+    first.machine().cards()[0]->Reset();  // the reboot between the log-ons
+    EXPECT_EQ(LockstepMain(next.platform()), 1);
+    const std::vector<std::string> lines = ConsoleLines(ui);
+    const bool applied =
+        std::find(lines.begin(), lines.end(), Quoted({kOverClocked})[0]) != lines.end();
+    const bool refused =
+        std::find(lines.begin(), lines.end(), Quoted({kStopped})[0]) != lines.end();
+    const bool programmable = c.stored.percent == 120;
+    EXPECT_EQ(applied, programmable && !c.mark_left);
+    EXPECT_EQ(refused, c.mark_left);
+  }
 }
 
 }  // namespace

@@ -38,6 +38,45 @@ const ControlTemplate* FindControl(const DialogTemplate& dialog, int id) {
   return nullptr;
 }
 
+bool Inside(const ControlTemplate& inner, const ControlTemplate& box) {
+  return inner.x >= box.x && inner.y >= box.y && inner.x + inner.width <= box.x + box.width &&
+         inner.y + inner.height <= box.y + box.height;
+}
+
+// The radio buttons of a group box are one keyboard group, and no other
+// radio button is in it: Tab reaches each box, the arrows stay inside it.
+TEST(DialogTemplates, EachGroupBoxsRadioButtonsAreOneKeyboardGroup) {
+  for (const DialogCase& entry : kDialogs) {
+    const DialogTemplate& dialog = entry.get();
+    SCOPED_TRACE("dialog " + std::to_string(dialog.id));
+    const auto& controls = dialog.controls;
+    std::vector<int> group(controls.size(), 0);
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+      const bool previous_is_radio = i > 0 && controls[i - 1].kind == ControlKind::kRadioButton;
+      const int previous = i > 0 ? group[i - 1] : 0;
+      group[i] = StartsKeyboardGroup(controls[i].kind, controls[i].style, previous_is_radio)
+                     ? previous + 1
+                     : previous;
+    }
+    for (const ControlTemplate& box : controls) {
+      if (box.kind != ControlKind::kGroupBox) continue;
+      SCOPED_TRACE("group box \"" + std::string(box.text) + "\"");
+      std::set<int> groups;
+      for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i].kind == ControlKind::kRadioButton && Inside(controls[i], box)) {
+          groups.insert(group[i]);
+        }
+      }
+      if (groups.empty()) continue;
+      EXPECT_EQ(groups.size(), 1u) << "its radio buttons are in several keyboard groups";
+      for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i].kind != ControlKind::kRadioButton || Inside(controls[i], box)) continue;
+        EXPECT_FALSE(groups.count(group[i])) << "\"" << controls[i].text << "\" shares its group";
+      }
+    }
+  }
+}
+
 TEST(DialogTemplates, LayoutRulesHoldForEveryDialog) {
   for (const DialogCase& entry : kDialogs) {
     const DialogTemplate& dialog = entry.get();

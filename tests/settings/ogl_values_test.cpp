@@ -13,7 +13,9 @@
 namespace tunora {
 namespace {
 
-constexpr const char* kFourteen =
+// The thirteen tuning values the reset removes, and the cache size it
+// leaves to the cache size's own writer.
+constexpr const char* kThirteen =
     "\"User3D.PageFlipEnable\"=dword:00000001\n"
     "\"User3D.SwapIntervalExtFlags\"=dword:00000009\n"
     "\"User3D.SwapIntervalExtEnable\"=dword:00000000\n"
@@ -25,23 +27,23 @@ constexpr const char* kFourteen =
     "\"User3D.NoSwap\"=dword:00000001\n"
     "\"User3D.NoFill\"=dword:00000001\n"
     "\"User3D.FastZOffset\"=dword:00000001\n"
-    "\"User3D.TexUpdateAreaSize\"=dword:00080000\n"
     "\"User3D.NumBuffers\"=dword:00000002\n"
     "\"User3D.BufferSize\"=dword:00001000\n";
+constexpr const char* kCacheSize = "\"User3D.TexUpdateAreaSize\"=dword:00080000\n";
 
 std::string Key(std::string_view path, std::string_view lines) {
   return "[HKEY_LOCAL_MACHINE\\" + std::string(path) + "]\n" + std::string(lines) + "\n";
 }
 
-TEST(ResetOglDefaults, RemovesTheFourteenValuesFromEveryListedKey) {
-  const std::string kept =
-      "\"User3D.TextureEnvCombineExtEnable\"=dword:00000001\n\"Qxg.AGPFlags\"=hex:02,00,00,00\n";
+TEST(ResetOglDefaults, RemovesTheTuningValuesButNotTheCacheSizeFromEveryListedKey) {
+  const std::string kept = std::string("\"User3D.TextureEnvCombineExtEnable\"=dword:00000001\n") +
+                           "\"Qxg.AGPFlags\"=hex:02,00,00,00\n" + kCacheSize;
   std::string body;
-  for (std::string_view path : kFixedDeviceKeyList) body += Key(path, kept + kFourteen);
+  for (std::string_view path : kFixedDeviceKeyList) body += Key(path, kept + kThirteen);
   // Keys not on the list keep their values.
   const std::string unlisted =
-      Key("System\\CurrentControlSet\\Services\\QX2\\Device1", kFourteen) +
-      Key("System\\CurrentControlSet\\Services\\QX2DUO\\Device0", kFourteen);
+      Key("System\\CurrentControlSet\\Services\\QX2\\Device1", kThirteen) +
+      Key("System\\CurrentControlSet\\Services\\QX2DUO\\Device0", kThirteen);
   for (PlatformKind platform : {kPlatform9x, kPlatformNt4, kPlatformWin2kXp}) {
     SCOPED_TRACE(int{platform});
     SettingsMachine machine(body + unlisted, {platform, kFamilyQx2, {}});
@@ -58,7 +60,7 @@ TEST(ResetOglDefaults, CreatesNothingAndNeverFails) {
   const std::string before = machine.Export();
   ResetOglDefaults(machine.context);
   EXPECT_EQ(machine.Export(), before);
-  SettingsMachine guest(Key(kFixedDeviceKeyList[0], kFourteen), {.administrator = false});
+  SettingsMachine guest(Key(kFixedDeviceKeyList[0], kThirteen), {.administrator = false});
   ResetOglDefaults(guest.context);
   EXPECT_TRUE(guest.ui.messages.empty());
 }

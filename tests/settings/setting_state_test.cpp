@@ -259,9 +259,10 @@ TEST(WriteAllSettings, Nt4SkipsVerticalSyncAndThePageOwnedWriters) {
 }
 
 // Untouched settings are not written; the preset read as 1 resets the
-// driver's values everywhere, and the cache size then writes 512 KB again.
+// driver's tuning values everywhere, and the cache size is the field's: a
+// size writes it, a cleared field (0) leaves the driver's value as it was.
 TEST(WriteAllSettings, DriverDefaultsThenTheCacheSize) {
-  const std::string fourteen =
+  const std::string tuning =
       "\"User3D.PageFlipEnable\"=dword:00000001\n\"User3D.SwapIntervalExtFlags\"=dword:00000009\n"
       "\"User3D.SwapIntervalExtEnable\"=dword:00000000\n\"User3D.BufferRegionExtEnable\"=dword:"
       "00000001\n"
@@ -270,34 +271,36 @@ TEST(WriteAllSettings, DriverDefaultsThenTheCacheSize) {
       "\"User3D.NoSwap\"=dword:00000001\n\"User3D.NoFill\"=dword:00000001\n"
       "\"User3D.FastZOffset\"=dword:00000001\n\"User3D.TexUpdateAreaSize\"=dword:00040000\n"
       "\"User3D.NumBuffers\"=dword:00000002\n\"User3D.BufferSize\"=dword:00001000\n";
-  SettingsMachine machine(
-      "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n"
-      "\"Qxg.AGPFlags\"=hex:02,00,00,00\n" +
-          fourteen +
-          "\n[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\qxg64\\Device0]\n" +
-          fourteen + "\n",
-      kWin2k570);
-  SettingState state = ReadAllSettings(machine.context);
-  EXPECT_EQ(state.current.ogl.preset, kOglDriverDefaults);
-  EXPECT_EQ(state.current.subimage_cache_kb, 256);
-  state.current.subimage_cache_kb = 512;  // the page's field, as if retyped
-  const ApplyResults results = WriteAllSettings(machine.context, state);
-  EXPECT_FALSE(results.AnyRebootBlockingFailure(kPlatformWin2kXp));
-  EXPECT_EQ(machine.Export("System\\CurrentControlSet\\Services"),
-            Reg(R"([HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services]
-
-[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2]
-
-[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\QX2\Device0]
-"Qxg.AGPFlags"=hex:02,00,00,00
-"User3D.TexUpdateAreaSize"=dword:00080000
-
-[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\qxg64]
-
-[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\qxg64\Device0]
-"User3D.TexUpdateAreaSize"=dword:00080000
-
-)"));
+  struct Case {
+    std::int32_t field_kb;
+    const char* stored;
+  };
+  for (const Case& c : {Case{512, "00080000"}, Case{0, "00040000"}}) {
+    SCOPED_TRACE(c.field_kb);
+    SettingsMachine machine(
+        "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n"
+        "\"Qxg.AGPFlags\"=hex:02,00,00,00\n" +
+            tuning +
+            "\n[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\qxg64\\Device0]\n" +
+            tuning + "\n",
+        kWin2k570);
+    SettingState state = ReadAllSettings(machine.context);
+    EXPECT_EQ(state.current.ogl.preset, kOglDriverDefaults);
+    EXPECT_EQ(state.current.subimage_cache_kb, 256);
+    state.current.subimage_cache_kb = c.field_kb;  // the page's field, as if retyped
+    const ApplyResults results = WriteAllSettings(machine.context, state);
+    EXPECT_FALSE(results.AnyRebootBlockingFailure(kPlatformWin2kXp));
+    const std::string cache = std::string("\"User3D.TexUpdateAreaSize\"=dword:") + c.stored + "\n";
+    EXPECT_EQ(machine.Export("System\\CurrentControlSet\\Services"),
+              Reg("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services]\n\n"
+                  "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2]\n\n"
+                  "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\QX2\\Device0]\n"
+                  "\"Qxg.AGPFlags\"=hex:02,00,00,00\n" +
+                  cache +
+                  "\n[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\qxg64]\n\n"
+                  "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\qxg64\\Device0]\n" +
+                  cache + "\n"));
+  }
 }
 
 // The services key exists, but no display driver is installed: every

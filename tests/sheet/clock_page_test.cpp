@@ -10,10 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "automation/window_model.h"
 #include "registry/reg_access.h"
+#include "resources/dialogs.h"
 #include "sheet/clock_permanence.h"
 #include "sim/machine/sim_process.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/identified_app.h"
 #include "tests/support/misbehaving_registry.h"
 #include "tests/support/sim_harness.h"
 
@@ -39,6 +42,35 @@ TEST(ClockPage, RunningClockToSliderPosition) {
   for (const Case& c : cases) {
     EXPECT_EQ(SliderPositionFor(c.current, c.rated), c.position) << c.current << " " << c.rated;
   }
+}
+
+// "<" and ">" give the clicked button its plain style back and step the
+// progress bar, whose step is 1; a test tells the UI it lasts ten seconds,
+// an apply until the next reboot does not.
+TEST(ClockPage, StepButtonsProgressStepAndTheTestsLength) {
+  IdentifiedApp run("win2000-qx2max");
+  ClockPage page(run.app);
+  sim::WindowModel window(ClockPageDialog());
+  page.OnInit(window);
+  page.OnNotify(window, kPsnSetActive);
+  EXPECT_EQ(window.Find(kIdcClockProgress)->step, 1);
+  const int at = window.Position(kIdcClockProgress);
+  struct Step {
+    int id;
+    int moved;
+  };
+  for (const Step& step : {Step{kIdcClockUp, 1}, Step{kIdcClockDown, 0}}) {
+    SCOPED_TRACE(step.id);
+    window.UserClick(step.id);
+    EXPECT_TRUE(window.Find(step.id)->default_look);
+    page.OnCommand(window, step.id, kBnClicked);
+    EXPECT_FALSE(window.Find(step.id)->default_look);
+    EXPECT_EQ(window.Position(kIdcClockProgress), at + step.moved);
+  }
+  page.ApplyUntilReboot();
+  EXPECT_TRUE(run.ui.expected_waits.empty());
+  page.RunTest();
+  EXPECT_EQ(run.ui.expected_waits, std::vector<std::uint32_t>{kClockTestMs});
 }
 
 // Refuses creating the key, or setting the value, named `refused`.

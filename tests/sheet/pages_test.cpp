@@ -3,6 +3,7 @@
 // user's clicks acting on the controls first as the dialog manager does.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 #include "app/start_up.h"
@@ -13,6 +14,7 @@
 #include "sheet/d3d_page.h"
 #include "sheet/misc_page.h"
 #include "sheet/opengl_page.h"
+#include "sheet/qtv_page.h"
 #include "sim/machine/sim_process.h"
 #include "tests/support/identified_app.h"
 
@@ -332,6 +334,131 @@ TEST(MiscPage, SizeFieldRadiosAndTheApplyButtons) {
   for (const auto& [text, size] : std::vector<std::pair<std::string, int>>{
            {"", 0}, {"0", 0}, {"12ab", 12}, {"abc", 0}, {"99999999999999", 999999999}}) {
     EXPECT_EQ(ParseCacheSize(text), size) << text;
+  }
+}
+
+// The Miscellaneous page counts only what the user changed: a QX1's
+// stored 4x that the AGP page shows as 2x does not enable Apply, a size
+// typed on its own keeps it enabled when the page shows again.
+TEST(MiscPage, OnlyTheUsersChangesKeepApplyEnabled) {
+  struct Case {
+    const char* what;
+    std::function<void(PageBench&, MiscPage&, sim::WindowModel&)> act;
+    bool enabled;
+  };
+  const Case cases[] = {
+      {"QX1 4x shown as 2x on the AGP page",
+       [](PageBench& bench, MiscPage&, sim::WindowModel&) {
+         bench.app.state.chip_family = kFamilyQx1Agp;
+         bench.app.state.agp.version = 1;
+         bench.app.state.settings.current.agp_mode = kAgp4x;
+         bench.app.state.settings.at_opening.agp_mode = kAgp4x;
+         AgpPage agp(bench.app, bench.buttons);
+         sim::WindowModel agp_window(AgpPageDialog());
+         agp.OnNotify(agp_window, kPsnSetActive);
+       },
+       false},
+      {"a size typed without any other change",
+       [](PageBench&, MiscPage& page, sim::WindowModel& window) {
+         window.UserType(kIdcSubImageCache, "1024");
+         page.OnCommand(window, kIdcSubImageCache, kEnChange);
+       },
+       true},
+      {"the size typed back to what it was",
+       [](PageBench&, MiscPage& page, sim::WindowModel& window) {
+         window.UserType(kIdcSubImageCache, "1024");
+         page.OnCommand(window, kIdcSubImageCache, kEnChange);
+         window.UserType(kIdcSubImageCache, "512");
+         page.OnCommand(window, kIdcSubImageCache, kEnChange);
+       },
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PageBench bench;
+    MiscPage page(bench.app, bench.buttons);
+    sim::WindowModel window(MiscPageDialog());
+    page.OnNotify(window, kPsnSetActive);
+    c.act(bench, page, window);
+    page.OnNotify(window, kPsnSetActive);  // the page shown again
+    EXPECT_EQ(bench.buttons.enabled, c.enabled);
+  }
+}
+
+// On a QX1 with an AGP version 1 chipset a stored 4x is shown, and written,
+// as 2x.
+TEST(AgpPage, Qx1StoredFourXIsShownAndWrittenAsTwoX) {
+  IdentifiedApp run("win98-qx1");
+  ReadSettingsForSheet(run.Settings(), &run.app.state.settings);
+  run.app.state.agp.version = 1;
+  SettingState& settings = run.app.state.settings;
+  settings.current.agp_mode = settings.at_opening.agp_mode = kAgp4x;
+  settings.changed.agp_mode = 1;
+  Buttons buttons;
+  AgpPage page(run.app, buttons);
+  sim::WindowModel window(AgpPageDialog());
+  page.OnNotify(window, kPsnSetActive);
+  EXPECT_EQ(Checked(window), std::set<int>{kIdcAgp2x});
+  EXPECT_FALSE(window.Find(kIdcAgp4x)->visible);
+  WriteAllSettings(run.Settings(), settings);
+  EXPECT_EQ(ReadAgpMode(run.Settings()), kAgp2x);
+}
+
+// The system as the machine has it, but the shell starts nothing.
+class NoShellSystem : public System {
+ public:
+  explicit NoShellSystem(System& real) : real_(real) {}
+  OsVersion GetVersion() override { return real_.GetVersion(); }
+  int GetSystemMetrics(int index) override { return real_.GetSystemMetrics(index); }
+  void Sleep(std::uint32_t ms) override { real_.Sleep(ms); }
+  std::uint32_t GetTickCount() override { return real_.GetTickCount(); }
+  bool Beep(std::uint32_t f, std::uint32_t ms) override { return real_.Beep(f, ms); }
+  bool PlaySoundFile(std::string_view path) override { return real_.PlaySoundFile(path); }
+  bool ShellOpen(std::string_view, std::string_view) override { return false; }
+  bool ShellStartHidden(std::string_view, std::string_view) override { return false; }
+  bool EnableShutdownPrivilege() override { return real_.EnableShutdownPrivilege(); }
+  bool ExitWindows(std::uint32_t flags) override { return real_.ExitWindows(flags); }
+  void WriteConsoleLine(std::string_view line) override { real_.WriteConsoleLine(line); }
+
+ private:
+  System& real_;
+};
+
+// Backup is offered only with a channel table, and says so when regedit
+// could not be started instead of announcing a file.
+TEST(QtvPage, BackupOnlyWithATableAndNeverClaimsAFileThatWasNotStarted) {
+  struct Case {
+    const char* what;
+    bool remove_table;
+    bool shell_starts;
+    bool backup_enabled;
+    std::vector<std::string> messages;
+  };
+  const Case cases[] = {
+      {"table, regedit starts", false, true, true, {std::string(kTvBackupDone)}},
+      {"table, regedit does not start", false, false, true, {std::string(kTvBackupNotStarted)}},
+      {"no table", true, true, false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    IdentifiedApp run("win2000-qx2e-qtv");
+    if (c.remove_table) run.machine->registry().hive().RemoveKey("SOFTWARE\\Quillex\\Chromalink");
+    Platform& real = run.process.platform();
+    NoShellSystem no_shell(real.system);
+    Platform platform{real.registry, real.devices, real.ports,
+                      real.memory,   real.files,   c.shell_starts ? real.system : no_shell,
+                      real.ui,       real.wmi};
+    App app(platform);
+    app.state = run.app.state;
+    Buttons buttons;
+    QtvPage page(app, buttons);
+    sim::WindowModel window(QtvPageDialog());
+    page.OnNotify(window, kPsnSetActive);
+    EXPECT_EQ(window.Find(kIdcQtvBackup)->enabled, c.backup_enabled);
+    page.OnCommand(window, kIdcQtvBackup, kBnClicked);  // even while disabled
+    std::vector<std::string> shown;
+    for (const auto& message : run.ui.messages) shown.push_back(message.text);
+    EXPECT_EQ(shown, c.messages);
   }
 }
 

@@ -36,12 +36,14 @@ class FakeUi : public Ui {
   void BeginWaitCursor() override { ++wait_cursor_depth; }
   void EndWaitCursor() override { --wait_cursor_depth; }
   void Event(std::string_view line) override { events.emplace_back(line); }
+  void ExpectWait(std::uint32_t milliseconds) override { expected_waits.push_back(milliseconds); }
 
   std::vector<Message> messages;
   std::vector<int> dialogs;
   std::vector<std::string> sheets;
   std::vector<std::string> events;
   int wait_cursor_depth = 0;
+  std::vector<std::uint32_t> expected_waits;
 };
 
 }  // namespace tunora

@@ -46,6 +46,7 @@ class ForwardingRegistry : public Registry {
     return inner_.DeleteKey(parent, path);
   }
   std::int32_t CloseKey(RegKey key) override { return inner_.CloseKey(key); }
+  std::int32_t FlushKey(RegKey key) override { return inner_.FlushKey(key); }
   void BeginChanges() override { inner_.BeginChanges(); }
   void EndChanges() override { inner_.EndChanges(); }
 

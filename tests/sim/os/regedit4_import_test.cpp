@@ -196,7 +196,7 @@ TEST(Regedit4Import, DamagedFilesNameTheLineAndTheFault) {
       {"type too large", Header(key + "\"A\"=hex(100000000):01\n"),
        "4: bad value type in hex(...)"},
       {"type without colon", Header(key + "\"A\"=hex(2)01\n"), "4: bad value type in hex(...)"},
-      {"value deletion", Header(key + "\"A\"=-\n"), "4: unrecognised value data"},
+      {"value deletion", Header(key + "\"A\"=-\n"), "4: deleting values is not supported"},
       {"bare number", Header(key + "\"A\"=1\n"), "4: unrecognised value data"},
       {"error after CRLF lines", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=x\r\n",
        "4: unrecognised value data"},

@@ -66,9 +66,12 @@ TEST(SimRegedit, ExportsInTheMachinesFormAndRefusesWhatItCannotExport) {
       {"other root", kMe, "/e c:\\x.reg HKEY_CURRENT_USER\\SOFTWARE",
        "regedit could not export \"HKEY_CURRENT_USER\\SOFTWARE\": no such key", nullptr,
        std::nullopt},
-      {"import", kMe, "/s c:\\x.reg",
-       "regedit did nothing: the simulated PC runs only \"regedit /e FILE [KEY]\"", nullptr,
-       std::nullopt},
+      {"import of a missing file", kMe, "/s c:\\x.reg", "regedit could not read \"c:\\x.reg\"",
+       nullptr, std::nullopt},
+      {"other switch", kMe, "/c c:\\x.reg",
+       "regedit did nothing: the simulated PC runs only \"regedit /e FILE [KEY]\" and \"regedit "
+       "[/s] FILE\"",
+       nullptr, std::nullopt},
       {"not on C:", kMe, std::string("/e d:\\x.reg ") + kChannels,
        "regedit could not write \"d:\\x.reg\"", nullptr, std::nullopt},
   };
@@ -76,7 +79,8 @@ TEST(SimRegedit, ExportsInTheMachinesFormAndRefusesWhatItCannotExport) {
     SCOPED_TRACE(c.label);
     testing::TempDir drive_c;
     SimFiles files(drive_c.path(), "C:\\WINDOWS");
-    EXPECT_EQ(RunRegedit(c.parameters, MachineHive(), files, RegeditFormFor(c.windows)), c.outcome);
+    SimRegistry registry(MachineHive(), true);
+    EXPECT_EQ(RunRegedit(c.parameters, registry, files, RegeditFormFor(c.windows)), c.outcome);
     for (const char* name : {"c:\\backup.reg", "c:\\x.reg", "c:\\all.reg", "c:\\my backup.reg"}) {
       EXPECT_EQ(files.FileExists(name), c.file != nullptr && std::string(name) == c.file) << name;
     }
@@ -84,6 +88,48 @@ TEST(SimRegedit, ExportsInTheMachinesFormAndRefusesWhatItCannotExport) {
     const std::string file = files.ReadFile(c.file).value_or("");
     EXPECT_EQ(file.starts_with(kUtf16LeByteOrderMark), c.version5);
     EXPECT_EQ(ParseRegedit4(file), *c.read);
+  }
+}
+
+// Imports merge; only 2000/XP's regedit deletes keys and values, and a
+// file that does not import changes nothing.
+TEST(SimRegedit, ImportsMergeAndDeleteOnlyWhereRegeditCan) {
+  const std::string deleting =
+      "REGEDIT4\r\n\r\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\r\n\"X\"=dword:2\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tuner]\r\n\"Country\"=-\r\n\"Added\"=\"yes\"\r\n";
+  Hive deleted = MachineHive();
+  deleted.RemoveKey("SOFTWARE\\Other");
+  deleted.root().FindSubKey("SOFTWARE")->FindSubKey("Tuner")->DeleteValue("Country");
+  deleted.SetString("SOFTWARE\\Tuner", "Added", "yes");
+  Hive merged = MachineHive();
+  merged.SetDword("SOFTWARE\\Other", "X", 3);
+  merged.SetDword("SOFTWARE\\New", "Y", 4);
+  struct ImportCase {
+    const char* label;
+    OsVersion windows;
+    std::string text;
+    const char* outcome_start;
+    Hive after;
+  };
+  const ImportCase cases[] = {
+      {"2000 deletes", k2000, deleting, "regedit imported", deleted},
+      {"98/ME cannot", kMe, deleting, "regedit could not import", MachineHive()},
+      {"NT 4 cannot", kNt4, deleting, "regedit could not import", MachineHive()},
+      {"merge", kMe,
+       "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n\"X\"=dword:3\n"
+       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\New]\n\"Y\"=dword:4\n",
+       "regedit imported", merged},
+      {"not a registry file", kXp, "hello\n", "regedit could not import", MachineHive()},
+  };
+  for (const ImportCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    testing::TempDir drive_c;
+    SimFiles files(drive_c.path(), "C:\\WINDOWS");
+    ASSERT_TRUE(files.WriteFile("c:\\undo.reg", c.text));
+    SimRegistry registry(MachineHive(), true);
+    EXPECT_TRUE(RunRegedit("/s c:\\undo.reg", registry, files, RegeditFormFor(c.windows))
+                    .starts_with(c.outcome_start));
+    EXPECT_TRUE(registry.hive() == c.after) << ExportRegedit4(registry.hive());
   }
 }
 

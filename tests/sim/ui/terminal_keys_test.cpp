@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "resources/dialogs.h"
 #include "sim/ui/scripted_ui.h"
 #include "tests/support/fake_dialog.h"
 
@@ -155,6 +156,28 @@ TEST_F(TerminalKeysTest, MnemonicLetterClicksItsButton) {
   EXPECT_EQ(HandleDialogKey(window, handler, KeyPress{KeyCode::kChar, 'q'}), KeyOutcome::kIgnored);
   EXPECT_EQ(handler.log, std::vector<std::string>{"command 6 0"});
   EXPECT_EQ(window.focus(), 6);
+}
+
+// The Miscellaneous page's two group boxes are two keyboard groups: Tab
+// enters each at its checked button, the arrows stay inside each.
+TEST(TerminalKeys, EachGroupBoxOfTheMiscellaneousPageIsAGroupOfItsOwn) {
+  std::ostringstream out;
+  ScriptedUi ui(ParseUiScript("", "s"), out);
+  ids::RecordingHandler handler(ui);
+  WindowModel window(MiscPageDialog());
+  window.SetCheck(kIdcBusMasteringOn, true);
+  window.SetCheck(kIdcBitmapCachingOff, true);
+  std::vector<int> visited;
+  for (int i = 0; i < 4; ++i) {
+    HandleDialogKey(window, handler, KeyPress{KeyCode::kTab, 0});
+    visited.push_back(window.focus());
+  }
+  EXPECT_EQ(visited, (std::vector<int>{kIdcBusMasteringOn, kIdcBitmapCachingOff, kIdcHardwareLog,
+                                       kIdcSubImageCache}));
+  window.SetFocus(kIdcBusMasteringOn);
+  HandleDialogKey(window, handler, KeyPress{KeyCode::kDown, 0});
+  EXPECT_EQ(window.focus(), kIdcBusMasteringOff);
+  EXPECT_TRUE(window.IsChecked(kIdcBitmapCachingOff)) << "the other group was pressed";
 }
 
 }  // namespace

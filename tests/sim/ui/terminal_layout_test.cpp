@@ -217,6 +217,51 @@ TEST(TerminalLayout, PicturesFillTheirCells) {
   EXPECT_EQ(GlyphChar(Glyph::kVertical, false), L'|');
 }
 
+// A label rounding left a cell short of its text takes the cell its left
+// edge lies in; labels that fit stay where rounding put them.
+TEST(TerminalLayout, OneLineLabelsShowTheirWholeText) {
+  struct Case {
+    const char* text;
+    int x, width;
+    CellRect cells;
+  };
+  const Case cases[] = {
+      {"SubImage Cache (KB):", 14, 79, {3, 0, 20, 1}},
+      {"Short", 14, 79, {4, 0, 19, 1}},
+      {"Exactly nineteen ch", 14, 79, {4, 0, 19, 1}},
+      {"Too long for the cells anyway", 16, 20, {4, 0, 5, 1}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    ControlState label;
+    label.kind = ControlKind::kStatic;
+    label.text = c.text;
+    label.x = c.x;
+    label.width = c.width;
+    label.height = 8;
+    const CellRect cells = ControlCells(label);
+    EXPECT_EQ(cells.x, c.cells.x);
+    EXPECT_EQ(cells.width, c.cells.width);
+  }
+}
+
+TEST(TerminalLayout, WaitLineCountsUpOrDown) {
+  struct Case {
+    long long waited;
+    std::uint32_t expected_ms;
+    const char* text;
+  };
+  const Case cases[] = {
+      {0, 0, "Please wait..."},
+      {3, 0, "Please wait... 3 s"},
+      {0, 10000, "Please wait... 10 s left"},
+      {3, 10000, "Please wait... 7 s left"},
+      {12, 10000, "Please wait... 0 s left"},
+      {0, 1500, "Please wait... 2 s left"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(WaitLineText(c.waited, c.expected_ms), c.text);
+}
+
 TEST(TerminalLayout, MessageBoxButtonTexts) {
   EXPECT_EQ(MessageBoxButtonText(kIdOk), "OK");
   EXPECT_EQ(MessageBoxButtonText(kIdCancel), "Cancel");

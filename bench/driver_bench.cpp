@@ -108,12 +108,12 @@ int main(int argc, char** argv) {
     const Send* subject;
   };
   const Row rows[] = {
-      {"hwgate4 configuration read", kIoctlConfigRead, Record(0, 0), 12, 12,
+      {"hwgate4 configuration read", kIoctlConfigRead, Record(0, 0), 12, 12, &portable_hwgate4,
+       &emulated_hwgate4},
+      {"hwgate4 configuration write (option register)", kIoctlConfigWrite, Record(0x40, 1), 12, 12,
        &portable_hwgate4, &emulated_hwgate4},
-      {"hwgate4 configuration write (option register)", kIoctlConfigWrite, Record(0x40, 1),
-       12, 12, &portable_hwgate4, &emulated_hwgate4},
-      {"Hwgt9x version", kDiocVersion, std::vector<std::uint8_t>(4, 0), 0, 4,
-       &portable_hwgt9x, &emulated_hwgt9x},
+      {"Hwgt9x version", kDiocVersion, std::vector<std::uint8_t>(4, 0), 0, 4, &portable_hwgt9x,
+       &emulated_hwgt9x},
   };
   std::printf("%d runs of %d requests each; requests per second (median)\n\n", runs, batch);
   std::printf("| request | portable dispatch | emulated binary | ratio |\n|---|---|---|---|\n");

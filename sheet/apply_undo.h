@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "sheet/run_state.h"
 #include "registry/registry_overlay.h"
+#include "sheet/run_state.h"
 
 namespace tunora {
 

@@ -46,8 +46,8 @@ struct RealDriverMachine {
 std::uint32_t ReadVendorAndDevice(sim::SimDevices& devices, Handle device) {
   std::uint8_t record[12] = {1, 0, 0, 2};
   std::uint32_t returned = 0;
-  EXPECT_TRUE(devices.DeviceIoControl(device, kIoctlConfigRead, record, 12, record, 12,
-                                      &returned, nullptr));
+  EXPECT_TRUE(devices.DeviceIoControl(device, kIoctlConfigRead, record, 12, record, 12, &returned,
+                                      nullptr));
   return static_cast<std::uint32_t>(record[4] | record[5] << 8 | record[8] << 16 | record[9] << 24);
 }
 

@@ -37,10 +37,9 @@ namespace {
 
 using tunora::drivers::DispatchResult;
 
-constexpr std::uint32_t kKnownCodes[] = {
-    tunora::kIoctlConfigRead,  tunora::kIoctlConfigWrite,
-    tunora::kIoctlMapPhysical, tunora::kDiocVersion,
-    tunora::kDiocMapPhysical,  tunora::kDiocOpen};
+constexpr std::uint32_t kKnownCodes[] = {tunora::kIoctlConfigRead,  tunora::kIoctlConfigWrite,
+                                         tunora::kIoctlMapPhysical, tunora::kDiocVersion,
+                                         tunora::kDiocMapPhysical,  tunora::kDiocOpen};
 constexpr int kMaxRequests = 8;
 
 // The low-level tests' machine: a host bridge, two of the maker's boards,
@@ -131,8 +130,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (result.status != expected.status) Differ("status", code);
     if (result.bytes_returned != expected.bytes_returned) Differ("bytes returned", code);
-    const bool map_code = which == 2 ? code == tunora::kDiocMapPhysical
-                                     : code == tunora::kIoctlMapPhysical;
+    const bool map_code =
+        which == 2 ? code == tunora::kDiocMapPhysical : code == tunora::kIoctlMapPhysical;
     const bool served = which == 2 ? result.status == 0 : tunora::drivers::NtSuccess(result.status);
     const bool served_map = map_code && served && result.bytes_returned == 4;
     if (served_map) {

@@ -1,4 +1,4 @@
-// The PE/COFF layout as Microsoft's "PE Format" specification describes it
+// The PE/COFF layout as Microsoft's "PE Format" document describes it
 // (DOS header e_lfanew at 0x3C, COFF file header, PE32 optional header,
 // section table, export directory and base relocation blocks).
 #include "tools/pe2le/pe_image.h"

@@ -28,6 +28,7 @@ void ClassifyOrRefuse(App& app) {
       break;
   }
   app.state.platform_kind = platform.kind;
+  app.hw.road = RoadOf(platform.kind);
   app.state.platform_name = platform.name;
 }
 
@@ -54,9 +55,8 @@ void RefuseSafeMode(App& app) {
 
 void FindCard(App& app) {
   RunState& state = app.state;
-  const bool nt_road = IsNtRoad(state.platform_kind);
-  ScanForCard(app.hw, nt_road, state.card, state.agp);  // sets state.card.card_code
-  const AgpSlotResult slot = FindAgpSlotDevice(app.hw, nt_road);
+  ScanForCard(app.hw, state.card, state.agp);  // sets state.card.card_code
+  const AgpSlotResult slot = FindAgpSlotDevice(app.hw);
   if (slot.found) state.agp_slot_device = slot.device;
 }
 
@@ -64,7 +64,7 @@ void FindCard(App& app) {
 
 void IdentifyMachine(App& app) {
   ClassifyOrRefuse(app);
-  const bool nt_road = IsNtRoad(app.state.platform_kind);
+  const bool nt_road = app.hw.OnNtRoad();
   if (nt_road) {
     RequireAdministrator(app);
     RefuseSafeMode(app);

@@ -67,7 +67,8 @@ Programming MeasureProgramming(const char* profile_name, ChipFamily family, int 
   Platform counted{p.registry, p.devices, ports, memory, p.files, p.system, p.ui, p.wmi};
   HwContext hw{counted, TunoraDrivers()};
   const bool nt = profile.version.platform_id == kVerPlatformWin32Nt;
-  const ClockTarget card{family, 0, nt};
+  hw.road = nt ? DriverRoad::kNt : DriverRoad::k9x;
+  const ClockTarget card{family, 0};
 
   Programming result;
   const std::uint64_t requests = process.devices().device_requests();

@@ -66,10 +66,10 @@ void BM_HardwareLog(benchmark::State& state) {
       sim::SimProcess process(machine, ui);
       HwContext hw{process.platform(), TunoraDrivers()};
       // As start-up leaves it: hwgate4 open for the rest of the run.
-      hw.kept_hwgate4 = FindAgpSlotDevice(hw, true).kept_device;
+      hw.kept_hwgate4 = FindAgpSlotDevice(hw).kept_device;
       HardwareLogState log;
       state.ResumeTiming();
-      GenerateHardwareLog({hw, true, 0}, log);
+      GenerateHardwareLog({hw, 0}, log);
       state.PauseTiming();
       bytes = process.platform().files.ReadFile(kHardwareLogPath).value_or("").size();
     }

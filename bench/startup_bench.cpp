@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     requests = (process.devices().device_requests() - before) / static_cast<std::uint64_t>(runs);
     RemoveHwgate2(hw, session);
     bus_one = bench::MedianMicros(runs, [&] {
-      const AgpSlotResult slot = FindAgpSlotDevice(hw, true);
+      const AgpSlotResult slot = FindAgpSlotDevice(hw);
       hw.kept_hwgate4 = kInvalidHandleValue;  // each round starts over
       ReleaseHwgate4(hw, slot.kept_device, Hwgate4Cleanup::kCloseDeviceDeleteFile);
     });

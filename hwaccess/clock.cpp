@@ -48,10 +48,10 @@ struct RoadUse {
 // Opens the road's driver, hands `work` the configuration space and a way
 // to map physical memory, and takes the driver down again. False when the
 // 9x driver could not be used and the use allows going on.
-bool WithRoad(HwContext& hw, const ClockTarget& card, const RoadUse& use,
+bool WithRoad(HwContext& hw, const RoadUse& use,
               const std::function<void(ConfigSpace&, const MapFn&)>& work) {
   Devices& devices = hw.platform.devices;
-  if (card.nt_road) {
+  if (hw.OnNtRoad()) {
     const Handle device = AcquireHwgate4(hw);
     Hwgate4ConfigSpace config(devices, device);
     work(config, [&](std::uint32_t physical, std::uint32_t length) {
@@ -90,9 +90,10 @@ int SearchMhz(const DividerSet& set) {
 
 // The register window as the readers map it: configuration register 0x14
 // with its low 14 bits cleared, 0x7FFF bytes; 0 when the map failed.
-std::uint32_t MapReadWindow(ConfigSpace& config, const MapFn& map, const ClockTarget& card) {
+std::uint32_t MapReadWindow(const HwContext& hw, ConfigSpace& config, const MapFn& map,
+                            const ClockTarget& card) {
   const std::uint32_t base = ReadRegisterWindowBase(config, card.slot_device) & kWindowBaseMask;
-  if (card.nt_road) EnableMemoryDecoding(config, card.slot_device);
+  if (hw.OnNtRoad()) EnableMemoryDecoding(config, card.slot_device);
   return map(base, kReadWindowLength);
 }
 
@@ -109,6 +110,7 @@ class Programmer {
         system_(hw.platform.system),
         config_(config),
         card_(card),
+        road_(hw.road),
         window_(window) {}
 
   // The blank, stop, re-divide, restart, unblank sequence. On a lock that
@@ -118,16 +120,16 @@ class Programmer {
     const DividerSet before = ReadDividers(memory_, window_);
     Blank();
     system_.Sleep(kBlankSettleMs);
-    StopSystemClock(config_, card_.slot_device, card_.family, card_.nt_road);
-    SelectPciClock(config_, card_.slot_device, card_.family, card_.nt_road);
+    StopSystemClock(config_, card_.slot_device);
+    SelectPciClock(config_, card_.slot_device, card_.family, road_);
     if (!WaitForPllLock(memory_, system_, window_)) return Undo(option, nullptr);
-    RestartSystemClock(config_, card_.slot_device, card_.family, card_.nt_road);
+    RestartSystemClock(config_, card_.slot_device, card_.family, road_);
     WriteDividers(set);
     if (!WaitForPllLock(memory_, system_, window_)) return Undo(option, &before);
-    StopSystemClock(config_, card_.slot_device, card_.family, card_.nt_road);
-    SelectPllClock(config_, card_.slot_device, card_.family, card_.nt_road);
+    StopSystemClock(config_, card_.slot_device);
+    SelectPllClock(config_, card_.slot_device, card_.family, road_);
     if (!WaitForPllLock(memory_, system_, window_)) return Undo(option, &before);
-    RestartSystemClock(config_, card_.slot_device, card_.family, card_.nt_road);
+    RestartSystemClock(config_, card_.slot_device, card_.family, road_);
     Unblank();
     return true;
   }
@@ -160,7 +162,7 @@ class Programmer {
   // wait for the PLL, then the saved stop bit.
   bool Undo(std::uint32_t option, const DividerSet* before) {
     if (before != nullptr) WriteDividers(*before);
-    StopSystemClock(config_, card_.slot_device, card_.family, card_.nt_road);
+    StopSystemClock(config_, card_.slot_device);
     config_.Write32(kCardBus, card_.slot_device, kOptionRegister, option | kStopClockBit);
     (void)WaitForPllLock(memory_, system_, window_);
     config_.Write32(kCardBus, card_.slot_device, kOptionRegister, option);
@@ -172,6 +174,7 @@ class Programmer {
   System& system_;
   ConfigSpace& config_;
   const ClockTarget& card_;
+  DriverRoad road_;
   std::uint32_t window_;
 };
 
@@ -268,7 +271,7 @@ ClockRatios Qx2Ratios(std::uint32_t divider_code) {
 
 std::uint16_t ReadRatedClock(HwContext& hw, const ClockTarget& card) {
   ParameterBlock block;
-  WithRoad(hw, card, {kVxdMessagesBiosClock}, [&](ConfigSpace&, const MapFn& map) {
+  WithRoad(hw, {kVxdMessagesBiosClock}, [&](ConfigSpace&, const MapFn& map) {
     const std::uint32_t window = map(kBiosAddress, kBiosLength);
     if (window == 0) return;
     ProcessMemory& memory = hw.platform.memory;
@@ -287,13 +290,13 @@ std::uint16_t ReadRatedClock(HwContext& hw, const ClockTarget& card) {
 
 int ReadCurrentClock(HwContext& hw, const ClockTarget& card) {
   int clock = 0;
-  WithRoad(hw, card, {kVxdMessages}, [&](ConfigSpace& config, const MapFn& map) {
-    if (!card.nt_road) {
+  WithRoad(hw, {kVxdMessages}, [&](ConfigSpace& config, const MapFn& map) {
+    if (!hw.OnNtRoad()) {
       // Another vendor's device at the address: nothing of ours to read.
       const std::uint32_t ids = config.Read32(kCardBus, card.slot_device, 0x00);
       if ((ids & 0xFFFF) != kMakerVendorId) return;
     }
-    const std::uint32_t window = MapReadWindow(config, map, card);
+    const std::uint32_t window = MapReadWindow(hw, config, map, card);
     if (window != 0) clock = WholeMhz(ReadDividers(hw.platform.memory, window));
   });
   return clock;
@@ -302,8 +305,8 @@ int ReadCurrentClock(HwContext& hw, const ClockTarget& card) {
 ClockRatios ReadClockRatios(HwContext& hw, const ClockTarget& card) {
   ClockRatios ratios;
   const RoadUse use{kVxdMessages, true, Hwgate4Cleanup::kStopDeleteService};
-  WithRoad(hw, card, use, [&](ConfigSpace& config, const MapFn& map) {
-    const std::uint32_t window = MapReadWindow(config, map, card);
+  WithRoad(hw, use, [&](ConfigSpace& config, const MapFn& map) {
+    const std::uint32_t window = MapReadWindow(hw, config, map, card);
     const int system_mhz = window != 0 ? WholeMhz(ReadDividers(hw.platform.memory, window)) : 0;
     if (card.family == kFamilyQx1Agp) {
       ratios = Qx1Ratios(config.Read32(kCardBus, card.slot_device, kOptionRegister),
@@ -319,10 +322,10 @@ ClockRatios ReadClockRatios(HwContext& hw, const ClockTarget& card) {
 bool ProgramClock(HwContext& hw, const ClockTarget& card, int target_mhz, int limit_mhz, bool keep,
                   CardWriteGuard* guard) {
   bool programmed = false;
-  WithRoad(hw, card, {kVxdMessagesProgramming, false}, [&](ConfigSpace& config, const MapFn& map) {
+  WithRoad(hw, {kVxdMessagesProgramming, false}, [&](ConfigSpace& config, const MapFn& map) {
     const std::uint32_t raw_base = ReadRegisterWindowBase(config, card.slot_device);
     EnableMemoryDecoding(config, card.slot_device);
-    const std::uint32_t window = card.nt_road
+    const std::uint32_t window = hw.OnNtRoad()
                                      ? map(raw_base & kNtWindowBaseMask, kProgramWindowLengthNt)
                                      : map(raw_base & kWindowBaseMask, kProgramWindowLength9x);
     if (window == 0) {

@@ -88,7 +88,6 @@ ClockRatios Qx2Ratios(std::uint32_t divider_code);
 struct ClockTarget {
   ChipFamily family = kFamilyUnknown;
   std::uint8_t slot_device = 0;  // bus 1, this device, function 0
-  bool nt_road = true;
 };
 
 std::uint16_t ReadRatedClock(HwContext& hw, const ClockTarget& card);

@@ -218,7 +218,7 @@ std::string ParenthesisedText(std::string_view bios_start) {
   return text;
 }
 
-std::string ReadBiosVersionText(HwContext& hw, bool nt_road) {
+std::string ReadBiosVersionText(HwContext& hw) {
   std::string bytes;
   const auto read_window = [&](std::uint32_t address) {
     // A failed map leaves the address 0; there is nothing to read then.
@@ -227,7 +227,7 @@ std::string ReadBiosVersionText(HwContext& hw, bool nt_road) {
       bytes.push_back(static_cast<char>(hw.platform.memory.Read8(address + i)));
     }
   };
-  if (nt_road) {
+  if (hw.OnNtRoad()) {
     const Handle device = AcquireHwgate4(hw);
     read_window(MapPhysicalNt(hw.platform.devices, device, kBiosAddress, kBiosMapLength));
     ReleaseHwgate4(hw, device, Hwgate4Cleanup::kCloseDeviceDeleteFile);

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "hwaccess/platform_kind.h"
 #include "platform/platform.h"
 #include "resources/embedded.h"
 
@@ -37,6 +38,10 @@ struct HwContext {
 
   Platform& platform;
   DriverSet drivers;
+  // Fixed once the Windows version is known, before the first driver is
+  // deployed; every hardware operation takes the road it names.
+  DriverRoad road = DriverRoad::kNt;
+  bool OnNtRoad() const { return road == DriverRoad::kNt; }
   // NT road: the hwgate4 device the start-up's bus-1 search keeps open for
   // the rest of the run. While it is open the driver cannot unload, so a
   // fresh deployment could never open the device again; later hwgate4
@@ -99,7 +104,7 @@ void RemoveHwgt9x(HwContext& hw, Handle device);
 
 // The text between parentheses in the first 127 bytes of the video BIOS,
 // read through the road's driver.
-std::string ReadBiosVersionText(HwContext& hw, bool nt_road);
+std::string ReadBiosVersionText(HwContext& hw);
 // The walk itself: every byte inside parentheses, groups joined, at most
 // 126 characters.
 std::string ParenthesisedText(std::string_view bios_start);

@@ -20,39 +20,39 @@ bool IsQx1OrQx2(ChipFamily family) { return family == kFamilyQx1Agp || family ==
 
 // Family 450 picks its source in register 0x54 as well; on 9x that
 // register is written once more after register 0x40, with the same change.
-void SelectSource(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family, bool nt_road,
+void SelectSource(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family, DriverRoad road,
                   std::uint32_t source, std::uint32_t qx2e_source) {
   if (IsQx1OrQx2(family)) {
     Modify(config, slot_device, kOptionRegister, kClockSourceMask, source);
   } else if (family == kFamilyQx2e) {
     Modify(config, slot_device, kDividerCodeRegister, kQx2eSourceMask, qx2e_source);
     Modify(config, slot_device, kOptionRegister, kClockSourceMask, source);
-    if (!nt_road) Modify(config, slot_device, kDividerCodeRegister, kQx2eSourceMask, qx2e_source);
+    if (road == DriverRoad::k9x)
+      Modify(config, slot_device, kDividerCodeRegister, kQx2eSourceMask, qx2e_source);
   }
 }
 
 }  // namespace
 
-void StopSystemClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily /*family*/,
-                     bool /*nt_road*/) {
+void StopSystemClock(ConfigSpace& config, std::uint8_t slot_device) {
   Modify(config, slot_device, kOptionRegister, 0, kStopClockBit);
 }
 
 void RestartSystemClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family,
-                        bool nt_road) {
-  if (nt_road && !IsQx1OrQx2(family) && family != kFamilyQx2e) return;
+                        DriverRoad road) {
+  if (road == DriverRoad::kNt && !IsQx1OrQx2(family) && family != kFamilyQx2e) return;
   Modify(config, slot_device, kOptionRegister, kStopClockBit, 0);
 }
 
 void SelectPciClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family,
-                    bool nt_road) {
+                    DriverRoad road) {
   // 0x0C00 set in register 0x54 is the QX2E's counterpart of source 00.
-  SelectSource(config, slot_device, family, nt_road, 0, kQx2eSourceMask);
+  SelectSource(config, slot_device, family, road, 0, kQx2eSourceMask);
 }
 
 void SelectPllClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family,
-                    bool nt_road) {
-  SelectSource(config, slot_device, family, nt_road, kClockSourcePll, kQx2eSourcePll);
+                    DriverRoad road) {
+  SelectSource(config, slot_device, family, road, kClockSourcePll, kQx2eSourcePll);
 }
 
 void EnableMemoryDecoding(ConfigSpace& config, std::uint8_t slot_device) {

@@ -7,6 +7,7 @@
 
 #include "hwaccess/card.h"
 #include "hwaccess/config_space.h"
+#include "hwaccess/platform_kind.h"
 
 namespace tunora {
 
@@ -22,14 +23,15 @@ inline constexpr std::uint32_t kWindowBaseMask = 0xFFFFC000u;
 inline constexpr std::uint32_t kStopClockBit = 0x4;
 
 // Register 0x40 bit 2 stops the system clock; clearing it restarts it.
-void StopSystemClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family,
-                     bool nt_road);
+void StopSystemClock(ConfigSpace& config, std::uint8_t slot_device);
 void RestartSystemClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family,
-                        bool nt_road);
+                        DriverRoad road);
 // Register 0x40 bits 0-1 pick the clock source: 00 the PCI clock ...
-void SelectPciClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family, bool nt_road);
+void SelectPciClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family,
+                    DriverRoad road);
 // ... 01 the system PLL.
-void SelectPllClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family, bool nt_road);
+void SelectPllClock(ConfigSpace& config, std::uint8_t slot_device, ChipFamily family,
+                    DriverRoad road);
 // Register 0x04 bit 1 lets the card answer memory cycles of its window.
 void EnableMemoryDecoding(ConfigSpace& config, std::uint8_t slot_device);
 // Register 0x14 as it reads; callers clear the low bits themselves.

@@ -19,4 +19,11 @@ constexpr bool IsNtRoad(PlatformKind kind) {
   return kind == kPlatformNt4 || kind == kPlatformWin2kXp;
 }
 
+// The drivers the hardware is reached through: hwgate2 and hwgate4 on NT,
+// Hwgt9x and the configuration ports on 98 and ME.
+enum class DriverRoad : std::uint8_t { kNt, k9x };
+constexpr DriverRoad RoadOf(PlatformKind kind) {
+  return IsNtRoad(kind) ? DriverRoad::kNt : DriverRoad::k9x;
+}
+
 }  // namespace tunora

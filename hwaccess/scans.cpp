@@ -4,8 +4,8 @@
 
 namespace tunora {
 
-CardCode ScanForCard(HwContext& hw, bool nt_road, DetectedCard& card, AgpStatus& agp) {
-  if (!nt_road) {
+CardCode ScanForCard(HwContext& hw, DetectedCard& card, AgpStatus& agp) {
+  if (!hw.OnNtRoad()) {
     PortConfigSpace config(hw.platform.ports);
     return WalkForCard(config, card, agp);
   }
@@ -16,9 +16,9 @@ CardCode ScanForCard(HwContext& hw, bool nt_road, DetectedCard& card, AgpStatus&
   return code;
 }
 
-AgpSlotResult FindAgpSlotDevice(HwContext& hw, bool nt_road) {
+AgpSlotResult FindAgpSlotDevice(HwContext& hw) {
   AgpSlotResult result;
-  if (!nt_road) {
+  if (!hw.OnNtRoad()) {
     PortConfigSpace config(hw.platform.ports);
     result.found = WalkBusOne(config, result.device);
     return result;
@@ -35,8 +35,8 @@ AgpSlotResult FindAgpSlotDevice(HwContext& hw, bool nt_road) {
   return result;
 }
 
-std::vector<CardListEntry> CountBoards(HwContext& hw, bool nt_road) {
-  if (!nt_road) {
+std::vector<CardListEntry> CountBoards(HwContext& hw) {
+  if (!hw.OnNtRoad()) {
     // The driver is loaded though the walk itself uses the ports.
     const Handle vxd = DeployHwgt9xOrExit(hw, kVxdMessages);
     PortConfigSpace config(hw.platform.ports);

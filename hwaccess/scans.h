@@ -11,7 +11,7 @@ namespace tunora {
 
 // Start-up card search. The NT road deploys hwgate2 for it and removes it
 // again (ending the process when it does not open).
-CardCode ScanForCard(HwContext& hw, bool nt_road, DetectedCard& card, AgpStatus& agp);
+CardCode ScanForCard(HwContext& hw, DetectedCard& card, AgpStatus& agp);
 
 struct AgpSlotResult {
   bool found = false;
@@ -20,10 +20,10 @@ struct AgpSlotResult {
   // run when the card was found (also recorded in HwContext::kept_hwgate4).
   Handle kept_device = kInvalidHandleValue;
 };
-AgpSlotResult FindAgpSlotDevice(HwContext& hw, bool nt_road);
+AgpSlotResult FindAgpSlotDevice(HwContext& hw);
 
 // The board count when the property sheet opens. On the NT road it works
 // through the kept hwgate4 device when start-up left one.
-std::vector<CardListEntry> CountBoards(HwContext& hw, bool nt_road);
+std::vector<CardListEntry> CountBoards(HwContext& hw);
 
 }  // namespace tunora

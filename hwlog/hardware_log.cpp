@@ -318,7 +318,7 @@ class LogWriter {
       return false;
     }
     const std::string product_id = ProductId(platform_.registry);
-    const std::string revision = ReadBiosVersionText(inputs_.hw, inputs_.nt_road);
+    const std::string revision = ReadBiosVersionText(inputs_.hw);
 
     log_ << SectionLine("Video BIOS Info", false) << '\n'
          << "  Bios Revision        = " << LogValue(revision) << '\n';

@@ -30,7 +30,6 @@ struct HardwareLogState {
 
 struct LogInputs {
   HwContext& hw;
-  bool nt_road = true;
   // The advanced capture mode stored when the program started.
   int stored_capture_mode = 0;
 };

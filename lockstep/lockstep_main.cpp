@@ -112,8 +112,9 @@ class Lockstep {
       Line("Unsupported Platform!");
       return 0;
     }
+    hw_.road = RoadOf(kind);
     ApplyingMark mark(platform_.registry);
-    Apply(*setting, IsNtRoad(kind), mark);
+    Apply(*setting, mark);
     Line("");
     if (mark.set()) {
       // The report is complete: the console window goes, and the mark
@@ -164,8 +165,8 @@ class Lockstep {
   // Programs the card when the setting, the card found and the checks all
   // allow it, with the clock the Clock Tweak page showed for the stored
   // position: the same rated clock, base clock, offset and limit.
-  void Apply(const StoredSetting& setting, bool nt_road, ApplyingMark& mark) {
-    const ClockTarget card{static_cast<ChipFamily>(setting.card), 0, nt_road};
+  void Apply(const StoredSetting& setting, ApplyingMark& mark) {
+    const ClockTarget card{static_cast<ChipFamily>(setting.card), 0};
     const int base = BaseClockFor(ReadRatedClock(hw_, card));
     ClockVariant variant = kVariantQx1;
     if (setting.card == kFamilyQx1Agp) {
@@ -180,7 +181,7 @@ class Lockstep {
     const bool safe_mode = platform_.system.GetSystemMetrics(kSmCleanBoot) != 0;
 
     const ClockRatios ratios = ReadClockRatios(hw_, card);
-    const std::vector<CardListEntry> boards = CountBoards(hw_, nt_road);
+    const std::vector<CardListEntry> boards = CountBoards(hw_);
     OverclockState state = OverclockState::kProgram;
     if (DividerCheckFails(ratios.system_mhz, base,
                           {ratios.r1 * 10, ratios.r2 * 10, ratios.r3 * 10})) {
@@ -197,7 +198,7 @@ class Lockstep {
     // a log-on that died while applying this clock.
     const bool may_program = state == OverclockState::kProgram && boards.size() == 1 &&
                              !other_family && !elsewhere && !setting.interrupted &&
-                             (nt_road || !safe_mode);
+                             (hw_.OnNtRoad() || !safe_mode);
     if (may_program) {
       const bool programmed = ProgramClock(hw_, card, base + ClockOffsetFor(setting.percent),
                                            base + kClockSpans[variant], true, &mark);

@@ -100,8 +100,7 @@ ClockPage::Board ClockPage::BoardKind() const {
 
 ClockTarget ClockPage::Target() const {
   const RunState& state = app_.state;
-  return {state.chip_family, static_cast<std::uint8_t>(state.agp_slot_device),
-          IsNtRoad(state.platform_kind)};
+  return {state.chip_family, static_cast<std::uint8_t>(state.agp_slot_device)};
 }
 
 int ClockPage::BaseClock() const {

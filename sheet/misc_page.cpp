@@ -76,9 +76,7 @@ void MiscPage::OnCommand(DialogWindow& window, int id, int notification) {
   }
   if (notification != kBnClicked) return;
   if (id == kIdcHardwareLog) {
-    GenerateHardwareLog(
-        {app_.hw, IsNtRoad(app_.state.platform_kind), app_.state.flags.tv_capture_at_opening},
-        app_.state.hardware_log);
+    GenerateHardwareLog({app_.hw, app_.state.flags.tv_capture_at_opening}, app_.state.hardware_log);
     return;
   }
   for (const RadioChoice& choice : kChoices) {

@@ -42,7 +42,7 @@ PropSheet::PropSheet(App& app, PropSheetOptions options)
       misc_(app, *this) {
   RunState& state = app_.state;
   state.flags.SheetOpened();
-  state.card_list = CountBoards(app_.hw, IsNtRoad(state.platform_kind));
+  state.card_list = CountBoards(app_.hw);
   kinds_ = SheetPagesFor(state.platform_kind, state.chip_family, state.card.card_code,
                          state.card_list.size());
 }

@@ -110,7 +110,9 @@ class ClockBench {
         machine_(test_machine_.Open()),
         process_(*machine_, ui),
         hw{process_.platform(), TunoraDrivers()},
-        target{family, 0, profile.version.platform_id == kVerPlatformWin32Nt} {}
+        target{family, 0} {
+    hw.road = RoadOf(*machine_);
+  }
 
   sim::CardModel& card() { return *machine_->cards().at(0); }
   sim::PciBus& bus() { return machine_->bus(); }

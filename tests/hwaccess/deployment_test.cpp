@@ -38,7 +38,9 @@ struct Process {
                  sim_process.platform().system,
                  ui,
                  sim_process.platform().wmi},
-        hw{platform, TunoraDrivers()} {}
+        hw{platform, TunoraDrivers()} {
+    hw.road = RoadOf(machine);
+  }
 
   bool FileExists(DriverKind kind) {
     return platform.files.FileExists(DriverFilePath(platform.files, kind));
@@ -100,7 +102,7 @@ class NtStartUpScan : public ::testing::Test {
     BusConfigSpace direct(machine.bus());
     const CardCode expected = WalkForCard(direct, direct_card, direct_agp);
 
-    EXPECT_EQ(ScanForCard(run.hw, true, card, agp), expected);
+    EXPECT_EQ(ScanForCard(run.hw, card, agp), expected);
     EXPECT_EQ(card.card_code, expected);
     EXPECT_EQ(card.device_id, direct_card.device_id);
     EXPECT_EQ(card.subsystem_id, direct_card.subsystem_id);
@@ -227,7 +229,7 @@ TEST(Hwgate2Failure, DeviceThatDoesNotOpenEndsTheRunAndLeavesNothing) {
       Process run(machine);
       DetectedCard card;
       AgpStatus agp;
-      EXPECT_EQ(run.ExitCodeOf([&] { ScanForCard(run.hw, true, card, agp); }), 1);
+      EXPECT_EQ(run.ExitCodeOf([&] { ScanForCard(run.hw, card, agp); }), 1);
       ASSERT_EQ(run.ui.messages.size(), 1u);
       EXPECT_EQ(run.ui.messages[0], HwGateError());
       EXPECT_EQ(run.devices.Count("CreateFile \\\\.\\hwgate2"), 1);  // no retry
@@ -252,7 +254,7 @@ TEST(Hwgate4Deployment, LeftoverServiceFromAnEarlierRunIsOpenedAndStarted) {
     sim::Machine machine(test_machine.dir());
     {
       Process earlier(machine);
-      const AgpSlotResult slot = FindAgpSlotDevice(earlier.hw, true);
+      const AgpSlotResult slot = FindAgpSlotDevice(earlier.hw);
       ASSERT_TRUE(slot.found);
       EXPECT_EQ(earlier.devices.Count("CreateService hwgate4"), 1);
       EXPECT_EQ(earlier.devices.Count("CreateService hwgate4 failed"), 0);
@@ -284,7 +286,7 @@ TEST(Hwgate4Deployment, BusOneSearchKeepsTheDriverWhenItFindsTheCard) {
   TestMachine test_machine("win2000-qx2max");
   sim::Machine machine(test_machine.dir());
   Process run(machine);
-  const AgpSlotResult slot = FindAgpSlotDevice(run.hw, true);
+  const AgpSlotResult slot = FindAgpSlotDevice(run.hw);
   EXPECT_TRUE(slot.found);
   EXPECT_EQ(slot.device, 0u);
   ASSERT_NE(slot.kept_device, kInvalidHandleValue);
@@ -303,7 +305,7 @@ TEST(Hwgate4Deployment, BusOneSearchRemovesTheFileWhenItFindsNothing) {
   TestMachine test_machine("win2000-nocard");
   sim::Machine machine(test_machine.dir());
   Process run(machine);
-  const AgpSlotResult slot = FindAgpSlotDevice(run.hw, true);
+  const AgpSlotResult slot = FindAgpSlotDevice(run.hw);
   EXPECT_FALSE(slot.found);
   EXPECT_EQ(slot.kept_device, kInvalidHandleValue);
   EXPECT_FALSE(run.FileExists(DriverKind::kHwgate4));
@@ -318,7 +320,7 @@ TEST(Hwgate4Deployment, BoardCountStopsAndDeletesTheService) {
   TestMachine test_machine("win2000-qx2max");
   sim::Machine machine(test_machine.dir());
   Process run(machine);
-  const std::vector<CardListEntry> list = CountBoards(run.hw, true);
+  const std::vector<CardListEntry> list = CountBoards(run.hw);
   ASSERT_EQ(list.size(), 1u);
   EXPECT_EQ(list[0].bus, 1);
   EXPECT_EQ(list[0].subsystem_id, 0x217D);
@@ -345,11 +347,11 @@ TEST(Hwgate4Deployment, StopWhileTheStartUpHandleIsOpenWaitsForTheLastHandle) {
   sim::Machine machine(test_machine.dir());
   {
     Process run(machine);
-    const AgpSlotResult slot = FindAgpSlotDevice(run.hw, true);
+    const AgpSlotResult slot = FindAgpSlotDevice(run.hw);
     ASSERT_TRUE(slot.found);
     // A user that does not know of the kept handle deploys and removes.
     HwContext unaware{run.platform, run.hw.drivers};
-    ASSERT_EQ(CountBoards(unaware, true).size(), 1u);
+    ASSERT_EQ(CountBoards(unaware).size(), 1u);
 
     const sim::ServiceEntry& entry = machine.services().services.at("hwgate4");
     EXPECT_TRUE(entry.stop_pending);
@@ -378,13 +380,13 @@ TEST(Hwgate4Deployment, LaterUsersShareTheStartUpHandle) {
   std::string after_start_up;
   {
     Process run(machine);
-    ASSERT_TRUE(FindAgpSlotDevice(run.hw, true).found);
+    ASSERT_TRUE(FindAgpSlotDevice(run.hw).found);
     after_start_up = ExportKey(machine.registry(), kHwgate4Key);
     for (int press = 0; press < 10; ++press) {
       SCOPED_TRACE(press);
-      ASSERT_EQ(CountBoards(run.hw, true).size(), 1u);
+      ASSERT_EQ(CountBoards(run.hw).size(), 1u);
     }
-    EXPECT_FALSE(ReadBiosVersionText(run.hw, true).empty());
+    EXPECT_FALSE(ReadBiosVersionText(run.hw).empty());
     const sim::ServiceEntry& entry = machine.services().services.at("hwgate4");
     EXPECT_FALSE(entry.stop_pending);
     EXPECT_FALSE(entry.delete_pending);
@@ -402,7 +404,7 @@ TEST(Hwgate4Deployment, DevicesOpenForAdministratorsOnly) {
   sim::Machine machine(test_machine.dir());
   {
     Process run(machine);
-    ASSERT_TRUE(FindAgpSlotDevice(run.hw, true).found);  // leaves hwgate4 running
+    ASSERT_TRUE(FindAgpSlotDevice(run.hw).found);  // leaves hwgate4 running
   }
   sim::ProcessAddressSpace space(machine.physical());
   sim::SimKernel kernel(machine.bus(), space);
@@ -432,7 +434,7 @@ TEST(Hwgate4Deployment, DriverThatNeverLoadsGivesUpAfterBoundedAttempts) {
     EXPECT_FALSE(run.FileExists(DriverKind::kHwgate4));
     EXPECT_TRUE(run.ui.messages.empty());
 
-    EXPECT_EQ(run.ExitCodeOf([&] { FindAgpSlotDevice(run.hw, true); }), 1);
+    EXPECT_EQ(run.ExitCodeOf([&] { FindAgpSlotDevice(run.hw); }), 1);
     ASSERT_EQ(run.ui.messages.size(), 1u);
     EXPECT_EQ(run.ui.messages[0], HwGateError());
     EXPECT_FALSE(run.FileExists(DriverKind::kHwgate4));
@@ -505,7 +507,7 @@ TEST(Hwgt9xDeployment, BoardCountLoadsAndUnloadsTheDriver) {
   TestMachine test_machine("win98-qx1");
   sim::Machine machine(test_machine.dir());
   Process run(machine);
-  const std::vector<CardListEntry> list = CountBoards(run.hw, false);
+  const std::vector<CardListEntry> list = CountBoards(run.hw);
   ASSERT_EQ(list.size(), 1u);
   EXPECT_EQ(list[0].subsystem_id, 0xFF02);
   EXPECT_EQ(run.devices.Count("CreateFile \\\\.\\Hwgt9x.VXD"), 1);
@@ -517,7 +519,7 @@ TEST(Hwgt9xDeployment, BoardCountLoadsAndUnloadsTheDriver) {
   TestMachine old_driver(WithFaults(Builtin("win98-qx1"), faults));
   sim::Machine old_machine(old_driver.dir());
   Process old_run(old_machine);
-  EXPECT_EQ(old_run.ExitCodeOf([&] { CountBoards(old_run.hw, false); }), 1);
+  EXPECT_EQ(old_run.ExitCodeOf([&] { CountBoards(old_run.hw); }), 1);
   ASSERT_EQ(old_run.ui.messages.size(), 1u);
   EXPECT_EQ(old_run.ui.messages[0].text, "Wrong VxD version!");
 }
@@ -528,8 +530,8 @@ TEST(Hwgt9xDeployment, NineXStartUpScansUseNoDriver) {
   Process run(machine);
   DetectedCard card;
   AgpStatus agp;
-  EXPECT_EQ(ScanForCard(run.hw, false, card, agp), 200);
-  const AgpSlotResult slot = FindAgpSlotDevice(run.hw, false);
+  EXPECT_EQ(ScanForCard(run.hw, card, agp), 200);
+  const AgpSlotResult slot = FindAgpSlotDevice(run.hw);
   EXPECT_TRUE(slot.found);
   EXPECT_EQ(slot.device, 0u);
   EXPECT_TRUE(run.devices.calls.empty());
@@ -579,7 +581,7 @@ TEST(BiosVersionText, NtRoad) {
     TestMachine test_machine(WithBiosText("win2000-qx2max", text));
     sim::Machine machine(test_machine.dir());
     Process run(machine);
-    EXPECT_EQ(ReadBiosVersionText(run.hw, true), expected);
+    EXPECT_EQ(ReadBiosVersionText(run.hw), expected);
     // The device is closed and the file deleted; the service stays.
     EXPECT_FALSE(run.FileExists(DriverKind::kHwgate4));
     EXPECT_EQ(run.OpenHandles(), 0u);
@@ -595,7 +597,7 @@ TEST(BiosVersionText, NineXRoad) {
     TestMachine test_machine(WithBiosText("win98-qx1", text));
     sim::Machine machine(test_machine.dir());
     Process run(machine);
-    EXPECT_EQ(ReadBiosVersionText(run.hw, false), expected);
+    EXPECT_EQ(ReadBiosVersionText(run.hw), expected);
     EXPECT_FALSE(run.FileExists(DriverKind::kHwgt9x));
     EXPECT_EQ(run.OpenHandles(), 0u);
   }

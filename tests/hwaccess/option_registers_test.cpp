@@ -51,17 +51,17 @@ class RecordingConfig : public ConfigSpace {
 
 enum class Edit { kStop, kRestart, kSelectPci, kSelectPll, kEnableDecoding };
 
-void Apply(Edit edit, ConfigSpace& config, ChipFamily family, bool nt) {
+void Apply(Edit edit, ConfigSpace& config, ChipFamily family, DriverRoad road) {
   constexpr std::uint8_t kSlot = 3;
   switch (edit) {
     case Edit::kStop:
-      return StopSystemClock(config, kSlot, family, nt);
+      return StopSystemClock(config, kSlot);
     case Edit::kRestart:
-      return RestartSystemClock(config, kSlot, family, nt);
+      return RestartSystemClock(config, kSlot, family, road);
     case Edit::kSelectPci:
-      return SelectPciClock(config, kSlot, family, nt);
+      return SelectPciClock(config, kSlot, family, road);
     case Edit::kSelectPll:
-      return SelectPllClock(config, kSlot, family, nt);
+      return SelectPllClock(config, kSlot, family, road);
     case Edit::kEnableDecoding:
       return EnableMemoryDecoding(config, kSlot);
   }
@@ -150,7 +150,7 @@ TEST(OptionRegisterEdits, FollowTheFamilyTable) {
                                         << (nt ? ", NT road" : ", 9x road"));
         RecordingConfig config;
         config.registers = {{0x04, 0x0005}, {0x40, row.option_before}, {0x54, 0x12345A78}};
-        Apply(row.edit, config, family, nt);
+        Apply(row.edit, config, family, nt ? DriverRoad::kNt : DriverRoad::k9x);
         EXPECT_EQ(config.ops, row.ops);
       }
     }

@@ -487,7 +487,7 @@ void FillEveryClass(FakeWmi& wmi) {
 TEST(HardwareLog, WholeLogOnceAndItsEnding) {
   LogBench bench;
   FillEveryClass(bench.wmi);
-  GenerateHardwareLog({bench.hw, true, 1}, bench.state);
+  GenerateHardwareLog({bench.hw, 1}, bench.state);
   const std::optional<std::string> file = bench.File(kHardwareLogPath);
   ASSERT_TRUE(file.has_value());
   EXPECT_FALSE(bench.File(kHardwareLogTempPath).has_value());
@@ -519,7 +519,7 @@ TEST(HardwareLog, WholeLogOnceAndItsEnding) {
   EXPECT_EQ(bench.ui.dialogs, std::vector<int>{kIddLogCreated});
   EXPECT_EQ(bench.ui.wait_cursor_depth, 0);
 
-  GenerateHardwareLog({bench.hw, true, 1}, bench.state);
+  GenerateHardwareLog({bench.hw, 1}, bench.state);
   ASSERT_EQ(bench.ui.messages.size(), 1u);
   EXPECT_EQ(bench.ui.messages[0].text, kLogAlreadyCreated);
 }
@@ -527,7 +527,7 @@ TEST(HardwareLog, WholeLogOnceAndItsEnding) {
 TEST(HardwareLog, WithoutWmiThePartialLogIsStillWritten) {
   LogBench bench;
   bench.wmi.locator_fails = true;
-  GenerateHardwareLog({bench.hw, true, 0}, bench.state);
+  GenerateHardwareLog({bench.hw, 0}, bench.state);
   const std::optional<std::string> file = bench.File(kHardwareLogPath);
   ASSERT_TRUE(file.has_value());
   EXPECT_EQ(file->rfind("Failed to create IWbemLocator object\r\n\r\nThis error appears", 0), 0u);
@@ -542,7 +542,7 @@ TEST(HardwareLog, AFailingClassEndsTheLogThere) {
   LogBench bench;
   FillEveryClass(bench.wmi);
   bench.wmi.classes.erase("Win32_Fan");
-  GenerateHardwareLog({bench.hw, true, 0}, bench.state);
+  GenerateHardwareLog({bench.hw, 0}, bench.state);
   const std::optional<std::string> file = bench.File(kHardwareLogPath);
   ASSERT_TRUE(file.has_value());
   EXPECT_NE(file->find(SectionLine("Fan Info", false) +

@@ -26,7 +26,7 @@ struct LogRun {
 };
 
 // One press of the button on a fresh machine of this profile.
-LogRun PressOnce(const sim::Profile& profile, bool nt_road,
+LogRun PressOnce(const sim::Profile& profile,
                  const std::function<void(const TestMachine&)>& prepare = {}) {
   TestMachine machine(profile);
   if (prepare) prepare(machine);
@@ -34,8 +34,9 @@ LogRun PressOnce(const sim::Profile& profile, bool nt_road,
   FakeUi ui;
   sim::SimProcess process(*pc, ui);
   HwContext hw{process.platform(), TunoraDrivers()};
+  hw.road = RoadOf(*pc);
   HardwareLogState state;
-  GenerateHardwareLog({hw, nt_road, 0}, state);
+  GenerateHardwareLog({hw, 0}, state);
   LogRun run;
   run.file = process.platform().files.ReadFile(kHardwareLogPath);
   run.temp_left = process.platform().files.FileExists(kHardwareLogTempPath);
@@ -45,8 +46,8 @@ LogRun PressOnce(const sim::Profile& profile, bool nt_road,
 }
 
 TEST(WholeLog, BuiltInMachinesWriteTheExpectedFiles) {
-  for (const auto& [profile, nt_road] : {std::pair{"win98-qx1", false}, {kNtMachine, true}}) {
-    const LogRun run = PressOnce(Builtin(profile), nt_road);
+  for (const char* profile : {"win98-qx1", kNtMachine}) {
+    const LogRun run = PressOnce(Builtin(profile));
     ASSERT_TRUE(run.file.has_value()) << profile;
     EXPECT_TRUE(SameBytes(*run.file, GoldenLog(profile))) << profile;
     EXPECT_TRUE(CheckLogSeal(*run.file).unchanged()) << profile;
@@ -89,7 +90,7 @@ TEST(WholeLog, EveryFailureOfTheQueryEngineThroughTheFaultSwitches) {
     SCOPED_TRACE(faults);
     sim::Profile profile = Builtin(kNtMachine);
     profile.wmi["faults"] = nlohmann::json::parse(faults);
-    const LogRun run = PressOnce(profile, true);
+    const LogRun run = PressOnce(profile);
     ASSERT_TRUE(run.file.has_value());
     EXPECT_TRUE(SameBytes(*run.file, SealLog(text)));
     EXPECT_EQ(run.messages, messages);
@@ -168,7 +169,7 @@ TEST(WholeLog, EveryFailureOfTheQueryEngineThroughTheFaultSwitches) {
 
 TEST(WholeLog, AFinalFileThatCannotBeWrittenIsReportedAsTheFileError) {
   // A folder of that name: the log cannot be created over it.
-  const LogRun run = PressOnce(Builtin(kNtMachine), true, [](const TestMachine& machine) {
+  const LogRun run = PressOnce(Builtin(kNtMachine), [](const TestMachine& machine) {
     std::filesystem::create_directories(machine.dir() / "drive_c" / "hardware.txt");
   });
   EXPECT_FALSE(run.file.has_value());

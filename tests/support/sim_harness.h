@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "hwaccess/platform_kind.h"
 #include "sim/machine/host.h"
 #include "sim/machine/machine.h"
 #include "sim/machine/profile.h"
@@ -54,6 +55,10 @@ class TestMachine {
 };
 
 sim::Profile Builtin(const std::string& name);
+// The road the start-up would fix for this machine's Windows.
+inline DriverRoad RoadOf(const sim::Machine& machine) {
+  return machine.nine_x() ? DriverRoad::k9x : DriverRoad::kNt;
+}
 // A built-in machine whose capture application stores its advanced mode
 // as the one byte `mode_hex` ("00", "01").
 sim::Profile WithCaptureMode(const std::string& name, const char* mode_hex);

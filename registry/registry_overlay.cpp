@@ -105,11 +105,22 @@ std::int32_t RegistryOverlay::CreateKey(RegKey parent, std::string_view path, st
     // Whether the real creation would be allowed is not known before it
     // runs; the overlay assumes it would be.
     State(prefix).presence = Presence::kCreated;
-    State(ParentOf(prefix)).added_sub_keys.push_back(LastName(prefix));
+    // A key the changes deleted and make again existed before them: it is
+    // no new key, and undoing gives its values back instead of removing it.
+    if (ExistsBelow(prefix)) continue;
+    std::vector<std::string>& siblings = State(ParentOf(prefix)).added_sub_keys;
+    if (!Contains(siblings, LastName(prefix))) siblings.push_back(LastName(prefix));
     created_order_.push_back(prefix);
   }
   *out = AddHandle(*full);
   return kErrorSuccess;
+}
+
+bool RegistryOverlay::ExistsBelow(const std::string& path) {
+  RegKey key = 0;
+  if (base_.OpenKey(kHkeyLocalMachine, path, kKeyQueryValue, &key) != kErrorSuccess) return false;
+  base_.CloseKey(key);
+  return true;
 }
 
 std::optional<RegValueData> RegistryOverlay::Below(const std::string& path, std::string_view name) {

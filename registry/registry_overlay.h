@@ -72,6 +72,7 @@ class RegistryOverlay final : public Registry {
   KeyState& State(const std::string& path);
   std::optional<RegValueData> Current(const std::string& path, std::string_view name);
   std::optional<RegValueData> Below(const std::string& path, std::string_view name);
+  bool ExistsBelow(const std::string& path);
   void Touch(const std::string& path, std::string_view name);
   std::vector<std::string> SubKeys(const std::string& path);
   std::vector<std::pair<std::string, RegValueData>> Values(const std::string& path);

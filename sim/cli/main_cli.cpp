@@ -35,13 +35,28 @@ constexpr const char* kUsage =
     "                                               it was written (exit 0 no, 1 yes or not a\n"
     "                                               log, 2 unreadable)\n";
 
+// Far above any log the program writes (each value is cut at 1,024
+// characters and each table at 300 entries).
+constexpr std::uintmax_t kLargestLog = 64u << 20;
+
 // A received hardware.txt, whole or partial: its checksum recomputed.
 int VerifyLog(const std::string& file) {
+  // Only a regular file is opened, and only one of a log's size is read:
+  // a device or a pipe named by mistake must not be read without end.
   std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error)) {
+    std::cerr << "tunora-sim: cannot read " << file << " (not a regular file)\n";
+    return 2;
+  }
+  const std::uintmax_t size = std::filesystem::file_size(file, error);
+  if (!error && size > kLargestLog) {
+    std::cout << file << ": not a hardware log (" << size << " bytes, more than any log)\n";
+    return 1;
+  }
   std::ifstream in(file, std::ios::binary);
   std::stringstream bytes;
   if (in) bytes << in.rdbuf();
-  if (!std::filesystem::is_regular_file(file, error) || !in || in.bad()) {
+  if (error || !in || in.bad()) {
     std::cerr << "tunora-sim: cannot read " << file << '\n';
     return 2;
   }

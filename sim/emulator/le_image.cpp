@@ -6,6 +6,9 @@ namespace tunora::emulator {
 namespace {
 
 constexpr std::uint32_t kObjectSpacing = 0x100000;
+// A VxD has a handful of objects (code, data, init, ...); each gets its
+// own megabyte.
+constexpr std::uint32_t kMostObjects = 16;
 constexpr std::uint32_t kPage = 0x1000;
 
 // Header fields, as offsets from the LE header.
@@ -62,8 +65,12 @@ LoadedLe LoadLe(X86Emulator& emulator, std::span<const std::uint8_t> file,
   if (page_size != kPage) throw MalformedImage("pages of another size than 4096 bytes");
   const std::uint32_t data_pages = header(kDataPages);
 
+  // Every page has a 4-byte map entry in the file: that bounds the tables
+  // sized by the count before anything is allocated for them.
+  Need(file, std::uint64_t{le} + header(kPageMap), 4ull * page_count, "the page map");
   LoadedLe loaded;
   const std::uint32_t object_count = header(kObjectCount);
+  if (object_count > kMostObjects) throw MalformedImage("more objects than this loader places");
   std::vector<std::vector<std::uint8_t>> images;
   std::vector<std::uint32_t> object_of_page(page_count + 1, 0);  // 1-based pages
   std::vector<std::uint32_t> page_offset(page_count + 1, 0);     // within its object
@@ -76,7 +83,7 @@ LoadedLe LoadLe(X86Emulator& emulator, std::span<const std::uint8_t> file,
     const std::uint32_t first_page = Le32(file, entry + 12, "an object table entry");
     const std::uint32_t pages = Le32(file, entry + 16, "an object table entry");
     object.address = first_object_address + i * kObjectSpacing;
-    if (RoundUp(object.virtual_size) > kObjectSpacing || pages * kPage > kObjectSpacing) {
+    if (object.virtual_size > kObjectSpacing || pages > kObjectSpacing / kPage) {
       throw MalformedImage("an object larger than this loader places");
     }
     std::vector<std::uint8_t> image(std::max(RoundUp(object.virtual_size), pages * kPage), 0);

@@ -148,7 +148,7 @@ EmulatedNtDriver::EmulatedNtDriver(std::span<const std::uint8_t> image,
   BuildServices();
   pool_next_ = kPool;
   image_ = LoadPe(
-      emulator_, image, kNtImageBase,
+      emulator_, image, kNtImageBase, kDriverObject - kNtImageBase,
       [this](const std::string& module, const std::string& name) { return Bind(module, name); });
   const std::uint16_t driver_type = 4;
   emulator_.Write16(kDriverObject, driver_type);
@@ -217,11 +217,13 @@ std::uint32_t EmulatedNtDriver::Arg(int index) {
                           4 * static_cast<std::uint32_t>(index));
 }
 
-std::uint32_t EmulatedNtDriver::Allocate(std::uint32_t size) {
-  const std::uint32_t rounded = (size + 15) & ~15u;
+std::uint32_t EmulatedNtDriver::Allocate(std::uint64_t size) {
+  // In 64 bits: a request near 4 GB must fail as the real pool's does,
+  // not round to nothing.
+  const std::uint64_t rounded = (size + 15) & ~std::uint64_t{15};
   if (size == 0 || rounded > kPool + kPoolSize - pool_next_) return 0;
   const std::uint32_t address = pool_next_;
-  pool_next_ += rounded;
+  pool_next_ += static_cast<std::uint32_t>(rounded);
   std::vector<std::uint8_t> zero(rounded, 0);
   emulator_.Write(address, zero);
   return address;
@@ -276,7 +278,7 @@ void EmulatedNtDriver::BuildServices() {
          for (const auto& [address, device] : devices_) {
            if (Lower(device.name) == Lower(name)) return status(kStatusObjectNameCollision);
          }
-         const std::uint32_t device = Allocate(kDeviceObjectSize + Arg(1));
+         const std::uint32_t device = Allocate(std::uint64_t{kDeviceObjectSize} + Arg(1));
          if (device == 0) return status(kStatusInsufficientResources);
          emulator_.Write16(device, 3);
          emulator_.Write16(device + 2, static_cast<std::uint16_t>(kDeviceObjectSize));

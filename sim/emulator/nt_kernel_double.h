@@ -102,7 +102,7 @@ class EmulatedNtDriver {
   std::uint32_t Bind(const std::string& module, const std::string& name);
   void RunService();
   std::uint32_t Arg(int index);
-  std::uint32_t Allocate(std::uint32_t size);
+  std::uint32_t Allocate(std::uint64_t size);
   std::string UnicodeString(std::uint32_t address);
   std::uint32_t SidLength(std::uint32_t sid);
   std::vector<std::uint8_t> Sid(std::uint32_t sid);

@@ -73,7 +73,7 @@ void BindImports(std::span<std::uint8_t> image, Directory imports, const ImportB
 }  // namespace
 
 LoadedPe LoadPe(X86Emulator& emulator, std::span<const std::uint8_t> file, std::uint32_t base,
-                const ImportBinder& bind) {
+                std::uint32_t room, const ImportBinder& bind) {
   if (Le16(file, 0, "the MZ header") != 0x5A4D) throw MalformedImage("no MZ signature");
   const std::uint32_t pe = Le32(file, 0x3C, "the MZ header");
   if (Le32(file, pe, "the PE signature") != 0x00004550) throw MalformedImage("no PE signature");
@@ -88,7 +88,10 @@ LoadedPe LoadPe(X86Emulator& emulator, std::span<const std::uint8_t> file, std::
   }
   LoadedPe loaded;
   loaded.preferred_base = Le32(file, optional + 28, "the optional header");
-  loaded.size = RoundUp(Le32(file, optional + 56, "the optional header"));
+  const std::uint32_t image_size = Le32(file, optional + 56, "the optional header");
+  // Checked before anything is allocated for it.
+  if (image_size > room) throw MalformedImage("an image larger than the space it is loaded into");
+  loaded.size = RoundUp(image_size);
   const std::uint32_t headers_size = Le32(file, optional + 60, "the optional header");
   const std::uint32_t directory_count = Le32(file, optional + 92, "the optional header");
   auto directory = [&](int index) {

@@ -33,9 +33,10 @@ struct LoadedPe {
 using ImportBinder =
     std::function<std::uint32_t(const std::string& module, const std::string& name)>;
 
-// Maps the image at `base` (page aligned) and returns where it went.
-// Throws MalformedImage for a file this loader cannot place.
+// Maps the image at `base` (page aligned), where `room` bytes are free,
+// and returns where it went. Throws MalformedImage for a file this loader
+// cannot place.
 LoadedPe LoadPe(X86Emulator& emulator, std::span<const std::uint8_t> file, std::uint32_t base,
-                const ImportBinder& bind);
+                std::uint32_t room, const ImportBinder& bind);
 
 }  // namespace tunora::emulator

@@ -174,7 +174,14 @@ std::uint32_t X86Emulator::InHook(uc_struct*, std::uint32_t port, int size, void
     emulator->Stop("in from port " + Hex(port) + " with no ports wired");
     return 0;
   }
-  return emulator->ports_->In(static_cast<std::uint16_t>(port), static_cast<unsigned>(size));
+  // A port the double refuses must stop the code, not unwind through
+  // the emulator's C frames.
+  try {
+    return emulator->ports_->In(static_cast<std::uint16_t>(port), static_cast<unsigned>(size));
+  } catch (const std::exception& error) {
+    emulator->Stop(error.what());
+    return 0;
+  }
 }
 
 void X86Emulator::OutHook(uc_struct*, std::uint32_t port, int size, std::uint32_t value,
@@ -184,7 +191,11 @@ void X86Emulator::OutHook(uc_struct*, std::uint32_t port, int size, std::uint32_
     emulator->Stop("out to port " + Hex(port) + " with no ports wired");
     return;
   }
-  emulator->ports_->Out(static_cast<std::uint16_t>(port), static_cast<unsigned>(size), value);
+  try {
+    emulator->ports_->Out(static_cast<std::uint16_t>(port), static_cast<unsigned>(size), value);
+  } catch (const std::exception& error) {
+    emulator->Stop(error.what());
+  }
 }
 
 std::uint32_t X86Emulator::Call(std::uint32_t address, std::span<const std::uint32_t> args,

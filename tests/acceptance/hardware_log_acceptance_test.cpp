@@ -5,6 +5,7 @@
 // tunora-sim verify-log.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "hwlog/hardware_log.h"
@@ -125,10 +126,21 @@ TEST(HardwareLogAcceptance, VerifyLogTellsAChangedFileFromAnUnchangedOne) {
     EXPECT_EQ(result.exit_code, c.exit_code) << c.name << result.err;
     EXPECT_EQ(result.out, file + ": " + c.out) << c.name;
   }
-  const ProcessResult missing =
-      RunBinary("tunora-sim", {"verify-log", (temp.path() / "missing.txt").string()});
-  EXPECT_EQ(missing.exit_code, 2);
-  EXPECT_EQ(missing.out, "");
+  // Nothing that is not a regular file is read, nor a file larger than any
+  // log (a sparse one here): a device named by mistake must not be read
+  // without end.
+  for (const std::string& unreadable :
+       {(temp.path() / "missing.txt").string(), temp.path().string(), std::string("/dev/zero")}) {
+    const ProcessResult result = RunBinary("tunora-sim", {"verify-log", unreadable});
+    EXPECT_EQ(result.exit_code, 2) << unreadable;
+    EXPECT_EQ(result.out, "") << unreadable;
+  }
+  const std::string huge = (temp.path() / "huge.txt").string();
+  std::ofstream(huge, std::ios::binary) << golden;
+  std::filesystem::resize_file(huge, std::uintmax_t{65} << 20);
+  const ProcessResult result = RunBinary("tunora-sim", {"verify-log", huge});
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_EQ(result.out, huge + ": not a hardware log (68157440 bytes, more than any log)\n");
 }
 
 }  // namespace

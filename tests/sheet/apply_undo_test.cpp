@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "registry/registry_overlay.h"
 #include "sheet/prop_sheet.h"
@@ -179,6 +183,78 @@ TEST(UndoFileText, SavesOldDataAndRemovesWhatApplyCreates) {
   const std::string older = UndoFileText(overlay, false);
   EXPECT_NE(older.find("\r\n; [-HKEY_LOCAL_MACHINE\\SOFTWARE\\Maker\\A]\r\n"), std::string::npos);
   EXPECT_NE(older.find("\r\n; \"New\"=-\r\n"), std::string::npos);
+}
+
+std::vector<std::string> SubKeyNames(Registry& registry, const char* path) {
+  std::vector<std::string> names;
+  RegKey key = 0;
+  if (registry.OpenKey(kHkeyLocalMachine, path, kKeyRead, &key) != kErrorSuccess) return names;
+  std::string name;
+  while (registry.EnumKey(key, static_cast<std::uint32_t>(names.size()), &name) == kErrorSuccess) {
+    names.push_back(name);
+  }
+  registry.CloseKey(key);
+  std::sort(names.begin(), names.end());  // the order is the registry's own
+  return names;
+}
+
+// Sequences of changes the writers could make, each run on the overlay
+// for the file and then for real: importing the file must give back the
+// registry of before, also where a key is deleted and made again.
+TEST(UndoFileText, GivesBackTheRegistryAfterDeletingAndRemakingKeys) {
+  const std::uint8_t nine[4] = {9, 0, 0, 0};
+  const auto set = [&](Registry& r, const char* path, const char* name) {
+    RegKey key = 0;
+    ASSERT_EQ(r.CreateKey(kHkeyLocalMachine, path, kKeyAllAccess, &key), 0);
+    ASSERT_EQ(r.SetValue(key, name, kRegDword, nine, 4), 0);
+    r.CloseKey(key);
+  };
+  const auto remove = [](Registry& r, const char* path) {
+    ASSERT_EQ(r.DeleteKey(kHkeyLocalMachine, path), 0);
+  };
+  const struct {
+    const char* what;
+    std::function<void(Registry&)> changes;
+  } cases[] = {
+      {"an old key deleted and made again",
+       [&](Registry& r) {
+         remove(r, "SOFTWARE\\Maker\\Old");
+         set(r, "SOFTWARE\\Maker\\Old", "Fresh");
+       }},
+      {"an old key deleted, made again with a sub-key",
+       [&](Registry& r) {
+         remove(r, "SOFTWARE\\Maker\\Old");
+         set(r, "SOFTWARE\\Maker\\Old\\Inner", "Fresh");
+       }},
+      {"a new key made, deleted and made again",
+       [&](Registry& r) {
+         set(r, "SOFTWARE\\Maker\\New", "First");
+         remove(r, "SOFTWARE\\Maker\\New");
+         set(r, "SOFTWARE\\Maker\\New", "Second");
+       }},
+      {"an old key deleted for good", [&](Registry& r) { remove(r, "SOFTWARE\\Maker\\Old"); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim::Hive hive;
+    hive.SetDword("SOFTWARE\\Maker\\Old", "Kept", 7);
+    hive.SetString("SOFTWARE\\Maker\\Old", "Text", "old");
+    const sim::Hive before = hive;
+    sim::SimRegistry below(hive, true);
+    RegistryOverlay overlay(below);
+    c.changes(overlay);
+    ASSERT_TRUE(below.hive() == before);
+    const std::string file = UndoFileText(overlay, true);
+    const std::vector<std::string> seen = SubKeyNames(overlay, "SOFTWARE\\Maker");
+    c.changes(below);
+    // The overlay lists the keys the changes leave, each once.
+    EXPECT_EQ(seen, SubKeyNames(below, "SOFTWARE\\Maker"));
+    sim::ImportRegFile(file, below.hive(), true);
+    EXPECT_TRUE(SameValues(below.hive().root(), before.root()))
+        << "lost:\n"
+        << Difference(before, below.hive()) << "left:\n"
+        << Difference(below.hive(), before) << file;
+  }
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ constexpr std::uint32_t kSystemBufferLimit = 0x10000;
 constexpr std::uint32_t kPool = 0x81100000;
 constexpr std::uint32_t kPoolSize = 0x100000;
 constexpr std::uint32_t kDoubleSize = kPool + kPoolSize - kDriverObject;
+static_assert(kNtImageBase + kNtImageRoom <= kDriverObject);
 constexpr std::uint32_t kFileObjects = 0x8E000000;  // never dereferenced by the drivers
 constexpr std::uint32_t kTokens = 0x8D000000;       // likewise
 constexpr std::uint8_t kServiceVector = 0xF0;
@@ -148,7 +149,7 @@ EmulatedNtDriver::EmulatedNtDriver(std::span<const std::uint8_t> image,
   BuildServices();
   pool_next_ = kPool;
   image_ = LoadPe(
-      emulator_, image, kNtImageBase, kDriverObject - kNtImageBase,
+      emulator_, image, kNtImageBase, kNtImageRoom,
       [this](const std::string& module, const std::string& name) { return Bind(module, name); });
   const std::uint16_t driver_type = 4;
   emulator_.Write16(kDriverObject, driver_type);

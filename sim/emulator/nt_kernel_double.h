@@ -44,6 +44,8 @@ enum class NtCaller {
 // The address the image is loaded at: not the preferred one of any
 // driver built here, so every relocation is exercised.
 inline constexpr std::uint32_t kNtImageBase = 0x80A00000;
+// The space there, up to the double's own structures.
+inline constexpr std::uint32_t kNtImageRoom = 0x00600000;
 
 class EmulatedNtDriver {
  public:

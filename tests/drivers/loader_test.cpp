@@ -14,6 +14,7 @@
 #include "sim/emulator/image_bytes.h"
 #include "sim/emulator/le_image.h"
 #include "sim/emulator/nt_kernel_double.h"
+#include "sim/emulator/vxd_double.h"
 #include "sim/emulator/x86_emulator.h"
 #include "tests/hwaccess/hardware_rig.h"
 
@@ -58,7 +59,7 @@ TEST(DriverLoaders, RefuseHeaderSizesOutOfProportion) {
     const std::size_t base = c.in_object ? le + Get32(vxd, le + kObjectTable) : le;
     Put32(damaged, base + c.field, c.value);
     emulator::X86Emulator emulator;
-    EXPECT_THROW(emulator::LoadLe(emulator, damaged, 0xC1000000), MalformedImage);
+    EXPECT_THROW(emulator::LoadLe(emulator, damaged, emulator::kVxdObjectBase), MalformedImage);
   }
 
   // SizeOfImage in the PE32 optional header: 4 GB asked of a 1-page file.

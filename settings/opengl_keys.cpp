@@ -76,9 +76,16 @@ std::optional<std::string> OpenGlReadKeyPath(Registry& registry, PlatformKind pl
   if (platform == kPlatformWin2kXp) {
     if (family >= 200 && family <= 299) return std::string(kQx1Device0.target);
     if (family >= 400 && family <= 499) {
+      // The key the writer uses: the single driver's while its service
+      // opens, else the dual driver's. Reading the dual driver's key
+      // whenever that service exists showed no preset on a machine with
+      // both drivers, and the next Apply then reset the preset written.
+      const bool single_installed =
+          static_cast<bool>(RegHandle::Open(registry, kQx2Device0.parent));
       const bool dual_installed =
           static_cast<bool>(RegHandle::Open(registry, kQx2DuoDevice0.parent));
-      return std::string(dual_installed ? kQx2DuoDevice0.target : kQx2Device0.target);
+      const bool dual = !single_installed && dual_installed;
+      return std::string(dual ? kQx2DuoDevice0.target : kQx2Device0.target);
     }
   } else if (platform == kPlatformNt4) {
     if (family == kFamilyQx1Agp || family == kFamilyQx2) {

@@ -346,16 +346,21 @@ TEST(ReadOglPreset, DecodesTheStoredValues) {
   }
 }
 
-// The 2000/XP reader takes the dual driver's key when its service exists.
-TEST(ReadOglPreset, Win2kPrefersTheDualDriver) {
+// A QX2-family board on 2000/XP reads the preset where the writer put it:
+// the single driver's key while that service exists, else the dual
+// driver's; with both drivers installed the preset written reads back.
+TEST(ReadOglPreset, Win2kReadsTheKeyTheWriterWrites) {
   const std::string speed = SixLines({1, 9, 0, 0, 1, 1});
   const std::string accuracy = SixLines({1, 9, 1, 1, 0, 0});
-  SettingsMachine both(
-      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2\\Device0]\n" + speed +
-          "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2DUO]\n\n",
-      kWin2kQx2);
-  // The dual driver's service exists without "Device0": nothing to read.
-  EXPECT_EQ(ReadOnly(both, [&] { return ReadOglPreset(both.context); }), OglPresetChoice{});
+  const std::string services = "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\";
+  for (const std::string& installed :
+       {services + "QX2]\n\n" + services + "QX2DUO]\n\n", services + "QX2DUO]\n\n"}) {
+    SCOPED_TRACE(installed);
+    SettingsMachine machine(installed, kWin2kQx2);
+    ASSERT_TRUE(WriteOglPreset(machine.context, {kOglAccuracy, 1, kVsyncApplicationDecides, 0}));
+    EXPECT_EQ(ReadOnly(machine, [&] { return ReadOglPreset(machine.context).preset; }),
+              kOglAccuracy);
+  }
   SettingsMachine single(
       "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\QX2\\Device0]\n" + speed + "\n",
       kWin2kQx2);

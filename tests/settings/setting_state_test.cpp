@@ -21,18 +21,18 @@ constexpr const char* kWin2kMachine =
 "D00.Qxg.AGPFlags"=hex:02,00,00,00
 "D00.Engine.BusMastering"=hex:00,00,00,00
 "Qxg.AGPFlags"=hex:01,00,00,00
-"User3D.PageFlipEnable"=dword:00000001
-"User3D.SwapIntervalExtFlags"=dword:00000009
-"User3D.SwapIntervalExtEnable"=dword:00000001
-"User3D.AllowGDI"=dword:00000001
-"User3D.16BitTextures"=dword:00000000
-"User3D.FastZOffset"=dword:00000000
 "User3D.TexUpdateAreaSize"=dword:00100000
 "User3D.TextureEnvCombineExtEnable"=dword:00000001
 
 [HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\QX2\Device0]
 "User3D.FlipOnVBlank"=hex:01,00,00,00
 "User.DeviceBitmapsCaching"=hex:00,00,00,00
+"User3D.PageFlipEnable"=dword:00000001
+"User3D.SwapIntervalExtFlags"=dword:00000009
+"User3D.SwapIntervalExtEnable"=dword:00000001
+"User3D.AllowGDI"=dword:00000001
+"User3D.16BitTextures"=dword:00000000
+"User3D.FastZOffset"=dword:00000000
 
 )";
 const MachineSetup kWin2k570 = {kPlatformWin2kXp, kFamilyQx2, {5, 70}};
@@ -45,7 +45,7 @@ TEST(ReadAllSettings, RecordsEveryValueTwice) {
   expected.flip_on_vblank = 1;
   expected.bus_mastering = 1;  // single-else-dual reads the single driver: nothing there
   expected.bitmap_caching = 0;
-  expected.ogl = {kOglAccuracy, 1, kVsyncApplicationDecides, 0};
+  expected.ogl = {kOglAccuracy, 1, kVsyncApplicationDecides, 0};  // where the writer puts it
   expected.subimage_cache_kb = 1024;
   expected.multitexturing = kUnchanged;  // the OpenGL page reads it when shown
   EXPECT_EQ(state.current, expected);

@@ -204,6 +204,12 @@ void Machine::LoadState() {
 }
 
 void Machine::SaveState() {
+  // A registry change a program made in a group whose save failed is
+  // still only in memory: save it now, or say that it is lost.
+  if (!registry_->SavePending()) {
+    throw MachineError((dir_ / "registry.reg").string() +
+                       ": the registry changes of this run could not be saved");
+  }
   json state;
   state["boot"] = boot_count_;
   state["virtual_ms"] = virtual_ms_;

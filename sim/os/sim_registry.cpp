@@ -249,6 +249,8 @@ bool SimRegistry::SaveNow() {
   return true;
 }
 
+bool SimRegistry::SavePending() { return !dirty_ || SaveNow(); }
+
 void SimRegistry::BeginChanges() { ++batch_depth_; }
 
 void SimRegistry::EndChanges() {

@@ -60,6 +60,10 @@ class SimRegistry : public Registry {
   // when the file could not be written (the hive stays changed in memory
   // and the next save tries again).
   bool NoteChange();
+  // Saves what is still only in memory (a group whose closing save
+  // failed); false when it still cannot be written. The host calls it at
+  // the end of every program run, so no change is lost without a word.
+  bool SavePending();
   std::uint64_t save_count() const { return save_count_; }
   std::uint64_t flush_count() const { return flush_count_; }
   std::size_t open_handle_count() const { return handles_.size(); }

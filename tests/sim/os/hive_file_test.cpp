@@ -190,5 +190,21 @@ TEST_F(HiveFileTest, UnwritableFileReportsRegistryIoFailure) {
   EXPECT_EQ(LoadHiveFile(directory_ / "gone" / "registry.reg"), registry.hive());
 }
 
+// A group's writes succeed as Windows' do; a failed save at the group's
+// end leaves them pending, and the end-of-run save reports or writes them.
+TEST_F(HiveFileTest, AGroupWhoseSaveFailedStaysPendingUntilSaved) {
+  const fs::path file = directory_ / "later" / "registry.reg";
+  SimRegistry registry(SmallHive(), /*administrator=*/true, file);
+  {
+    SimRegistry::SaveBatch batch(registry);
+    EXPECT_EQ(SetDword(registry, kHkeyLocalMachine, "V", 1), kErrorSuccess);
+  }
+  EXPECT_FALSE(registry.SavePending());
+  fs::create_directory(directory_ / "later");
+  EXPECT_TRUE(registry.SavePending());
+  EXPECT_EQ(LoadHiveFile(file), registry.hive());
+  EXPECT_NE(registry.hive().FindValue("", "V"), nullptr);
+}
+
 }  // namespace
 }  // namespace tunora::sim

@@ -106,10 +106,16 @@ int AddCustomModeNt(const SettingsContext& context, std::string_view horizontal_
   std::optional<std::vector<std::uint8_t>> list =
       QueryBytes(registry, device.key(), kSingleResolutionsValue, kSingleResolutionsBuffer);
   if (!list || list->size() > kSingleResolutionsMaxToExtend) return 0;
-  for (const int value : {horizontal, vertical}) {
-    list->push_back(static_cast<std::uint8_t>(value & 0xFF));
-    list->push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
+  const std::uint8_t entry[4] = {static_cast<std::uint8_t>(horizontal & 0xFF),
+                                 static_cast<std::uint8_t>((horizontal >> 8) & 0xFF),
+                                 static_cast<std::uint8_t>(vertical & 0xFF),
+                                 static_cast<std::uint8_t>((vertical >> 8) & 0xFF)};
+  // A resolution already listed is not listed again: repeated Applies of
+  // one mode would otherwise fill the list until no new mode fits.
+  for (std::size_t at = 0; at + 4 <= list->size(); at += 4) {
+    if (std::equal(entry, entry + 4, list->begin() + static_cast<std::ptrdiff_t>(at))) return 1;
   }
+  list->insert(list->end(), entry, entry + 4);
   registry.SetValue(device.key(), kSingleResolutionsValue, kRegBinary, list->data(),
                     static_cast<std::uint32_t>(list->size()));
   return 1;

@@ -109,23 +109,26 @@ TEST(CustomMode, NtWriterKeysNamesAndList) {
     std::string_view written;                // the service written; empty: none
     bool new_names;
     int result;
+    bool listed;  // 1024 x 768 already in the list: it stays as it is
   };
   const Case cases[] = {
-      {"minor 69: old names", kFamilyQx2, {5, 69}, {"QX2"}, -1, "QX2", false, 0},
-      {"major 4: old names", kFamilyQx2, {4, 82}, {"QX2"}, -1, "QX2", false, 0},
-      {"249 bytes grow to 253", kFamilyQx2, {5, 82}, {"QX2"}, 249, "QX2", true, 1},
-      {"250 bytes stay", kFamilyQx2, {5, 82}, {"QX2"}, 250, "QX2", true, 0},
-      {"too long to read", kFamilyQx2, {5, 82}, {"QX2"}, 256, "QX2", true, 0},
-      {"QX2E, dual driver", kFamilyQx2e, {5, 82}, {"QX2DUO"}, 8, "QX2DUO", true, 1},
-      {"single driver first", kFamilyQx2, {5, 82}, {"QX2", "QX2DUO"}, 8, "QX2", true, 1},
-      {"QX1", kFamilyQx1Agp, {5, 82}, {"QX1"}, 8, "QX1", true, 1},
-      {"driver missing", kFamilyQx3, {5, 91}, {"QX2"}, 8, "", true, 1},
-      {"family without a key", kFamilyFarview, {5, 82}, {"QX2"}, 8, "", true, 1},
+      {"minor 69: old names", kFamilyQx2, {5, 69}, {"QX2"}, -1, "QX2", false, 0, false},
+      {"major 4: old names", kFamilyQx2, {4, 82}, {"QX2"}, -1, "QX2", false, 0, false},
+      {"249 bytes grow to 253", kFamilyQx2, {5, 82}, {"QX2"}, 249, "QX2", true, 1, false},
+      {"250 bytes stay", kFamilyQx2, {5, 82}, {"QX2"}, 250, "QX2", true, 0, false},
+      {"too long to read", kFamilyQx2, {5, 82}, {"QX2"}, 256, "QX2", true, 0, false},
+      {"QX2E, dual driver", kFamilyQx2e, {5, 82}, {"QX2DUO"}, 8, "QX2DUO", true, 1, false},
+      {"single driver first", kFamilyQx2, {5, 82}, {"QX2", "QX2DUO"}, 8, "QX2", true, 1, false},
+      {"QX1", kFamilyQx1Agp, {5, 82}, {"QX1"}, 8, "QX1", true, 1, false},
+      {"driver missing", kFamilyQx3, {5, 91}, {"QX2"}, 8, "", true, 1, false},
+      {"family without a key", kFamilyFarview, {5, 82}, {"QX2"}, 8, "", true, 1, false},
+      {"already listed", kFamilyQx2, {5, 82}, {"QX2"}, 8, "QX2", true, 1, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::vector<std::uint8_t> list;
     for (int i = 0; i < c.list_bytes; ++i) list.push_back(static_cast<std::uint8_t>(i));
+    if (c.listed) list.insert(list.begin() + 4, {0, 4, 0, 3});  // the second entry
     std::string fixture = "REGEDIT4\n\n";
     for (const std::string_view service : c.services) {
       fixture += "[HKEY_LOCAL_MACHINE\\" + DeviceKey(service) + "]\n";
@@ -142,7 +145,9 @@ TEST(CustomMode, NtWriterKeysNamesAndList) {
       continue;
     }
     std::vector<std::uint8_t> list_after = list;
-    if (c.list_bytes >= 0 && c.list_bytes <= 249) list_after.insert(list_after.end(), {0, 4, 0, 3});
+    if (c.list_bytes >= 0 && c.list_bytes <= 249 && !c.listed) {
+      list_after.insert(list_after.end(), {0, 4, 0, 3});
+    }
     std::string expected = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\" + DeviceKey(c.written) + "]\n";
     if (c.list_bytes >= 0)
       expected += "\"Qxg.SingleResolutions\"=hex:" + HexBytes(list_after) + "\n";

@@ -58,8 +58,13 @@ std::optional<std::string> Win32Files::ReadFile(std::string_view path) {
 }
 
 bool Win32Files::DeleteFile(std::string_view path) {
+  const std::string name(path);
   OFSTRUCT info{};
-  return OpenFile(std::string(path).c_str(), &info, OF_DELETE) != HFILE_ERROR;
+  if (OpenFile(name.c_str(), &info, OF_DELETE) != HFILE_ERROR) return true;
+  // OpenFile takes paths of at most OFS_MAXPATHNAME (128) characters; a
+  // file below a longer Windows directory is deleted by name instead of
+  // being left behind.
+  return name.size() >= OFS_MAXPATHNAME && DeleteFileA(name.c_str()) != 0;
 }
 
 bool Win32Files::FileExists(std::string_view path) {

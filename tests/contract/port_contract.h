@@ -146,6 +146,11 @@ inline std::vector<std::string> CheckFiles(Files& files) {
   f.Check(files.DeleteFile(path), "deleting it");
   f.Check(!files.FileExists(path), "it is gone");
   f.Check(!files.DeleteFile(path), "deleting a missing file fails");
+  // Longer than the 128 characters some file calls take.
+  const std::string long_path = "c:\\tunora-contract-" + std::string(120, 'x') + ".bin";
+  f.Check(files.WriteFile(long_path, bytes), "writing a file of a path over 128 characters");
+  f.Check(files.DeleteFile(long_path), "deleting it");
+  f.Check(!files.FileExists(long_path), "it is gone too");
   return f.lines;
 }
 

@@ -81,7 +81,7 @@ std::vector<std::string> SplitCommandLine(std::string_view command_line) {
 std::string RunRegedit(std::string_view parameters, SimRegistry& registry, Files& files,
                        RegFileForm form) {
   const std::vector<std::string> arguments = SplitCommandLine(parameters);
-  if (arguments.size() == 1 && arguments[0].front() != '/' && arguments[0].front() != '-') {
+  if (arguments.size() == 1 && !arguments[0].starts_with('/') && !arguments[0].starts_with('-')) {
     return Import(arguments[0], registry, files, form);
   }
   if (arguments.size() == 2 && IsSwitch(arguments[0], 's')) {

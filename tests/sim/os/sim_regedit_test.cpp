@@ -72,6 +72,7 @@ TEST(SimRegedit, ExportsInTheMachinesFormAndRefusesWhatItCannotExport) {
        "regedit did nothing: the simulated PC runs only \"regedit /e FILE [KEY]\" and \"regedit "
        "[/s] FILE\"",
        nullptr, std::nullopt},
+      {"an empty quoted file", kMe, "\"\"", "regedit could not read \"\"", nullptr, std::nullopt},
       {"not on C:", kMe, std::string("/e d:\\x.reg ") + kChannels,
        "regedit could not write \"d:\\x.reg\"", nullptr, std::nullopt},
   };

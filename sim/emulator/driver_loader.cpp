@@ -16,24 +16,36 @@ std::span<const std::uint8_t> Bytes(std::string_view image) {
   return {reinterpret_cast<const std::uint8_t*>(image.data()), image.size()};
 }
 
+// Runs one call into a driver; a fault of the emulated code becomes the
+// simulated PC's driver fault, which ends the program run with its reason.
+template <typename Call>
+auto Faulting(const char* driver, Call&& call) {
+  try {
+    return call();
+  } catch (const EmulationFault& fault) {
+    throw sim::DriverFault(std::string(driver) + " faulted: " + fault.what());
+  }
+}
+
 class ExecutedNtDriver final : public sim::ExecutedDriver {
  public:
   ExecutedNtDriver(std::string_view image, const char* service, drivers::KernelServices& kernel)
-      : driver_(Bytes(image), service, kernel) {}
+      : driver_(Bytes(image), service, kernel), service_(service) {}
   bool started() const { return drivers::NtSuccess(driver_.entry_status()); }
 
   // The programs run as the profile's user; an administrator's token
   // passes the device's access check, a plain user's does not.
   std::optional<std::uint32_t> Open(drivers::KernelServices& kernel, bool administrator) override {
     driver_.SetKernel(kernel);
-    const auto opened =
-        driver_.Create(administrator ? NtCaller::kAdministrator : NtCaller::kPlainUser);
+    const auto opened = Faulting(service_, [&] {
+      return driver_.Create(administrator ? NtCaller::kAdministrator : NtCaller::kPlainUser);
+    });
     if (!drivers::NtSuccess(opened.status)) return std::nullopt;
     return opened.file;
   }
   void Close(drivers::KernelServices& kernel, std::uint32_t handle) override {
     driver_.SetKernel(kernel);
-    driver_.Close(handle);
+    Faulting(service_, [&] { return driver_.Close(handle); });
   }
   drivers::DispatchResult DeviceControl(drivers::KernelServices& kernel, std::uint32_t handle,
                                         std::uint32_t code, std::span<std::uint8_t> system_buffer,
@@ -41,12 +53,17 @@ class ExecutedNtDriver final : public sim::ExecutedDriver {
                                         std::uint32_t output_length) override {
     driver_.SetKernel(kernel);
     ++g_requests_served;
-    return driver_.DeviceControl(handle, code, system_buffer, input_length, output_length);
+    return Faulting(service_, [&] {
+      return driver_.DeviceControl(handle, code, system_buffer, input_length, output_length);
+    });
   }
 
  private:
   EmulatedNtDriver driver_;
+  const char* service_;
 };
+
+constexpr const char* kVxdName = "Hwgt9x";
 
 // One load of the virtual device per open handle, as the programs use it:
 // the open loads and initialises it, the close unloads it.
@@ -59,13 +76,16 @@ class ExecutedVxd final : public sim::ExecutedDriver {
   std::optional<std::uint32_t> Open(drivers::KernelServices& kernel, bool) override {
     vxd_.SetKernel(kernel);
     std::uint8_t none[1] = {};
-    if (vxd_.DeviceIoControl(kDiocOpen, {none, 0}, 0, 0).error != 0) return std::nullopt;
+    const auto opened = Faulting(kVxdName, [&] {
+      return vxd_.DeviceIoControl(kDiocOpen, {none, 0}, 0, 0);
+    });
+    if (opened.error != 0) return std::nullopt;
     return 1;
   }
   void Close(drivers::KernelServices& kernel, std::uint32_t) override {
     vxd_.SetKernel(kernel);
     std::uint8_t none[1] = {};
-    vxd_.DeviceIoControl(kDiocClose, {none, 0}, 0, 0);
+    Faulting(kVxdName, [&] { return vxd_.DeviceIoControl(kDiocClose, {none, 0}, 0, 0); });
   }
   drivers::DispatchResult DeviceControl(drivers::KernelServices& kernel, std::uint32_t,
                                         std::uint32_t code, std::span<std::uint8_t> system_buffer,
@@ -73,7 +93,8 @@ class ExecutedVxd final : public sim::ExecutedDriver {
                                         std::uint32_t output_length) override {
     vxd_.SetKernel(kernel);
     ++g_requests_served;
-    return vxd_.Dispatch(code, system_buffer, input_length, output_length);
+    return Faulting(
+        kVxdName, [&] { return vxd_.Dispatch(code, system_buffer, input_length, output_length); });
   }
 
  private:
@@ -87,6 +108,8 @@ std::shared_ptr<sim::ExecutedDriver> Start(Args&&... args) {
     driver = std::make_shared<T>(std::forward<Args>(args)...);
   } catch (const MalformedImage&) {
     return nullptr;  // not an image the system loads
+  } catch (const EmulationFault& fault) {
+    throw sim::DriverFault(std::string("a driver faulted while loading: ") + fault.what());
   }
   if (!driver->started()) return nullptr;
   return driver;

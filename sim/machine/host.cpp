@@ -5,6 +5,7 @@
 
 #include "sim/machine/machine.h"
 #include "sim/machine/sim_process.h"
+#include "sim/os/executed_driver.h"
 #include "sim/os/regedit4.h"
 #include "sim/ui/scripted_ui.h"
 #include "sim/ui/ui_host.h"
@@ -28,6 +29,8 @@ int Guarded(const std::string& program_name, const ProgramMain& main, Platform& 
   } catch (const PrivilegedInstruction& fault) {
     err << program_name << ": " << fault.what() << '\n';
   } catch (const ProcessMemoryFault& fault) {
+    err << program_name << ": " << fault.what() << '\n';
+  } catch (const DriverFault& fault) {
     err << program_name << ": " << fault.what() << '\n';
   }
   return kHostProgramCrashed;

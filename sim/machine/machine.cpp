@@ -13,7 +13,18 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
+// Far above any machine file (the registry of a machine is some KB).
+constexpr std::uintmax_t kLargestMachineFile = 64u << 20;
+
+// Only a regular file of a sane size is read: a pipe or a device put in
+// a machine directory must not block or exhaust the command.
 std::string ReadText(const fs::path& path) {
+  std::error_code error;
+  if (!fs::is_regular_file(path, error)) throw MachineError(path.string() + ": not a file");
+  const std::uintmax_t size = fs::file_size(path, error);
+  if (!error && size > kLargestMachineFile) {
+    throw MachineError(path.string() + ": " + std::to_string(size) + " bytes, too large");
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) throw MachineError(path.string() + ": cannot be read");
   std::stringstream text;
@@ -55,7 +66,8 @@ std::string SlotName(std::uint8_t bus, std::uint8_t device) {
 
 // The folders a fresh Windows installation has on C:.
 void MakeDriveC(const fs::path& drive_c, const Profile& profile) {
-  const fs::path windows = drive_c / profile.windows_directory.substr(3);
+  fs::path windows = drive_c;
+  for (const std::string& name : WindowsDirectoryNames(profile.windows_directory)) windows /= name;
   fs::create_directories(windows);
   if (profile.version.platform_id == kVerPlatformWin32Windows) {
     fs::create_directories(windows / "SYSTEM");
@@ -156,6 +168,11 @@ void Machine::LoadState() {
       for (const json& s : state.at("services")) {
         ServiceEntry entry;
         entry.name = s.at("name").get<std::string>();
+        // The name becomes a key below Services: an empty one, or one with
+        // a backslash, would name Services itself or another key.
+        if (entry.name.empty() || entry.name.find('\\') != std::string::npos) {
+          throw MachineError(path.string() + ": \"" + entry.name + "\" is no service name");
+        }
         entry.image_path = s.value("image_path", std::string());
         entry.running = s.value("running", false);
         entry.stop_pending = s.value("stop_pending", false);

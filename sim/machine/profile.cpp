@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <limits>
+#include <stdexcept>
 
+#include "sim/hardware/physical_memory.h"
 #include "sim/os/hive.h"
 
 namespace tunora::sim {
@@ -44,8 +47,8 @@ std::uint64_t Number(const json& value, const std::string& where, std::uint64_t 
 template <typename T>
 T Field(const json& object, const char* key, const std::string& where, T fallback) {
   if (!object.contains(key)) return fallback;
-  return static_cast<T>(
-      Number(object.at(key), where + "." + key, static_cast<std::uint64_t>(~T{})));
+  return static_cast<T>(Number(object.at(key), where + "." + key,
+                               static_cast<std::uint64_t>(std::numeric_limits<T>::max())));
 }
 
 std::string Text(const json& object, const char* key, const std::string& where,
@@ -324,6 +327,60 @@ WmiRepository WmiRepositoryFromJson(const json& j) {
   return repository;
 }
 
+std::vector<std::string> WindowsDirectoryNames(const std::string& directory) {
+  std::vector<std::string> names;
+  const std::string rest = directory.size() > 3 ? directory.substr(3) : std::string();
+  for (std::size_t start = 0;;) {
+    const std::size_t end = rest.find('\\', start);
+    names.push_back(rest.substr(start, end - start));
+    if (end == std::string::npos) return names;
+    start = end + 1;
+  }
+}
+
+namespace {
+
+// "C:\NAME" or "C:\NAME\NAME...": the drive's folders are made from it
+// name by name, so none may step outside the drive or be empty.
+bool WindowsDirectoryIsSound(const std::string& directory) {
+  if (directory.size() < 4 || (directory[0] != 'C' && directory[0] != 'c') ||
+      directory.substr(1, 2) != ":\\") {
+    return false;
+  }
+  for (const std::string& part : WindowsDirectoryNames(directory)) {
+    if (part.empty() || part == "." || part == ".." ||
+        part.find_first_of("/:") != std::string::npos) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void CheckBios(const BiosSpec& bios) {
+  try {
+    BuildVideoBios(bios.version_text, bios.parameter_block_offset, bios.parameter_block,
+                   bios.block_pointer);
+  } catch (const std::invalid_argument& error) {
+    throw ProfileError(std::string("bios: ") + error.what());
+  }
+}
+
+// Two devices in one slot would leave the first one's card attached to a
+// device the bus no longer holds.
+void CheckSlots(const std::vector<PciDeviceSpec>& devices) {
+  for (std::size_t i = 0; i < devices.size(); ++i) {
+    for (std::size_t k = 0; k < i; ++k) {
+      if (devices[k].bus == devices[i].bus && devices[k].device == devices[i].device) {
+        throw ProfileError("pci[" + std::to_string(i) + "]: bus " + std::to_string(devices[i].bus) +
+                           " device " + std::to_string(devices[i].device) + " is taken by pci[" +
+                           std::to_string(k) + "]");
+      }
+    }
+  }
+}
+
+}  // namespace
+
 Profile ProfileFromJson(const json& j) {
   if (!j.is_object()) throw ProfileError("profile: expected a JSON object");
   Profile p;
@@ -338,9 +395,10 @@ Profile ProfileFromJson(const json& j) {
   p.version.build = Field<std::uint32_t>(w, "build", "windows", 0);
   p.version.csd = Text(w, "csd", "windows");
   p.windows_directory = Text(w, "directory", "windows", "C:\\WINDOWS");
-  if (p.windows_directory.size() < 4 ||
-      (p.windows_directory.substr(0, 3) != "C:\\" && p.windows_directory.substr(0, 3) != "c:\\")) {
-    throw ProfileError("windows.directory: must be a folder on C:, such as C:\\WINNT");
+  if (!WindowsDirectoryIsSound(p.windows_directory)) {
+    throw ProfileError(
+        "windows.directory: must be a folder on C:, such as C:\\WINNT (names "
+        "separated by single backslashes, no \".\", \"..\", \"/\" or \":\")");
   }
   p.clean_boot = Field<int>(w, "clean_boot", "windows", 0);
   const json user = j.value("user", json::object());
@@ -353,6 +411,7 @@ Profile ProfileFromJson(const json& j) {
     for (const json& device : j.at("pci")) {
       p.pci.push_back(DeviceFromJson(device, "pci[" + std::to_string(index++) + "]"));
     }
+    CheckSlots(p.pci);
   }
   if (j.contains("bios")) {
     const json& b = j.at("bios");
@@ -371,6 +430,7 @@ Profile ProfileFromJson(const json& j) {
     if (b.contains("block_pointer")) {
       p.bios.block_pointer = Field<std::uint16_t>(b, "block_pointer", "bios", 0);
     }
+    CheckBios(p.bios);
   }
   if (j.contains("faults")) {
     const json& f = j.at("faults");

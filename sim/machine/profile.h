@@ -83,6 +83,8 @@ class ProfileError : public std::runtime_error {
 };
 
 Profile ProfileFromJson(const nlohmann::json& json);  // throws ProfileError
+// The folder names of a Windows directory ("C:\\WINNT\\X": "WINNT", "X").
+std::vector<std::string> WindowsDirectoryNames(const std::string& directory);
 nlohmann::json ProfileToJson(const Profile& profile);
 // A profile's "wmi" entry as the simulated PC's repository; throws
 // ProfileError naming the place of anything malformed.

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <stdexcept>
 #include <string_view>
 
 #include "hwaccess/drivers/dispatch.h"
@@ -18,6 +19,14 @@
 #include "resources/embedded.h"
 
 namespace tunora::sim {
+
+// A driver that faulted while loading or serving a request: on Windows a
+// stop error that takes the system down; on the simulated PC it ends the
+// program run with the fault's description.
+class DriverFault : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 class ExecutedDriver {
  public:
@@ -39,7 +48,8 @@ class ExecutedDriver {
 
 // Loads and initialises the driver in `image`; nothing when the image is
 // not a driver that loads (its entry or initialisation fails). A driver
-// that faults while running throws, as a blue screen would end the run.
+// that faults while running throws DriverFault, as a blue screen would end
+// the run.
 using DriverLoader = std::function<std::shared_ptr<ExecutedDriver>(
     DriverKind kind, std::string_view image, drivers::KernelServices& kernel)>;
 

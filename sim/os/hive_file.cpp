@@ -59,6 +59,16 @@ void WriteWhole(const std::filesystem::path& path, std::string_view text) {
 }  // namespace
 
 Hive LoadHiveFile(const std::filesystem::path& path) {
+  // Only a regular file of a registry's size: a pipe or a device in its
+  // place must not block or exhaust the command.
+  constexpr std::uintmax_t kLargestHive = 64u << 20;
+  std::error_code error;
+  if (std::filesystem::exists(path, error) && !std::filesystem::is_regular_file(path, error)) {
+    throw RegistryFileError(path.string(), "the registry file is not a file");
+  }
+  if (std::filesystem::file_size(path, error) > kLargestHive && !error) {
+    throw RegistryFileError(path.string(), "the registry file is larger than 64 MiB");
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) throw RegistryFileError(path.string(), "cannot open the registry file");
   std::ostringstream text;

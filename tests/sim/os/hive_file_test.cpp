@@ -82,6 +82,9 @@ TEST_F(HiveFileTest, LoadErrorsNameTheFile) {
   } catch (const RegistryFileError& error) {
     EXPECT_EQ(std::string(error.what()), file_.string() + ": cannot open the registry file");
   }
+  fs::create_directory(file_);  // nothing that is not a file is read
+  EXPECT_THROW(LoadHiveFile(file_), RegistryFileError);
+  fs::remove(file_);
   WriteText(file_, "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=hex:0g\r\n");
   try {
     LoadHiveFile(file_);

@@ -46,8 +46,11 @@ void Hwgate2ConfigSpace::Send(std::uint32_t code, std::uint8_t* record) {
   Overlapped overlapped;
   overlapped.event = event_;
   std::uint32_t returned = 0;
-  devices_.DeviceIoControl(device_, code, record, kRecordSize, record, kRecordSize, &returned,
-                           &overlapped);
+  const bool completed = devices_.DeviceIoControl(device_, code, record, kRecordSize, record,
+                                                  kRecordSize, &returned, &overlapped);
+  // A request refused at once (a write, a bad handle) never completes
+  // later: its event is never set, so waiting for it would never end.
+  if (!completed && devices_.GetLastError() != kLastErrorIoPending) return;
   devices_.GetOverlappedResult(device_, &overlapped, &returned, true);
 }
 

@@ -20,7 +20,11 @@ bool InsideSomeCardWindow(KernelServices& kernel, std::uint64_t physical, std::u
       const auto b = static_cast<std::uint8_t>(bus);
       const auto d = static_cast<std::uint8_t>(device);
       if (!IsMakerDevice(kernel, b, d)) continue;
-      const std::uint64_t base = kernel.ReadConfig32(b, d, kWindowBaseRegister) & kWindowBaseMask;
+      const std::uint32_t bar = kernel.ReadConfig32(b, d, kWindowBaseRegister);
+      // A window in I/O space names ports, not memory: its number would
+      // open whatever memory lies there.
+      if ((bar & kIoSpaceBit) != 0) continue;
+      const std::uint64_t base = bar & kWindowBaseMask;
       // An unassigned window would open the bottom of memory.
       if (base == 0) continue;
       if (Inside(physical, length, base, base + kCardWindowAllowance)) return true;

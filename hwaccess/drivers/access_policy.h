@@ -21,6 +21,8 @@ inline constexpr std::uint64_t kVideoBiosWindowEnd = 0xD0000;  // exclusive
 inline constexpr std::uint16_t kMakerVendor = 0x102B;
 inline constexpr std::uint8_t kWindowBaseRegister = 0x14;
 inline constexpr std::uint32_t kWindowBaseMask = 0xFFFFC000u;
+// Bit 0 of a base register set: the window lies in I/O space.
+inline constexpr std::uint32_t kIoSpaceBit = 0x1u;
 // One caller maps 0xFFFF bytes from the window base, so the allowance is
 // larger than the 16 KB window itself.
 inline constexpr std::uint64_t kCardWindowAllowance = 0x10000;

@@ -108,10 +108,12 @@ TEST(MapAllowList, FollowsTheWindowWhenItsBaseMoves) {
   EXPECT_FALSE(drivers::MapRangeAllowed(rig.kernel, kRigWindowBase, 0x4000));
 }
 
-TEST(MapAllowList, IgnoresAnUnassignedWindow) {
+TEST(MapAllowList, IgnoresAnUnassignedWindowAndOneInIoSpace) {
   HardwareRig rig;
   rig.board->Set32(0x14, 0x00000008);  // base 0, only flag bits
   EXPECT_FALSE(drivers::MapRangeAllowed(rig.kernel, 0, 0x4000));
+  rig.board->Set32(0x14, 0x0000D001);  // ports 0xD000: no memory window at 0xC000
+  EXPECT_FALSE(drivers::MapRangeAllowed(rig.kernel, 0xC000, 0x4000));
 }
 
 struct WriteCase {

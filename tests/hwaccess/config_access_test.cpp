@@ -73,6 +73,8 @@ TEST_F(ConfigAccess, Hwgate2RefusesWrites) {
   hwgate2_config.Write32(1, 0, 0x40, 0x5);
   EXPECT_EQ(devices.requests.back().result.status, drivers::STATUS_INVALID_DEVICE_REQUEST);
   EXPECT_EQ(rig.board->Read32(0x40), 0x1u);
+  // Refused at once, the request never completes: nobody waits for it.
+  EXPECT_EQ(devices.overlapped_waits, 0);
 }
 
 TEST_F(ConfigAccess, AFailedReadLeavesTheFiller) {
@@ -80,6 +82,7 @@ TEST_F(ConfigAccess, AFailedReadLeavesTheFiller) {
   Hwgate2ConfigSpace lost2{devices, kInvalidHandleValue, kHwgate2Event};
   EXPECT_EQ(lost.Read32(1, 0, 0), 0xF0F0F0F0u);
   EXPECT_EQ(lost2.Read32(1, 0, 0), 0xF0F0F0F0u);
+  EXPECT_EQ(devices.overlapped_waits, 0);
   Hwgate4ConfigSpace zero_filled{devices, kInvalidHandleValue, 0};
   EXPECT_EQ(zero_filled.Read32(1, 0, 0), 0u);
 }

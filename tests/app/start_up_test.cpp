@@ -134,27 +134,40 @@ class DriverVersion : public ::testing::Test {
   FakeUi ui;
 };
 
-TEST_F(DriverVersion, DeviceZeroOfTheQx2Service) {
-  const tunora::DriverVersion v =
-      Read(Service("QX2") + Device("QX2", "Device0", "5.52.011") + Service("Tcpip"));
-  EXPECT_EQ(v.major, 5);
-  EXPECT_EQ(v.minor, 52);
-  EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(DriverVersion, OnlySubKeysBeginningWithDeviceZeroCount) {
-  const tunora::DriverVersion v =
-      Read(Service("QX2") + Device("QX2", "Device0", "5.52.011") +
-           Device("QX2", "Device1", "6.10.005") + Device("QX2", "Settings", "6.20.005"));
-  EXPECT_EQ(v.major, 5);
-  EXPECT_EQ(v.minor, 52);
-}
-
-TEST_F(DriverVersion, LaterMatchingSubKeyOverrides) {
-  const tunora::DriverVersion v = Read(Service("QX2") + Device("QX2", "Device0", "5.52.011") +
-                                       Device("QX2", "Device0x", "6.10.005"));
-  EXPECT_EQ(v.major, 6);
-  EXPECT_EQ(v.minor, 10);
+TEST_F(DriverVersion, ReadsDeviceZeroOfTheFirstServiceThatOpens) {
+  struct Case {
+    const char* what;
+    std::string regedit4;
+    int major, minor;
+    bool reported;  // with "Error2: Unable to find driver version"
+  };
+  const FakeUi::Message no_version{"Error2: Unable to find driver version", "tunora", kMbOk};
+  const Case cases[] = {
+      {"device zero of the QX2 service",
+       Service("QX2") + Device("QX2", "Device0", "5.52.011") + Service("Tcpip"), 5, 52, false},
+      {"only sub-keys beginning with Device0 count",
+       Service("QX2") + Device("QX2", "Device0", "5.52.011") +
+           Device("QX2", "Device1", "6.10.005") + Device("QX2", "Settings", "6.20.005"),
+       5, 52, false},
+      {"a later matching sub-key overrides",
+       Service("QX2") + Device("QX2", "Device0", "5.52.011") +
+           Device("QX2", "Device0x", "6.10.005"),
+       6, 10, false},
+      {"the first service that opens wins even without a version",
+       Service("QX1") + Service("QX2") + Device("QX2", "Device0", "5.52.011"), 0, 0, false},
+      {"a device key without PackageVer",
+       Service("QX2") + Service("QX2\\Device0") + "\"Other\"=\"5.52.011\"\n", 0, 0, false},
+      {"no service key: reported, zero",
+       Service("Tcpip") + Service("QX4") + Device("QX4", "Device0", "5.52.011"), 0, 0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ui.messages.clear();
+    const tunora::DriverVersion v = Read(c.regedit4);
+    EXPECT_EQ(v.major, c.major);
+    EXPECT_EQ(v.minor, c.minor);
+    EXPECT_EQ(ui.messages, c.reported ? std::vector{no_version} : std::vector<FakeUi::Message>{});
+  }
 }
 
 TEST_F(DriverVersion, AtMostSixteenSubKeysAreLookedAt) {
@@ -201,32 +214,6 @@ TEST_F(DriverVersion, FirstServiceKeyThatOpensInTheFixedOrder) {
     EXPECT_EQ(v.minor, 60);
   }
   EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(DriverVersion, FirstServiceThatOpensWinsEvenWithoutAVersion) {
-  const tunora::DriverVersion v =
-      Read(Service("QX1") + Service("QX2") + Device("QX2", "Device0", "5.52.011"));
-  EXPECT_EQ(v.major, 0);
-  EXPECT_EQ(v.minor, 0);
-  EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(DriverVersion, DeviceKeyWithoutPackageVer) {
-  const tunora::DriverVersion v =
-      Read(Service("QX2") + Service("QX2\\Device0") + "\"Other\"=\"5.52.011\"\n");
-  EXPECT_EQ(v.major, 0);
-  EXPECT_EQ(v.minor, 0);
-  EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(DriverVersion, NoServiceKeyIsReportedAndGivesZero) {
-  const tunora::DriverVersion v =
-      Read(Service("Tcpip") + Service("QX4") + Device("QX4", "Device0", "5.52.011"));
-  EXPECT_EQ(v.major, 0);
-  EXPECT_EQ(v.minor, 0);
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0],
-            (FakeUi::Message{"Error2: Unable to find driver version", "tunora", kMbOk}));
 }
 
 // ---- the main window on its own ------------------------------------------------------

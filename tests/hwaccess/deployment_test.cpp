@@ -125,31 +125,47 @@ class NtStartUpScan : public ::testing::Test {
   AgpStatus agp;
 };
 
-TEST_F(NtStartUpScan, LeavesNoHwgate2FileOrKeys) {
-  TestMachine test_machine("win2000-qx2max");
-  sim::Machine machine(test_machine.dir());
-  Process run(machine);
-  ScanAndCompare(run, machine);
-  EXPECT_EQ(card.card_code, 405);
-  ExpectNoHwgate2(run, machine);
-  EXPECT_TRUE(run.ui.messages.empty());
-  // Every slot of buses 0 to 254 went through the driver.
-  EXPECT_GE(run.devices.requests, 255 * 32);
-  // The rest of the services key is untouched.
-  EXPECT_NE(ExportKey(machine.registry(), kServices).find("Services\\Tcpip]"), std::string::npos);
-}
-
-TEST_F(NtStartUpScan, ReadsTheOverrideChipsetThroughTheDriver) {
-  sim::Profile profile = Builtin("winxp-qx3");
-  profile.pci[0].registers[0xB0] = 0x00000001;  // 8086:2500 forces 4x down to 2x
-  TestMachine test_machine(profile);
-  sim::Machine machine(test_machine.dir());
-  Process run(machine);
-  ScanAndCompare(run, machine);
-  EXPECT_EQ(card.card_code, 550);
-  EXPECT_EQ(agp.override_flag, 1);
-  EXPECT_EQ(agp.version, 2);
-  ExpectNoHwgate2(run, machine);
+TEST_F(NtStartUpScan, FindsTheCardAndLeavesNoHwgate2FileOrKeys) {
+  struct Case {
+    const char* what;
+    sim::Profile profile;
+    CardCode card_code;
+    bool overridden = false;  // the chipset forces 4x down to 2x
+  };
+  sim::Profile overridden = Builtin("winxp-qx3");
+  overridden.pci[0].registers[0xB0] = 0x00000001;  // on 8086:2500
+  // Without an image path the service manager never knew the service.
+  sim::Profile leftover_keys = Builtin("win2000-qx2max");
+  std::string tree = LeftoverHwgate2Tree(leftover_keys.windows_directory);
+  const auto at = tree.find("\"ImagePath\"");
+  tree.erase(at, tree.find('\n', at) + 1 - at);
+  leftover_keys.registry += tree;
+  const Case cases[] = {
+      {"win2000-qx2max", Builtin("win2000-qx2max"), 405},
+      {"the override chipset is read through the driver", overridden, 550, true},
+      {"leftover keys without a service are removed too", leftover_keys, 405},
+      {"no card without the maker's board", Builtin("win2000-nocard"), kNoCard},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    card = {};
+    agp = {};
+    TestMachine test_machine(c.profile);
+    sim::Machine machine(test_machine.dir());
+    Process run(machine);
+    ScanAndCompare(run, machine);
+    EXPECT_EQ(card.card_code, c.card_code);
+    ExpectNoHwgate2(run, machine);
+    EXPECT_TRUE(run.ui.messages.empty());
+    // Every slot of buses 0 to 254 went through the driver.
+    EXPECT_GE(run.devices.requests, 255 * 32);
+    // The rest of the services key is untouched.
+    EXPECT_NE(ExportKey(machine.registry(), kServices).find("Services\\Tcpip]"), std::string::npos);
+    if (c.overridden) {
+      EXPECT_EQ(agp.override_flag, 1);
+      EXPECT_EQ(agp.version, 2);
+    }
+  }
 }
 
 TEST_F(NtStartUpScan, LeftoverKeyTreeIsRewrittenAndRemoved) {
@@ -178,21 +194,6 @@ TEST_F(NtStartUpScan, LeftoverKeyTreeIsRewrittenAndRemoved) {
   ExpectNoHwgate2(run, machine);
 }
 
-TEST_F(NtStartUpScan, LeftoverKeysWithoutAServiceAreRemovedToo) {
-  sim::Profile profile = Builtin("win2000-qx2max");
-  std::string tree = LeftoverHwgate2Tree(profile.windows_directory);
-  // Without an image path the service manager never knew the service.
-  const auto at = tree.find("\"ImagePath\"");
-  tree.erase(at, tree.find('\n', at) + 1 - at);
-  profile.registry += tree;
-  TestMachine test_machine(profile);
-  sim::Machine machine(test_machine.dir());
-  Process run(machine);
-  ScanAndCompare(run, machine);
-  EXPECT_EQ(card.card_code, 405);
-  ExpectNoHwgate2(run, machine);
-}
-
 TEST_F(NtStartUpScan, SecondScanOnTheSameBootLeavesNothingEither) {
   TestMachine test_machine("win2000-qx2max");
   sim::Machine machine(test_machine.dir());
@@ -203,15 +204,6 @@ TEST_F(NtStartUpScan, SecondScanOnTheSameBootLeavesNothingEither) {
     EXPECT_EQ(card.card_code, 405);
     ExpectNoHwgate2(run, machine);
   }
-}
-
-TEST_F(NtStartUpScan, NoCardWithoutTheMakersBoard) {
-  TestMachine test_machine("win2000-nocard");
-  sim::Machine machine(test_machine.dir());
-  Process run(machine);
-  ScanAndCompare(run, machine);
-  EXPECT_EQ(card.card_code, kNoCard);
-  ExpectNoHwgate2(run, machine);
 }
 
 TEST(Hwgate2Failure, DeviceThatDoesNotOpenEndsTheRunAndLeavesNothing) {

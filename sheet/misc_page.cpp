@@ -23,18 +23,23 @@ constexpr RadioChoice kChoices[] = {
 };
 
 // Anything the user chose since the sheet opened that Apply would write: a
-// marked choice, or a change to what Apply writes without a marker. What
+// marked choice, or a change to what Apply writes without a marker, the
+// TV channels, the capture switch and a custom resolution included. What
 // the pages rewrite for display alone (a QX1's stored 4x shown as 2x, the
 // sync choice under driver defaults) is written only with its marker, or
 // not at all, so it does not count.
-bool HasPendingChanges(const SettingState& settings) {
+bool HasPendingChanges(const RunState& state) {
+  const SettingState& settings = state.settings;
   const SettingValues& now = settings.current;
   const SettingValues& then = settings.at_opening;
+  const SheetFlags& flags = state.flags;
   const bool preset_changed = now.ogl.preset != then.ogl.preset ||
                               (now.ogl.preset != kOglDriverDefaults && !(now.ogl == then.ogl));
   return settings.changed.AnyPending() || preset_changed ||
          now.subimage_cache_kb != then.subimage_cache_kb ||
-         now.multitexturing != then.multitexturing;
+         now.multitexturing != then.multitexturing || flags.tv_channels_changed == 1 ||
+         flags.tv_capture_pending != flags.tv_capture_at_opening ||
+         (flags.monitor_horizontal_chosen && flags.monitor_vertical_chosen);
 }
 
 }  // namespace
@@ -61,7 +66,7 @@ void MiscPage::Refresh(DialogWindow& window) {
   window.SetTextLimit(kIdcSubImageCache, kCacheSizeDigits);
   buttons_.DisableApplyAndReset();
   // A change made on another page must stay appliable after a visit here.
-  if (HasPendingChanges(app_.state.settings)) buttons_.EnableApplyAndReset();
+  if (HasPendingChanges(app_.state)) buttons_.EnableApplyAndReset();
   app_.state.flags.first_fill_pending = false;
 }
 

@@ -372,6 +372,26 @@ TEST(MiscPage, OnlyTheUsersChangesKeepApplyEnabled) {
          page.OnCommand(window, kIdcSubImageCache, kEnChange);
        },
        false},
+      // What the other pages leave for Apply to write.
+      {"a TV channel edited",
+       [](PageBench& b, MiscPage&, sim::WindowModel&) {
+         b.app.state.flags.tv_channels_changed = 1;
+       },
+       true},
+      {"the capture switch turned",
+       [](PageBench& b, MiscPage&, sim::WindowModel&) { b.app.state.flags.tv_capture_pending = 1; },
+       true},
+      {"both resolution values chosen",
+       [](PageBench& b, MiscPage&, sim::WindowModel&) {
+         b.app.state.flags.monitor_horizontal_chosen = true;
+         b.app.state.flags.monitor_vertical_chosen = true;
+       },
+       true},
+      {"only one resolution value chosen",
+       [](PageBench& b, MiscPage&, sim::WindowModel&) {
+         b.app.state.flags.monitor_horizontal_chosen = true;
+       },
+       false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

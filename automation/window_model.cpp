@@ -51,7 +51,11 @@ bool IsPushButton(ControlKind kind) {
 }
 
 WindowModel::WindowModel(const DialogTemplate& dialog)
-    : dialog_id_(dialog.id), title_(dialog.title), width_(dialog.width), height_(dialog.height) {
+    : dialog_id_(dialog.id),
+      has_close_box_((dialog.flags & kDialogNoCloseBox) == 0),
+      title_(dialog.title),
+      width_(dialog.width),
+      height_(dialog.height) {
   controls_.reserve(dialog.controls.size());
   for (const ControlTemplate& t : dialog.controls) AddControl(t);
 }

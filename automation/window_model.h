@@ -81,6 +81,8 @@ class WindowModel : public DialogWindow {
   void EndDialog(int result) override;
 
   int dialog_id() const { return dialog_id_; }
+  // False for a dialog that ends through its buttons only.
+  bool has_close_box() const { return has_close_box_; }
   std::string_view title() const { return title_; }
   int width() const { return width_; }
   int height() const { return height_; }
@@ -121,6 +123,7 @@ class WindowModel : public DialogWindow {
   void UncheckRadioGroup(const ControlState& chosen);
 
   int dialog_id_;
+  bool has_close_box_ = true;
   std::string title_;
   int width_, height_;
   std::vector<ControlState> controls_;

@@ -61,11 +61,11 @@ struct ControlTemplate {
   std::vector<std::string_view> items = {};
 };
 
-// Dialog flags that matter to the Windows adapter only.
-// An application window: a taskbar button (WS_EX_APPWINDOW) and a
+// Dialog flags. An application window: a taskbar button (WS_EX_APPWINDOW) and a
 // minimise box.
 inline constexpr std::uint32_t kDialogAppWindow = 0x0001;
-// No close box (no WS_SYSMENU): the dialog ends through its buttons only.
+// No close box (no WS_SYSMENU; the terminal UI's system menu has no
+// Close): the dialog ends through its buttons only.
 inline constexpr std::uint32_t kDialogNoCloseBox = 0x0002;
 
 struct DialogTemplate {

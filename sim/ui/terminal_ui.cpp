@@ -299,14 +299,25 @@ int TerminalUi::PropertySheet(const SheetTemplate& sheet, SheetHandler& handler)
 }
 
 void TerminalUi::RunSystemMenu(WindowModel& window, DialogHandler& handler) {
-  // Close stands for the close box; the window's own entries follow their
-  // separator.
-  std::vector<std::string> entries = {"Close"};
-  std::vector<std::uint32_t> commands = {0};
-  for (const SystemMenuEntry& entry : window.system_menu()) {
-    entries.insert(entries.end(), {"", StripMnemonic(entry.text)});
-    commands.insert(commands.end(), {0, entry.command});
+  // Close stands for the close box, which a dialog that ends through its
+  // buttons only lacks (its cancel may program the card); the window's own
+  // entries follow a separator.
+  std::vector<std::string> entries;
+  std::vector<std::uint32_t> commands;
+  const bool has_close = window.has_close_box();
+  if (has_close) {
+    entries.emplace_back("Close");
+    commands.push_back(0);
   }
+  for (const SystemMenuEntry& entry : window.system_menu()) {
+    if (!entries.empty()) {  // a separator
+      entries.emplace_back();
+      commands.push_back(0);
+    }
+    entries.push_back(StripMnemonic(entry.text));
+    commands.push_back(entry.command);
+  }
+  if (entries.empty()) return;
   const int count = static_cast<int>(entries.size());
   int selected = 0;
   int chosen = -1;
@@ -328,7 +339,7 @@ void TerminalUi::RunSystemMenu(WindowModel& window, DialogHandler& handler) {
       }
     }
   }
-  if (chosen == 0) {
+  if (chosen == 0 && has_close) {
     handler.OnCancel(window);
   } else {
     handler.OnSysCommand(window, commands[static_cast<std::size_t>(chosen)]);

@@ -182,6 +182,26 @@ TEST(TerminalUi, AltSpaceOpensTheSystemMenuToo) {
   EXPECT_EQ(child.Finish(), 8);
 }
 
+// A dialog without a close box (its cancel may program the card) has no
+// Close in its system menu: "c" picks nothing, the window's own entry
+// still works.
+TEST(TerminalUi, ADialogWithoutACloseBoxHasNoCloseEntry) {
+  PtyChild child([] {
+    DialogTemplate dialog = KeysDialog();
+    dialog.flags = kDialogNoCloseBox;
+    TerminalUi ui;
+    KeysHandler handler(ui);
+    return ui.DialogBox(dialog, handler);
+  });
+  ASSERT_TRUE(child.WaitFor("Keys Test"));
+  child.Send("\x1b[21~");  // F10
+  ASSERT_TRUE(child.WaitFor("About Keys"));
+  child.Send("ca");
+  ASSERT_TRUE(child.WaitFor("About text"));
+  child.Send("\r\x1b");
+  EXPECT_EQ(child.Finish(), 7);
+}
+
 TEST(TerminalUi, ProcessExitRestoresTheTerminal) {
   PtyChild child([] {
     termios before{};

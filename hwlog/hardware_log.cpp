@@ -469,7 +469,10 @@ std::string HardwareEnumeration(const PnpCollection& c) {
 void GenerateHardwareLog(const LogInputs& inputs, HardwareLogState& state) {
   Platform& platform = inputs.hw.platform;
   if (state.log_count > 0) {
-    platform.ui.MessageBox(kLogAlreadyCreated, kProgramName, kMbOk);
+    // One attempt a run (the management connection cannot be set up
+    // twice in a process): later presses say how it ended.
+    platform.ui.MessageBox(state.created ? kLogAlreadyCreated : kLogFileOpenError, kProgramName,
+                           kMbOk);
     return;
   }
   platform.files.DeleteFile(kHardwareLogTempPath);
@@ -491,6 +494,7 @@ void GenerateHardwareLog(const LogInputs& inputs, HardwareLogState& state) {
     platform.ui.MessageBox(kLogFileOpenError, kProgramName, kMbOk);
     return;
   }
+  state.created = true;
   ShowLogDialog(platform, LogCreatedDialog());
 }
 

@@ -23,7 +23,8 @@ inline constexpr std::string_view kLogFileOpenError = "File Open Error!!!\nLog n
 
 // What one run keeps for its logs.
 struct HardwareLogState {
-  int log_count = 0;  // attempts so far; a second one only reports the file
+  int log_count = 0;     // attempts so far; a second one only reports the outcome
+  bool created = false;  // whether that attempt left a log
   WmiConnection connection;
   PnpCollection collection;
 };

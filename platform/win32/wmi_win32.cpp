@@ -37,6 +37,8 @@ struct Com {
       Resolve<decltype(alloc_string)>("oleaut32.dll", "SysAllocString");
   decltype(&::SysFreeString) free_string =
       Resolve<decltype(free_string)>("oleaut32.dll", "SysFreeString");
+  decltype(&::SysStringLen) string_length =
+      Resolve<decltype(string_length)>("oleaut32.dll", "SysStringLen");
   decltype(&::VariantClear) variant_clear =
       Resolve<decltype(variant_clear)>("oleaut32.dll", "VariantClear");
 };
@@ -55,13 +57,16 @@ std::wstring Wide(std::string_view text) {
   return wide;
 }
 
-std::string Ansi(const wchar_t* text) {
-  if (text == nullptr) return {};
-  const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return {};
+// A BSTR whole: it carries its length and may hold NULs, which the log
+// shows as "?" like any other control character.
+std::string Ansi(BSTR text) {
+  if (text == nullptr || Calls().string_length == nullptr) return {};
+  const int length = static_cast<int>(Calls().string_length(text));
+  if (length <= 0) return {};
+  const int size = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return {};
   std::string ansi(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, -1, ansi.data(), size, nullptr, nullptr);
-  ansi.resize(static_cast<std::size_t>(size - 1));
+  WideCharToMultiByte(CP_ACP, 0, text, length, ansi.data(), size, nullptr, nullptr);
   return ansi;
 }
 

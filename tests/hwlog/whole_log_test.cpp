@@ -27,7 +27,7 @@ struct LogRun {
 
 // One press of the button on a fresh machine of this profile.
 LogRun PressOnce(const sim::Profile& profile,
-                 const std::function<void(const TestMachine&)>& prepare = {}) {
+                 const std::function<void(const TestMachine&)>& prepare = {}, int presses = 1) {
   TestMachine machine(profile);
   if (prepare) prepare(machine);
   const std::unique_ptr<sim::Machine> pc = machine.Open();
@@ -36,7 +36,7 @@ LogRun PressOnce(const sim::Profile& profile,
   HwContext hw{process.platform(), TunoraDrivers()};
   hw.road = RoadOf(*pc);
   HardwareLogState state;
-  GenerateHardwareLog({hw, 0}, state);
+  for (int i = 0; i < presses; ++i) GenerateHardwareLog({hw, 0}, state);
   LogRun run;
   run.file = process.platform().files.ReadFile(kHardwareLogPath);
   run.temp_left = process.platform().files.FileExists(kHardwareLogTempPath);
@@ -168,12 +168,17 @@ TEST(WholeLog, EveryFailureOfTheQueryEngineThroughTheFaultSwitches) {
 }
 
 TEST(WholeLog, AFinalFileThatCannotBeWrittenIsReportedAsTheFileError) {
-  // A folder of that name: the log cannot be created over it.
-  const LogRun run = PressOnce(Builtin(kNtMachine), [](const TestMachine& machine) {
-    std::filesystem::create_directories(machine.dir() / "drive_c" / "hardware.txt");
-  });
+  // A folder of that name: the log cannot be created over it. The run has
+  // its one attempt (the management connection cannot be set up twice), so
+  // a second press says again that no log was created.
+  const LogRun run = PressOnce(
+      Builtin(kNtMachine),
+      [](const TestMachine& machine) {
+        std::filesystem::create_directories(machine.dir() / "drive_c" / "hardware.txt");
+      },
+      2);
   EXPECT_FALSE(run.file.has_value());
-  EXPECT_EQ(run.messages, std::vector<std::string>{std::string(kLogFileOpenError)});
+  EXPECT_EQ(run.messages, std::vector<std::string>(2, std::string(kLogFileOpenError)));
   EXPECT_EQ(run.dialogs, std::vector<int>{});
   EXPECT_FALSE(run.temp_left);
 }

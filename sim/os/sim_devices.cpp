@@ -15,6 +15,13 @@ constexpr std::uint32_t kErrorInvalidParameterWin32 = 87;
 constexpr std::uint32_t kErrorInvalidImageHash = 577;
 constexpr std::uint32_t kErrorServiceCannotAcceptControl = 1061;
 constexpr std::uint32_t kErrorServiceMarkedForDelete = 1072;
+constexpr std::uint32_t kErrorInvalidName = 123;
+
+// What the service manager takes as a name: 1 to 256 characters, no
+// slash or backslash (the name is a key below Services).
+bool IsServiceName(std::string_view name) {
+  return !name.empty() && name.size() <= 256 && name.find_first_of("\\/") == std::string_view::npos;
+}
 
 // A self-relative security descriptor header, as the service manager
 // stores for a new service (only its presence matters here).
@@ -152,8 +159,10 @@ SimDevices::SimDevices(ServiceTable& table, SimRegistry& registry, Files& files,
 // The process ends: its handles close, and drivers waiting for that unload.
 SimDevices::~SimDevices() {
   std::vector<Handle> devices;
+  std::vector<Handle> services;
   for (const auto& [handle, object] : handles_) {
     if (object.kind == Kind::kDevice) devices.push_back(handle);
+    if (object.kind == Kind::kService) services.push_back(handle);
   }
   for (Handle handle : devices) {
     try {
@@ -162,6 +171,9 @@ SimDevices::~SimDevices() {
       // A real driver that faults while closing: the process is gone anyway.
     }
   }
+  // The process's service handles close with it: a service deleted
+  // through one of them goes now.
+  for (Handle handle : services) CloseServiceHandle(handle);
 }
 
 Handle SimDevices::Add(Object object) {
@@ -212,6 +224,7 @@ Handle SimDevices::CreateService(Handle manager, std::string_view name,
                                  std::uint32_t error_control, std::string_view image_path) {
   (void)access;
   if (Find(manager, Kind::kManager) == nullptr) return Fail(kLastErrorInvalidHandle), kNullHandle;
+  if (!IsServiceName(name)) return Fail(kErrorInvalidName), kNullHandle;
   const std::string key = ServiceTableKey(name);
   if (const auto it = table_.services.find(key); it != table_.services.end()) {
     return Fail(it->second.delete_pending ? kErrorServiceMarkedForDelete : kLastErrorServiceExists),
@@ -248,6 +261,7 @@ Handle SimDevices::CreateService(Handle manager, std::string_view name,
 Handle SimDevices::OpenService(Handle manager, std::string_view name, std::uint32_t access) {
   (void)access;
   if (Find(manager, Kind::kManager) == nullptr) return Fail(kLastErrorInvalidHandle), kNullHandle;
+  if (!IsServiceName(name)) return Fail(kErrorInvalidName), kNullHandle;
   const std::string key = ServiceTableKey(name);
   const auto it = table_.services.find(key);
   if (it == table_.services.end()) return Fail(kLastErrorServiceDoesNotExist), kNullHandle;
@@ -258,6 +272,7 @@ Handle SimDevices::OpenService(Handle manager, std::string_view name, std::uint3
 bool SimDevices::StartService(Handle service) {
   ServiceEntry* entry = ServiceOf(service);
   if (entry == nullptr) return Fail(kLastErrorInvalidHandle);
+  if (entry->delete_pending) return Fail(kErrorServiceMarkedForDelete);
   if (entry->stop_pending) return Fail(kErrorServiceCannotAcceptControl);
   if (entry->running) return Fail(kLastErrorServiceAlreadyRunning);
   const std::optional<DriverKind> kind = IdentifyImage(entry->image_path);
@@ -306,9 +321,14 @@ void SimDevices::Unload(ServiceEntry& entry) {
   entry.driver.reset();
 }
 
+// A service marked for deletion leaves the database once it is stopped
+// and no handle to it is open any more.
 void SimDevices::ForgetIfUnused(const std::string& key) {
   const auto it = table_.services.find(key);
   if (it == table_.services.end() || !it->second.delete_pending || it->second.running) return;
+  for (const auto& [handle, object] : handles_) {
+    if (object.kind == Kind::kService && object.service == key) return;
+  }
   DeleteTree(registry_, ServiceKeyPath(it->second.name));
   table_.services.erase(it);
 }
@@ -343,7 +363,9 @@ bool SimDevices::CloseServiceHandle(Handle handle) {
       (it->second.kind != Kind::kManager && it->second.kind != Kind::kService)) {
     return Fail(kLastErrorInvalidHandle);
   }
+  const Object closed = it->second;
   handles_.erase(it);
+  if (closed.kind == Kind::kService) ForgetIfUnused(closed.service);
   return true;
 }
 

@@ -12,6 +12,7 @@
 #include "sim/machine/profile.h"
 #include "sim/machine/reboot.h"
 #include "sim/os/regedit4.h"
+#include "sim/os/sim_regedit.h"
 
 namespace {
 
@@ -112,7 +113,9 @@ int Run(const std::vector<std::string>& args) {
   }
   if (command == "new" && args.size() >= 2) {
     std::string profile_name = kDefaultProfile;
-    bool from_host = false, real_drivers = false, usage = false;
+    bool from_host = false, real_drivers = false;
+    // An option where the directory belongs is a slip, not a name.
+    bool usage = args[1].starts_with("--");
     for (std::size_t i = 2; i < args.size(); ++i) {
       if (args[i] == "--profile" && i + 1 < args.size()) {
         profile_name = args[++i];
@@ -145,7 +148,15 @@ int Run(const std::vector<std::string>& args) {
       return 0;
     }
     if (args[2] == "registry" && args.size() <= 4) {
-      std::cout << ExportRegedit4(machine.registry().hive(), args.size() == 4 ? args[3] : "");
+      // A key as the export names it (with its root) or below the root.
+      std::string key = args.size() == 4 ? args[3] : "";
+      if (const auto below = LocalMachinePath(key)) key = std::string(*below);
+      const Hive& hive = machine.registry().hive();
+      if (!key.empty() && hive.FindKey(key) == nullptr) {
+        std::cerr << "tunora-sim: " << args[1] << " has no key " << args[3] << '\n';
+        return 1;
+      }
+      std::cout << ExportRegedit4(hive, key);
       return 0;
     }
     if (args[2] == "card" && args.size() == 3) {
@@ -153,9 +164,8 @@ int Run(const std::vector<std::string>& args) {
       return 0;
     }
     if (args[2] == "state" && args.size() == 3) {
-      machine.SaveState();
-      std::ifstream in(machine.dir() / "state.json");
-      std::cout << in.rdbuf();
+      // Read only: what state.json would hold, nothing written.
+      std::cout << machine.StateJson().dump(1) << '\n';
       return 0;
     }
   }

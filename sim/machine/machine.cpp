@@ -94,6 +94,8 @@ void Machine::Create(const fs::path& dir, const Profile& profile) {
   // The registry must parse before anything is written.
   Hive hive = ParseRegedit4(profile.registry, "registry of profile " + profile.name);
   fs::create_directories(dir);
+  // A state an earlier machine left here is not this machine's.
+  fs::remove(dir / "state.json");
   MakeDriveC(dir / "drive_c", profile);
   SaveHiveFileAtomic(hive, dir / "registry.reg");
   WriteFileAtomic(dir / "machine.json", ProfileToJson(profile).dump(2) + "\n");
@@ -227,6 +229,10 @@ void Machine::SaveState() {
     throw MachineError((dir_ / "registry.reg").string() +
                        ": the registry changes of this run could not be saved");
   }
+  WriteFileAtomic(dir_ / "state.json", StateJson().dump(1) + "\n");
+}
+
+json Machine::StateJson() const {
   json state;
   state["boot"] = boot_count_;
   state["virtual_ms"] = virtual_ms_;
@@ -250,7 +256,7 @@ void Machine::SaveState() {
     state["pci"][SlotName(spec.bus, spec.device)] = HexBytes(bytes, 256);
   }
   state["cards"] = json::object();
-  for (Card& card : cards_) {
+  for (const Card& card : cards_) {
     std::uint8_t dac[256], seq[256];
     for (int i = 0; i < 256; ++i) {
       dac[i] = card.model->Dac(static_cast<std::uint8_t>(i));
@@ -259,7 +265,7 @@ void Machine::SaveState() {
     state["cards"][SlotName(card.bus, card.device)] = {{"dac", HexBytes(dac, 256)},
                                                        {"sequencer", HexBytes(seq, 256)}};
   }
-  WriteFileAtomic(dir_ / "state.json", state.dump(1) + "\n");
+  return state;
 }
 
 std::string Machine::Summary() const {

@@ -46,6 +46,8 @@ class Machine {
 
   // Writes state.json (atomically).
   void SaveState();
+  // What SaveState writes to state.json.
+  nlohmann::json StateJson() const;
   // Restart: volatile state back to power-on, services as at boot (those
   // marked for deletion removed, nothing of ours running), no reboot
   // pending. The log-on that follows is RebootAndLogOn's (reboot.h).

@@ -15,7 +15,8 @@ bool StartsWithName(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && NamesEqual(text.substr(0, prefix.size()), prefix);
 }
 
-// The key's path below HKEY_LOCAL_MACHINE, or nothing for another root.
+}  // namespace
+
 std::optional<std::string_view> LocalMachinePath(std::string_view key_name) {
   if (!StartsWithName(key_name, kLocalMachineName)) return std::nullopt;
   key_name.remove_prefix(kLocalMachineName.size());
@@ -23,6 +24,8 @@ std::optional<std::string_view> LocalMachinePath(std::string_view key_name) {
   if (key_name.front() != '\\') return std::nullopt;
   return key_name.substr(1);
 }
+
+namespace {
 
 bool IsSwitch(const std::string& argument, char letter) {
   return argument.size() == 2 && (argument[0] == '/' || argument[0] == '-') &&

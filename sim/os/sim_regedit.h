@@ -21,6 +21,9 @@ namespace tunora::sim {
 // Whether the shell's file names regedit: "regedit" or "regedit.exe", in
 // any case, bare or with a folder.
 bool IsRegedit(std::string_view file);
+// A key name's path below HKEY_LOCAL_MACHINE ("HKEY_LOCAL_MACHINE\\X" gives
+// "X", in any case); nothing for another root.
+std::optional<std::string_view> LocalMachinePath(std::string_view key_name);
 
 RegFileForm RegeditFormFor(const OsVersion& version);
 

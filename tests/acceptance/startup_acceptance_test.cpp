@@ -2,6 +2,7 @@
 // each refusal ends, and what the run leaves in the registry and on C:.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
@@ -218,6 +219,33 @@ TEST(SimulatorCli, ListsPrintsAndCreatesProfiles) {
   EXPECT_EQ(shown.out.rfind("REGEDIT4", 0), 0u);
   EXPECT_NE(RunBinary("tunora-sim", {"new", dir}).exit_code, 0) << "refuses to overwrite";
   EXPECT_NE(RunBinary("tunora-sim", {"profile", "no-such"}).exit_code, 0);
+
+  // One key, by its path below the root or as the export names it; a
+  // missing key is an error, not an empty export.
+  const std::string tcpip = "System\\CurrentControlSet\\Services\\Tcpip";
+  for (const std::string& key : {tcpip, "HKEY_LOCAL_MACHINE\\" + tcpip}) {
+    const ProcessResult one = RunBinary("tunora-sim", {"show", dir, "registry", key});
+    EXPECT_EQ(one.exit_code, 0) << key;
+    EXPECT_NE(one.out.find("\\CurrentControlSet\\Services\\Tcpip]\n"), std::string::npos) << key;
+  }
+  const ProcessResult missing =
+      RunBinary("tunora-sim", {"show", dir, "registry", "SOFTWARE\\None"});
+  EXPECT_EQ(missing.exit_code, 1);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_EQ(missing.err, "tunora-sim: " + dir + " has no key SOFTWARE\\None\n");
+  // Showing the state writes nothing.
+  const ProcessResult state = RunBinary("tunora-sim", {"show", dir, "state"});
+  EXPECT_EQ(nlohmann::json::parse(state.out).at("boot"), 1);
+  EXPECT_FALSE(std::filesystem::exists(temp.path() / "pc" / "state.json"));
+  // An option where the directory belongs is a slip.
+  EXPECT_EQ(RunBinary("tunora-sim", {"new", "--real-drivers"}).exit_code, 2);
+  // A state an earlier machine left in the directory is not the new one's.
+  const std::string reused = (temp.path() / "reused").string();
+  std::filesystem::create_directories(reused);
+  std::ofstream(temp.path() / "reused" / "state.json") << R"({"boot": 7})";
+  ASSERT_EQ(RunBinary("tunora-sim", {"new", reused}).exit_code, 0);
+  EXPECT_EQ(
+      nlohmann::json::parse(RunBinary("tunora-sim", {"show", reused, "state"}).out).at("boot"), 1);
 }
 
 }  // namespace

@@ -27,16 +27,6 @@ inline double MedianMicros(int runs, const std::function<void()>& body) {
   return times[times.size() / 2];
 }
 
-// A user who answers every box with OK and cancels every dialog.
-class SilentUi : public Ui {
- public:
-  int MessageBox(std::string_view, std::string_view, std::uint32_t) override { return kIdOk; }
-  int DialogBox(const DialogTemplate&, DialogHandler&) override { return kIdCancel; }
-  int PropertySheet(const SheetTemplate&, SheetHandler&) override { return 0; }
-  void BeginWaitCursor() override {}
-  void EndWaitCursor() override {}
-};
-
 class ScratchDir {
  public:
   ScratchDir() {

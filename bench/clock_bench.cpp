@@ -59,7 +59,7 @@ Programming MeasureProgramming(const char* profile_name, ChipFamily family, int 
   const sim::Profile profile = *sim::BuiltinProfile(profile_name);
   sim::Machine::Create(dir, profile);
   sim::Machine machine(dir);
-  bench::SilentUi ui;
+  UnseenUi ui;
   sim::SimProcess process(machine, ui);
   Platform& p = process.platform();
   CountingMemory memory(p.memory);

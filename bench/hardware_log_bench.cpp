@@ -58,7 +58,7 @@ void BM_HardwareLog(benchmark::State& state) {
   const auto dir = scratch.path() / "pc";
   sim::Machine::Create(dir, WithDevices(static_cast<int>(state.range(0))));
   sim::Machine machine(dir);
-  bench::SilentUi ui;
+  UnseenUi ui;
   std::size_t bytes = 0;
   for (auto _ : state) {
     state.PauseTiming();

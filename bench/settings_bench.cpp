@@ -88,7 +88,7 @@ struct Result {
 };
 
 Result Measure(sim::SimRegistry& registry, int runs) {
-  bench::SilentUi ui;
+  UnseenUi ui;
   CountingRegistry counting(registry);
   const SettingsContext context{counting, ui,     kPlatformWin2kXp, kFamilyQx2,
                                 0x0525,   0x217D, {5, 82}};

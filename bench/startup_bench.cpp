@@ -18,17 +18,13 @@ namespace {
 using namespace tunora;
 
 // Closes every window as soon as it is shown and answers every box.
-class ClosingUi : public Ui {
+class ClosingUi : public UnseenUi {
  public:
-  int MessageBox(std::string_view, std::string_view, std::uint32_t) override { return kIdOk; }
   int DialogBox(const DialogTemplate& dialog, DialogHandler& handler) override {
     sim::WindowModel window(dialog);
     handler.OnInit(window);
     return kIdCancel;
   }
-  int PropertySheet(const SheetTemplate&, SheetHandler&) override { return 0; }
-  void BeginWaitCursor() override {}
-  void EndWaitCursor() override {}
 };
 
 }  // namespace

@@ -173,6 +173,18 @@ class Ui {
   virtual void ExpectWait(std::uint32_t milliseconds) { (void)milliseconds; }
 };
 
+// A user nobody sees: every box answered OK, every dialog cancelled, every
+// sheet closed. Runs the program's writers without showing anything (the
+// undo file's dry run) and drives the benchmarks.
+class UnseenUi : public Ui {
+ public:
+  int MessageBox(std::string_view, std::string_view, std::uint32_t) override { return kIdOk; }
+  int DialogBox(const DialogTemplate&, DialogHandler&) override { return kIdCancel; }
+  int PropertySheet(const SheetTemplate&, SheetHandler&) override { return 0; }
+  void BeginWaitCursor() override {}
+  void EndWaitCursor() override {}
+};
+
 // Shows the wait cursor for the life of the object.
 class WaitCursor {
  public:

@@ -11,17 +11,6 @@ namespace {
 
 constexpr std::string_view kRoot = "HKEY_LOCAL_MACHINE";
 
-// The writers' messages belong to the real Apply that follows; the dry
-// run answers them unseen.
-class UnseenUi final : public Ui {
- public:
-  int MessageBox(std::string_view, std::string_view, std::uint32_t) override { return kIdOk; }
-  int DialogBox(const DialogTemplate&, DialogHandler&) override { return kIdCancel; }
-  int PropertySheet(const SheetTemplate&, SheetHandler&) override { return 0; }
-  void BeginWaitCursor() override {}
-  void EndWaitCursor() override {}
-};
-
 std::string Fold(std::string_view text) {
   std::string folded(text);
   for (char& c : folded) {

@@ -11,6 +11,7 @@
 #include "sim/machine/machine.h"
 #include "sim/machine/profile.h"
 #include "sim/machine/reboot.h"
+#include "sim/os/hive_file.h"
 #include "sim/os/regedit4.h"
 #include "sim/os/sim_regedit.h"
 
@@ -36,32 +37,21 @@ constexpr const char* kUsage =
     "                                               it was written (exit 0 no, 1 yes or not a\n"
     "                                               log, 2 unreadable)\n";
 
-// Far above any log the program writes (each value is cut at 1,024
+// A received hardware.txt, whole or partial: its checksum recomputed. A
+// log is far smaller than the reader's limit (each value is cut at 1,024
 // characters and each table at 300 entries).
-constexpr std::uintmax_t kLargestLog = 64u << 20;
-
-// A received hardware.txt, whole or partial: its checksum recomputed.
 int VerifyLog(const std::string& file) {
-  // Only a regular file is opened, and only one of a log's size is read:
-  // a device or a pipe named by mistake must not be read without end.
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(file, error)) {
-    std::cerr << "tunora-sim: cannot read " << file << " (not a regular file)\n";
-    return 2;
-  }
-  const std::uintmax_t size = std::filesystem::file_size(file, error);
-  if (!error && size > kLargestLog) {
-    std::cout << file << ": not a hardware log (" << size << " bytes, more than any log)\n";
+  const WholeFile read = ReadWholeFile(file);
+  if (read.outcome == WholeFile::Outcome::kTooLarge) {
+    std::cout << file << ": not a hardware log (" << read.size << " bytes, more than any log)\n";
     return 1;
   }
-  std::ifstream in(file, std::ios::binary);
-  std::stringstream bytes;
-  if (in) bytes << in.rdbuf();
-  if (error || !in || in.bad()) {
-    std::cerr << "tunora-sim: cannot read " << file << '\n';
+  if (read.outcome != WholeFile::Outcome::kRead) {
+    std::cerr << "tunora-sim: cannot read " << file
+              << (read.outcome == WholeFile::Outcome::kNotAFile ? " (not a regular file)\n" : "\n");
     return 2;
   }
-  const tunora::LogSealCheck check = tunora::CheckLogSeal(bytes.str());
+  const tunora::LogSealCheck check = tunora::CheckLogSeal(read.bytes);
   if (!check.is_log) {
     std::cout << file
               << ": not a hardware log (it does not end in 8 lowercase hexadecimal digits)\n";

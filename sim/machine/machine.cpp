@@ -13,23 +13,20 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-// Far above any machine file (the registry of a machine is some KB).
-constexpr std::uintmax_t kLargestMachineFile = 64u << 20;
-
-// Only a regular file of a sane size is read: a pipe or a device put in
-// a machine directory must not block or exhaust the command.
 std::string ReadText(const fs::path& path) {
-  std::error_code error;
-  if (!fs::is_regular_file(path, error)) throw MachineError(path.string() + ": not a file");
-  const std::uintmax_t size = fs::file_size(path, error);
-  if (!error && size > kLargestMachineFile) {
-    throw MachineError(path.string() + ": " + std::to_string(size) + " bytes, too large");
+  WholeFile file = ReadWholeFile(path);
+  switch (file.outcome) {
+    case WholeFile::Outcome::kRead:
+      return std::move(file.bytes);
+    case WholeFile::Outcome::kNotAFile:
+      throw MachineError(path.string() + ": not a file");
+    case WholeFile::Outcome::kTooLarge:
+      throw MachineError(path.string() + ": " + std::to_string(file.size) + " bytes, too large");
+    case WholeFile::Outcome::kCannotOpen:
+    case WholeFile::Outcome::kReadFailed:
+      break;
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw MachineError(path.string() + ": cannot be read");
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  throw MachineError(path.string() + ": cannot be read");
 }
 
 json ParseJson(const fs::path& path) {

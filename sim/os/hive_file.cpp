@@ -58,23 +58,47 @@ void WriteWhole(const std::filesystem::path& path, std::string_view text) {
 
 }  // namespace
 
-Hive LoadHiveFile(const std::filesystem::path& path) {
-  // Only a regular file of a registry's size: a pipe or a device in its
-  // place must not block or exhaust the command.
-  constexpr std::uintmax_t kLargestHive = 64u << 20;
+WholeFile ReadWholeFile(const std::filesystem::path& path, std::uintmax_t limit) {
+  WholeFile file;
   std::error_code error;
-  if (std::filesystem::exists(path, error) && !std::filesystem::is_regular_file(path, error)) {
-    throw RegistryFileError(path.string(), "the registry file is not a file");
+  if (!std::filesystem::exists(path, error)) return file;  // kCannotOpen
+  if (!std::filesystem::is_regular_file(path, error)) {
+    file.outcome = WholeFile::Outcome::kNotAFile;
+    return file;
   }
-  if (std::filesystem::file_size(path, error) > kLargestHive && !error) {
-    throw RegistryFileError(path.string(), "the registry file is larger than 64 MiB");
+  file.size = std::filesystem::file_size(path, error);
+  if (!error && file.size > limit) {
+    file.outcome = WholeFile::Outcome::kTooLarge;
+    return file;
   }
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw RegistryFileError(path.string(), "cannot open the registry file");
+  if (!in) return file;  // kCannotOpen
   std::ostringstream text;
   text << in.rdbuf();
-  if (in.bad()) throw RegistryFileError(path.string(), "cannot read the registry file");
-  return ParseRegedit4(text.str(), path.string());
+  if (in.bad()) {
+    file.outcome = WholeFile::Outcome::kReadFailed;
+    return file;
+  }
+  file.bytes = std::move(text).str();
+  file.outcome = WholeFile::Outcome::kRead;
+  return file;
+}
+
+Hive LoadHiveFile(const std::filesystem::path& path) {
+  const WholeFile file = ReadWholeFile(path);
+  switch (file.outcome) {
+    case WholeFile::Outcome::kRead:
+      return ParseRegedit4(file.bytes, path.string());
+    case WholeFile::Outcome::kCannotOpen:
+      throw RegistryFileError(path.string(), "cannot open the registry file");
+    case WholeFile::Outcome::kNotAFile:
+      throw RegistryFileError(path.string(), "the registry file is not a file");
+    case WholeFile::Outcome::kTooLarge:
+      throw RegistryFileError(path.string(), "the registry file is larger than 64 MiB");
+    case WholeFile::Outcome::kReadFailed:
+      break;
+  }
+  throw RegistryFileError(path.string(), "cannot read the registry file");
 }
 
 void SaveHiveFileAtomic(const Hive& hive, const std::filesystem::path& path) {

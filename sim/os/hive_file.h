@@ -4,7 +4,9 @@
 // a crash is ignored on load and overwritten by the next save.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "sim/os/hive.h"
@@ -18,5 +20,20 @@ Hive LoadHiveFile(const std::filesystem::path& path);
 void SaveHiveFileAtomic(const Hive& hive, const std::filesystem::path& path);
 // The same for any text file of the machine (its state, its profile).
 void WriteTextFileAtomic(const std::filesystem::path& path, std::string_view text);
+
+// Far above any file a machine keeps or a program writes.
+inline constexpr std::uintmax_t kLargestMachineFile = 64u << 20;
+
+// A whole file, read only when it is a regular file of at most `limit`
+// bytes: a pipe or a device named by mistake must not block the reader or
+// exhaust its memory.
+struct WholeFile {
+  enum class Outcome { kRead, kCannotOpen, kNotAFile, kTooLarge, kReadFailed };
+  Outcome outcome = Outcome::kCannotOpen;
+  std::string bytes;
+  std::uintmax_t size = 0;
+};
+WholeFile ReadWholeFile(const std::filesystem::path& path,
+                        std::uintmax_t limit = kLargestMachineFile);
 
 }  // namespace tunora::sim

@@ -169,7 +169,7 @@ void Machine::LoadState() {
         entry.name = s.at("name").get<std::string>();
         // The name becomes a key below Services: an empty one, or one with
         // a backslash, would name Services itself or another key.
-        if (entry.name.empty() || entry.name.find('\\') != std::string::npos) {
+        if (!IsServiceName(entry.name)) {
           throw MachineError(path.string() + ": \"" + entry.name + "\" is no service name");
         }
         entry.image_path = s.value("image_path", std::string());

@@ -17,12 +17,6 @@ constexpr std::uint32_t kErrorServiceCannotAcceptControl = 1061;
 constexpr std::uint32_t kErrorServiceMarkedForDelete = 1072;
 constexpr std::uint32_t kErrorInvalidName = 123;
 
-// What the service manager takes as a name: 1 to 256 characters, no
-// slash or backslash (the name is a key below Services).
-bool IsServiceName(std::string_view name) {
-  return !name.empty() && name.size() <= 256 && name.find_first_of("\\/") == std::string_view::npos;
-}
-
 // A self-relative security descriptor header, as the service manager
 // stores for a new service (only its presence matters here).
 constexpr std::uint8_t kDefaultServiceSecurity[] = {0x01, 0x00, 0x14, 0x80, 0x90, 0x00, 0x00,
@@ -216,6 +210,10 @@ Handle SimDevices::OpenSCManager(std::uint32_t access) {
     return Fail(kLastErrorAccessDenied), kNullHandle;
   }
   return Add({Kind::kManager, {}});
+}
+
+bool IsServiceName(std::string_view name) {
+  return !name.empty() && name.size() <= 256 && name.find_first_of("\\/") == std::string_view::npos;
 }
 
 Handle SimDevices::CreateService(Handle manager, std::string_view name,

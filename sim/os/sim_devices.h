@@ -51,6 +51,10 @@ struct DeviceFaults {
   std::uint32_t vxd_version = kHwgt9xVersion;
 };
 
+// What the service manager takes as a service name: 1 to 256 characters,
+// no slash or backslash (the name is a key below Services).
+bool IsServiceName(std::string_view name);
+
 class SimDevices : public Devices {
  public:
   SimDevices(ServiceTable& table, SimRegistry& registry, Files& files,

@@ -44,6 +44,17 @@ int UnicornRegister(X86Emulator::Reg reg) {
   return UC_X86_REG_INVALID;
 }
 
+// Runs a host handler from inside a hook. An exception must not unwind
+// through the emulator's C frames: it stops the code with its reason.
+template <typename Handler>
+void FromHook(X86Emulator& emulator, const Handler& handler) {
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    emulator.Stop(error.what());
+  }
+}
+
 }  // namespace
 
 X86Emulator::X86Emulator() {
@@ -160,12 +171,7 @@ void X86Emulator::InterruptHook(uc_struct*, std::uint32_t intno, void* self) {
                    Hex(emulator->Get(Reg::kEip)));
     return;
   }
-  // An exception must not unwind through the emulator's C frames.
-  try {
-    it->second();
-  } catch (const std::exception& error) {
-    emulator->Stop(error.what());
-  }
+  FromHook(*emulator, it->second);
 }
 
 std::uint32_t X86Emulator::InHook(uc_struct*, std::uint32_t port, int size, void* self) {
@@ -174,14 +180,11 @@ std::uint32_t X86Emulator::InHook(uc_struct*, std::uint32_t port, int size, void
     emulator->Stop("in from port " + Hex(port) + " with no ports wired");
     return 0;
   }
-  // A port the double refuses must stop the code, not unwind through
-  // the emulator's C frames.
-  try {
-    return emulator->ports_->In(static_cast<std::uint16_t>(port), static_cast<unsigned>(size));
-  } catch (const std::exception& error) {
-    emulator->Stop(error.what());
-    return 0;
-  }
+  std::uint32_t value = 0;
+  FromHook(*emulator, [&] {
+    value = emulator->ports_->In(static_cast<std::uint16_t>(port), static_cast<unsigned>(size));
+  });
+  return value;
 }
 
 void X86Emulator::OutHook(uc_struct*, std::uint32_t port, int size, std::uint32_t value,
@@ -191,11 +194,9 @@ void X86Emulator::OutHook(uc_struct*, std::uint32_t port, int size, std::uint32_
     emulator->Stop("out to port " + Hex(port) + " with no ports wired");
     return;
   }
-  try {
+  FromHook(*emulator, [&] {
     emulator->ports_->Out(static_cast<std::uint16_t>(port), static_cast<unsigned>(size), value);
-  } catch (const std::exception& error) {
-    emulator->Stop(error.what());
-  }
+  });
 }
 
 std::uint32_t X86Emulator::Call(std::uint32_t address, std::span<const std::uint32_t> args,

@@ -71,14 +71,36 @@ std::string WidenLatin1(std::string_view text) {
   return wide;
 }
 
-void AppendRegFileValue(std::string& out, std::string_view name, std::uint32_t type,
-                        std::string_view data, bool wide_strings) {
-  const std::size_t line_start = out.size();
+std::string FoldName(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return folded;
+}
+
+void AppendRegFileName(std::string& out, std::string_view name) {
   if (name.empty()) {
     out += '@';
   } else {
     AppendRegFileQuoted(out, name);
   }
+}
+
+std::string WithCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+void AppendRegFileValue(std::string& out, std::string_view name, std::uint32_t type,
+                        std::string_view data, bool wide_strings) {
+  const std::size_t line_start = out.size();
+  AppendRegFileName(out, name);
   out += '=';
   if (type == kRegSz && FitsQuotedString(data)) {
     AppendRegFileQuoted(out, data.substr(0, data.size() - 1));

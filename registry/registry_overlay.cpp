@@ -3,16 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "registry/reg_file.h"
+
 namespace tunora {
 namespace {
-
-std::string Fold(std::string_view name) {
-  std::string folded(name);
-  for (char& c : folded) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return folded;
-}
 
 std::string Join(std::string_view base, std::string_view name) {
   if (base.empty()) return std::string(name);
@@ -42,9 +36,9 @@ std::string ParentOf(const std::string& path) {
 }
 
 bool Contains(const std::vector<std::string>& names, std::string_view name) {
-  const std::string folded = Fold(name);
+  const std::string folded = FoldName(name);
   return std::any_of(names.begin(), names.end(),
-                     [&](const std::string& n) { return Fold(n) == folded; });
+                     [&](const std::string& n) { return FoldName(n) == folded; });
 }
 
 }  // namespace
@@ -58,7 +52,7 @@ std::optional<std::string> RegistryOverlay::Resolve(RegKey parent, std::string_v
 }
 
 RegistryOverlay::KeyState& RegistryOverlay::State(const std::string& path) {
-  KeyState& state = keys_[Fold(path)];
+  KeyState& state = keys_[FoldName(path)];
   if (state.path.empty()) state.path = path;
   return state;
 }
@@ -66,12 +60,12 @@ RegistryOverlay::KeyState& RegistryOverlay::State(const std::string& path) {
 std::int32_t RegistryOverlay::Check(const std::string& path, std::uint32_t access) {
   if (path.empty()) return kErrorSuccess;
   for (const std::string& prefix : Prefixes(path)) {
-    const auto found = keys_.find(Fold(prefix));
+    const auto found = keys_.find(FoldName(prefix));
     if (found != keys_.end() && found->second.presence == Presence::kDeleted) {
       return kErrorFileNotFound;
     }
   }
-  const auto found = keys_.find(Fold(path));
+  const auto found = keys_.find(FoldName(path));
   if (found != keys_.end() && found->second.presence == Presence::kCreated) return kErrorSuccess;
   RegKey key = 0;
   const std::int32_t error = base_.OpenKey(kHkeyLocalMachine, path, access, &key);
@@ -144,9 +138,9 @@ std::optional<RegValueData> RegistryOverlay::Below(const std::string& path, std:
 
 std::optional<RegValueData> RegistryOverlay::Current(const std::string& path,
                                                      std::string_view name) {
-  const auto key = keys_.find(Fold(path));
+  const auto key = keys_.find(FoldName(path));
   if (key != keys_.end()) {
-    const auto value = key->second.values.find(Fold(name));
+    const auto value = key->second.values.find(FoldName(name));
     if (value != key->second.values.end()) return value->second;
     if (key->second.presence == Presence::kCreated) return std::nullopt;
   }
@@ -154,10 +148,10 @@ std::optional<RegValueData> RegistryOverlay::Current(const std::string& path,
 }
 
 void RegistryOverlay::Touch(const std::string& path, std::string_view name) {
-  const std::string key = Fold(path);
-  const std::string value = Fold(name);
+  const std::string key = FoldName(path);
+  const std::string value = FoldName(name);
   for (const TouchedValue& touched : touched_) {
-    if (Fold(touched.key_path) == key && Fold(touched.name) == value) return;
+    if (FoldName(touched.key_path) == key && FoldName(touched.name) == value) return;
   }
   const KeyState& state = State(path);
   const bool created = state.presence == Presence::kCreated;
@@ -173,7 +167,7 @@ std::vector<std::string> RegistryOverlay::SubKeys(const std::string& path) {
       base_.OpenKey(kHkeyLocalMachine, path, kKeyRead, &key) == kErrorSuccess) {
     std::string name;
     for (std::uint32_t index = 0; base_.EnumKey(key, index, &name, 256) == kErrorSuccess; ++index) {
-      const auto child = keys_.find(Fold(Join(path, name)));
+      const auto child = keys_.find(FoldName(Join(path, name)));
       if (child == keys_.end() || child->second.presence != Presence::kDeleted) {
         names.push_back(name);
       }
@@ -181,7 +175,7 @@ std::vector<std::string> RegistryOverlay::SubKeys(const std::string& path) {
     base_.CloseKey(key);
   }
   for (const std::string& added : State(path).added_sub_keys) {
-    const auto child = keys_.find(Fold(Join(path, added)));
+    const auto child = keys_.find(FoldName(Join(path, added)));
     const bool deleted = child != keys_.end() && child->second.presence == Presence::kDeleted;
     if (!deleted && !Contains(names, added)) names.push_back(added);
   }
@@ -263,7 +257,7 @@ std::int32_t RegistryOverlay::SetValue(RegKey key, std::string_view name, std::u
   Touch(*path, name);
   KeyState& state = State(*path);
   if (!Contains(state.value_order, name)) state.value_order.emplace_back(name);
-  state.values[Fold(name)] =
+  state.values[FoldName(name)] =
       RegValueData{type, std::string(reinterpret_cast<const char*>(data), size)};
   return kErrorSuccess;
 }
@@ -273,7 +267,7 @@ std::int32_t RegistryOverlay::DeleteValue(RegKey key, std::string_view name) {
   if (!path) return kErrorInvalidHandle;
   if (!Current(*path, name)) return kErrorFileNotFound;
   Touch(*path, name);
-  State(*path).values[Fold(name)] = std::nullopt;
+  State(*path).values[FoldName(name)] = std::nullopt;
   return kErrorSuccess;
 }
 
@@ -285,7 +279,8 @@ std::int32_t RegistryOverlay::DeleteKey(RegKey parent, std::string_view path) {
   for (const auto& [name, value] : Values(*full)) Touch(*full, name);
   KeyState& state = State(*full);
   if (state.presence == Presence::kCreated) {
-    std::erase_if(created_order_, [&](const std::string& p) { return Fold(p) == Fold(*full); });
+    std::erase_if(created_order_,
+                  [&](const std::string& p) { return FoldName(p) == FoldName(*full); });
   }
   state.presence = Presence::kDeleted;
   state.values.clear();

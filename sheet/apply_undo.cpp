@@ -9,33 +9,15 @@
 namespace tunora {
 namespace {
 
-constexpr std::string_view kRoot = "HKEY_LOCAL_MACHINE";
-
-std::string Fold(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return folded;
-}
-
 // Whether `path` is `key` or lies below it.
 bool IsAtOrBelow(std::string_view path, std::string_view key) {
-  const std::string p = Fold(path);
-  const std::string k = Fold(key);
+  const std::string p = FoldName(path);
+  const std::string k = FoldName(key);
   return p == k || (p.size() > k.size() && p.starts_with(k) && p[k.size()] == '\\');
 }
 
-std::string KeyName(std::string_view path) { return std::string(kRoot) + "\\" + std::string(path); }
-
-std::string WithCrLf(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
+std::string KeyName(std::string_view path) {
+  return std::string(kLocalMachineName) + "\\" + std::string(path);
 }
 
 }  // namespace
@@ -71,23 +53,19 @@ std::string UndoFileText(const RegistryOverlay& overlay, bool deletions) {
   std::vector<std::string> keys;
   for (const RegistryOverlay::TouchedValue& value : overlay.touched_values()) {
     const bool listed = std::any_of(keys.begin(), keys.end(), [&](const std::string& key) {
-      return Fold(key) == Fold(value.key_path);
+      return FoldName(key) == FoldName(value.key_path);
     });
     if (!listed && !in_created(value.key_path)) keys.push_back(value.key_path);
   }
   for (const std::string& key : keys) {
     out += "[" + KeyName(key) + "]\n";
     for (const RegistryOverlay::TouchedValue& value : overlay.touched_values()) {
-      if (Fold(value.key_path) != Fold(key)) continue;
+      if (FoldName(value.key_path) != FoldName(key)) continue;
       if (value.before) {
         AppendRegFileValue(out, value.name, value.before->type, value.before->data);
       } else {
         out += removal;
-        if (value.name.empty()) {
-          out += "@";
-        } else {
-          AppendRegFileQuoted(out, value.name);
-        }
+        AppendRegFileName(out, value.name);
         out += "=-\n";
       }
     }

@@ -72,12 +72,7 @@ std::string ExportRegFile(const Hive& hive, std::string_view subtree_path, RegFi
   const bool version5 = form == RegFileForm::kVersion5;
   const std::string text =
       ExportText(hive, subtree_path, version5 ? kVersion5Header : kRegedit4Header, version5);
-  std::string crlf;
-  crlf.reserve(text.size() + text.size() / 16);
-  for (char c : text) {
-    if (c == '\n') crlf += '\r';
-    crlf += c;
-  }
+  const std::string crlf = WithCrLf(text);
   if (!version5) return crlf;
   return std::string(kUtf16LeByteOrderMark) + WidenLatin1(crlf);
 }

@@ -58,7 +58,6 @@ class RegistryFileError : public std::runtime_error {
 
 inline constexpr std::string_view kVersion5Header = "Windows Registry Editor Version 5.00";
 inline constexpr std::string_view kUtf16LeByteOrderMark = "\xFF\xFE";
-inline constexpr std::string_view kLocalMachineName = "HKEY_LOCAL_MACHINE";
 
 // `file_name` only names the text in errors.
 Hive ParseRegedit4(std::string_view text, std::string_view file_name = "registry.reg");

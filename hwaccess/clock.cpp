@@ -7,6 +7,7 @@
 #include "hwaccess/config_access.h"
 #include "hwaccess/option_registers.h"
 #include "hwaccess/protocol.h"
+#include "hwaccess/road.h"
 
 namespace tunora {
 namespace {
@@ -36,41 +37,6 @@ constexpr std::uint32_t kTestHoldSleeps = kClockTestMs / kTestHoldSleepMs;
 constexpr VxdMessages kVxdMessagesProgramming{"Unable to Access VxD!", "VxD Version Mismatch!"};
 // A PLL that never locks: the sequence is undone and this is reported.
 constexpr const char* kClockingError3 = "Clocking Error! Try again. (#3)";
-
-using MapFn = std::function<std::uint32_t(std::uint32_t physical, std::uint32_t length)>;
-
-struct RoadUse {
-  VxdMessages vxd;
-  bool end_on_vxd_failure = true;
-  Hwgate4Cleanup cleanup = Hwgate4Cleanup::kCloseDeviceDeleteFile;
-};
-
-// Opens the road's driver, hands `work` the configuration space and a way
-// to map physical memory, and takes the driver down again. False when the
-// 9x driver could not be used and the use allows going on.
-bool WithRoad(HwContext& hw, const RoadUse& use,
-              const std::function<void(ConfigSpace&, const MapFn&)>& work) {
-  Devices& devices = hw.platform.devices;
-  if (hw.OnNtRoad()) {
-    const Handle device = AcquireHwgate4(hw);
-    Hwgate4ConfigSpace config(devices, device);
-    work(config, [&](std::uint32_t physical, std::uint32_t length) {
-      return MapPhysicalNt(devices, device, physical, length);
-    });
-    ReleaseHwgate4(hw, device, use.cleanup);
-    return true;
-  }
-  const std::optional<Handle> vxd = use.end_on_vxd_failure
-                                        ? std::optional<Handle>(DeployHwgt9xOrExit(hw, use.vxd))
-                                        : DeployHwgt9x(hw, use.vxd);
-  if (!vxd) return false;
-  PortConfigSpace config(hw.platform.ports);
-  work(config, [&](std::uint32_t physical, std::uint32_t length) {
-    return MapPhysical9x(devices, *vxd, physical, length);
-  });
-  RemoveHwgt9x(hw, *vxd);
-  return true;
-}
 
 DividerSet ReadDividers(ProcessMemory& memory, std::uint32_t window) {
   return {static_cast<std::uint8_t>(IndexedRead(memory, window, kDacPllM) & 0x1F),

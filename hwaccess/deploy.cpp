@@ -3,6 +3,7 @@
 #include <array>
 
 #include "hwaccess/protocol.h"
+#include "hwaccess/road.h"
 #include "registry/reg_access.h"
 #include "resources/strings.h"
 
@@ -227,15 +228,8 @@ std::string ReadBiosVersionText(HwContext& hw) {
       bytes.push_back(static_cast<char>(hw.platform.memory.Read8(address + i)));
     }
   };
-  if (hw.OnNtRoad()) {
-    const Handle device = AcquireHwgate4(hw);
-    read_window(MapPhysicalNt(hw.platform.devices, device, kBiosAddress, kBiosMapLength));
-    ReleaseHwgate4(hw, device, Hwgate4Cleanup::kCloseDeviceDeleteFile);
-  } else {
-    const Handle device = DeployHwgt9xOrExit(hw, kVxdMessages);
-    read_window(MapPhysical9x(hw.platform.devices, device, kBiosAddress, kBiosMapLength));
-    RemoveHwgt9x(hw, device);
-  }
+  WithRoad(hw, {kVxdMessages},
+           [&](ConfigSpace&, const MapFn& map) { read_window(map(kBiosAddress, kBiosMapLength)); });
   return ParenthesisedText(bytes);
 }
 

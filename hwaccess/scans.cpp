@@ -1,6 +1,7 @@
 #include "hwaccess/scans.h"
 
 #include "hwaccess/config_access.h"
+#include "hwaccess/road.h"
 
 namespace tunora {
 
@@ -36,18 +37,10 @@ AgpSlotResult FindAgpSlotDevice(HwContext& hw) {
 }
 
 std::vector<CardListEntry> CountBoards(HwContext& hw) {
-  if (!hw.OnNtRoad()) {
-    // The driver is loaded though the walk itself uses the ports.
-    const Handle vxd = DeployHwgt9xOrExit(hw, kVxdMessages);
-    PortConfigSpace config(hw.platform.ports);
-    std::vector<CardListEntry> list = WalkBoards(config);
-    RemoveHwgt9x(hw, vxd);
-    return list;
-  }
-  const Handle device = AcquireHwgate4(hw);
-  Hwgate4ConfigSpace config(hw.platform.devices, device);
-  std::vector<CardListEntry> list = WalkBoards(config);
-  ReleaseHwgate4(hw, device, Hwgate4Cleanup::kStopDeleteService);
+  // On 9x the driver is loaded though the walk itself uses the ports.
+  std::vector<CardListEntry> list;
+  WithRoad(hw, {kVxdMessages, true, Hwgate4Cleanup::kStopDeleteService},
+           [&](ConfigSpace& config, const MapFn&) { list = WalkBoards(config); });
   return list;
 }
 

@@ -196,9 +196,10 @@ class Lockstep {
 
     // Nothing is written to a card the scan did not find, nor again after
     // a log-on that died while applying this clock.
-    const bool may_program = state == OverclockState::kProgram && boards.size() == 1 &&
-                             !other_family && !elsewhere && !setting.interrupted &&
-                             (hw_.OnNtRoad() || !safe_mode);
+    const bool would_program =
+        state == OverclockState::kProgram && boards.size() == 1 && !other_family && !elsewhere;
+    const bool may_program =
+        would_program && !setting.interrupted && (hw_.OnNtRoad() || !safe_mode);
     if (may_program) {
       const bool programmed = ProgramClock(hw_, card, base + ClockOffsetFor(setting.percent),
                                            base + kClockSpans[variant], true, &mark);
@@ -214,8 +215,6 @@ class Lockstep {
     if (boards.empty()) Report("[ Card is NOT OverClocked - no card found ]");
     if (other_family) Report("[ Card is NOT OverClocked - the stored clock is for another card ]");
     if (elsewhere) Report("[ Card is NOT OverClocked - the card is not at bus 1, device 0 ]");
-    const bool would_program =
-        state == OverclockState::kProgram && boards.size() == 1 && !other_family && !elsewhere;
     if (setting.interrupted && would_program) {
       Report("[ Card is NOT OverClocked - the last log-on stopped while setting the clock ]");
     }

@@ -123,7 +123,7 @@ int AddCustomModeNt(const SettingsContext& context, std::string_view horizontal_
 
 void WriteCustomMode(App& app, Registry& registry) {
   const SheetFlags& flags = app.state.flags;
-  if (!flags.monitor_horizontal_chosen || !flags.monitor_vertical_chosen) return;
+  if (!flags.CustomResolutionChosen()) return;
   const SettingsContext context = app.state.Settings(registry, app.platform.ui);
   // One group: the simulated hive stores the whole mode at once.
   RegistryChanges group(context.registry);

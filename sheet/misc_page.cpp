@@ -37,9 +37,8 @@ bool HasPendingChanges(const RunState& state) {
                               (now.ogl.preset != kOglDriverDefaults && !(now.ogl == then.ogl));
   return settings.changed.AnyPending() || preset_changed ||
          now.subimage_cache_kb != then.subimage_cache_kb ||
-         now.multitexturing != then.multitexturing || flags.tv_channels_changed == 1 ||
-         flags.tv_capture_pending != flags.tv_capture_at_opening ||
-         (flags.monitor_horizontal_chosen && flags.monitor_vertical_chosen);
+         now.multitexturing != then.multitexturing || flags.TvChannelsPending() ||
+         flags.CaptureSwitchPending() || flags.CustomResolutionChosen();
 }
 
 }  // namespace

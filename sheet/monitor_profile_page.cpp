@@ -57,7 +57,7 @@ void MonitorProfilePage::OnCommand(DialogWindow& window, int id, int notificatio
     if (flags.*other.chosen) buttons_.EnableApplyAndReset();
     flags.*axis.text = std::to_string(axis.list->At(index));
     flags.*axis.chosen = true;
-    if (flags.monitor_horizontal_chosen && flags.monitor_vertical_chosen) ShowAspectClass(window);
+    if (flags.CustomResolutionChosen()) ShowAspectClass(window);
   }
 }
 

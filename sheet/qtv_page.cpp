@@ -107,14 +107,14 @@ void ReadCaptureSwitchForSheet(App& app) {
 }
 
 void ApplyTvFrequencies(App& app, Registry& registry) {
-  if (app.state.flags.tv_channels_changed != 1) return;
+  if (!app.state.flags.TvChannelsPending()) return;
   RegistryChanges group(registry);
   WriteTvFrequencies(registry, app.state.flags.tv_channels);
 }
 
 void ApplyCaptureSwitch(App& app, Registry& registry) {
   const SheetFlags& flags = app.state.flags;
-  if (flags.tv_capture_pending == flags.tv_capture_at_opening) return;
+  if (!flags.CaptureSwitchPending()) return;
   RegistryChanges group(registry);
   WriteCaptureMode(registry, flags.tv_capture_pending);
 }

@@ -73,6 +73,13 @@ struct SheetFlags {
   // Audio page: the chosen base tone, until the next main window.
   int audio_selection = 0;
 
+  // What the flags leave for Apply to write.
+  bool CustomResolutionChosen() const {
+    return monitor_horizontal_chosen && monitor_vertical_chosen;
+  }
+  bool TvChannelsPending() const { return tv_channels_changed == 1; }
+  bool CaptureSwitchPending() const { return tv_capture_pending != tv_capture_at_opening; }
+
  private:
   void ClearCustomResolution();
 };

@@ -306,16 +306,17 @@ class LogWriter {
   // the one that ended the log; true when the file was written.
   [[nodiscard]] bool Write() {
     // The log ends where a failure ends it: what came before is kept.
-    static_cast<void>(WriteSections());
+    WriteSections();
     return platform_.files.WriteFile(kHardwareLogTempPath, log_.bytes());
   }
 
  private:
-  [[nodiscard]] bool WriteSections() {
+  // Stops at the first section a failure ends.
+  void WriteSections() {
     ProductId(platform_.registry);
     if (!OpenWmiConnection(platform_, state_.connection, log_)) {
       ShowLogDialog(platform_, LogFailedDialog());
-      return false;
+      return;
     }
     const std::string product_id = ProductId(platform_.registry);
     const std::string revision = ReadBiosVersionText(inputs_.hw);
@@ -323,7 +324,7 @@ class LogWriter {
     log_ << SectionLine("Video BIOS Info", false) << '\n'
          << "  Bios Revision        = " << LogValue(revision) << '\n';
     Footer("Video BIOS Info");
-    if (!Dump(SectionsBeforeProcessor(), product_id)) return false;
+    if (!Dump(SectionsBeforeProcessor(), product_id)) return;
 
     log_ << SectionLine("Processor", false) << '\n';
     if (!DumpClass(MakeQuery("Win32_Processor", {{"Manufacturer"},
@@ -334,10 +335,10 @@ class LogWriter {
                                                  Number("DataWidth", Decoding::kBits),
                                                  Number("AddressWidth", Decoding::kBits)})) ||
         !DumpClass(MakeQuery("Win32_Processor", {{"DeviceID"}, Number("Revision")}))) {
-      return false;
+      return;
     }
     Footer("Processor");
-    if (!Dump(SectionsBeforeEnumeration(), product_id)) return false;
+    if (!Dump(SectionsBeforeEnumeration(), product_id)) return;
 
     if (!DumpClass(MakeQuery("Win32_PNPAllocatedResource", {{"Antecedent"}, {"Dependent"}},
                              QueryMode::kCollectAllocations)) ||
@@ -350,12 +351,12 @@ class LogWriter {
                               {"Service"},
                               {"Status"}},
                              QueryMode::kCollectEntities))) {
-      return false;
+      return;
     }
     log_ << SectionLine("Hardware Enumeration Info", false) << '\n'
          << HardwareEnumeration(state_.collection);
     Footer("Hardware Enumeration Info");
-    return Dump(SectionsAfterEnumeration(), product_id);
+    static_cast<void>(Dump(SectionsAfterEnumeration(), product_id));
   }
 
   [[nodiscard]] bool Dump(const std::vector<Section>& sections, const std::string& product_id) {
@@ -468,11 +469,12 @@ std::string HardwareEnumeration(const PnpCollection& c) {
 
 void GenerateHardwareLog(const LogInputs& inputs, HardwareLogState& state) {
   Platform& platform = inputs.hw.platform;
-  if (state.log_count > 0) {
+  if (state.attempt != LogAttempt::kNone) {
     // One attempt a run (the management connection cannot be set up
     // twice in a process): later presses say how it ended.
-    platform.ui.MessageBox(state.created ? kLogAlreadyCreated : kLogFileOpenError, kProgramName,
-                           kMbOk);
+    platform.ui.MessageBox(
+        state.attempt == LogAttempt::kCreated ? kLogAlreadyCreated : kLogFileOpenError,
+        kProgramName, kMbOk);
     return;
   }
   platform.files.DeleteFile(kHardwareLogTempPath);
@@ -482,7 +484,7 @@ void GenerateHardwareLog(const LogInputs& inputs, HardwareLogState& state) {
     const WaitCursor wait(platform.ui);
     written = LogWriter(inputs, state).Write();
   }
-  ++state.log_count;
+  state.attempt = LogAttempt::kFailed;
 
   const std::optional<std::string> temp =
       written ? platform.files.ReadFile(kHardwareLogTempPath) : std::nullopt;
@@ -494,7 +496,7 @@ void GenerateHardwareLog(const LogInputs& inputs, HardwareLogState& state) {
     platform.ui.MessageBox(kLogFileOpenError, kProgramName, kMbOk);
     return;
   }
-  state.created = true;
+  state.attempt = LogAttempt::kCreated;
   ShowLogDialog(platform, LogCreatedDialog());
 }
 

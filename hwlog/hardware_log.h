@@ -21,10 +21,12 @@ inline constexpr std::string_view kLogAlreadyCreated =
     "File c:\\hardware.txt already created for this session";
 inline constexpr std::string_view kLogFileOpenError = "File Open Error!!!\nLog not created!!!";
 
+enum class LogAttempt { kNone, kFailed, kCreated };
+
 // What one run keeps for its logs.
 struct HardwareLogState {
-  int log_count = 0;     // attempts so far; a second one only reports the outcome
-  bool created = false;  // whether that attempt left a log
+  // The run's one attempt; later presses only report how it ended.
+  LogAttempt attempt = LogAttempt::kNone;
   WmiConnection connection;
   PnpCollection collection;
 };

@@ -3,16 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "registry/reg_access.h"
 #include "registry/reg_file.h"
 
 namespace tunora {
 namespace {
-
-std::string Join(std::string_view base, std::string_view name) {
-  if (base.empty()) return std::string(name);
-  if (name.empty()) return std::string(base);
-  return std::string(base) + "\\" + std::string(name);
-}
 
 // "A\B\C" gives "A", "A\B", "A\B\C".
 std::vector<std::string> Prefixes(const std::string& path) {
@@ -48,7 +43,7 @@ std::optional<std::string> RegistryOverlay::Resolve(RegKey parent, std::string_v
   if (parent == kHkeyLocalMachine) return std::string(path);
   const auto handle = handles_.find(parent);
   if (handle == handles_.end()) return std::nullopt;
-  return Join(handle->second, path);
+  return path.empty() ? handle->second : JoinPath(handle->second, path);
 }
 
 RegistryOverlay::KeyState& RegistryOverlay::State(const std::string& path) {
@@ -167,7 +162,7 @@ std::vector<std::string> RegistryOverlay::SubKeys(const std::string& path) {
       base_.OpenKey(kHkeyLocalMachine, path, kKeyRead, &key) == kErrorSuccess) {
     std::string name;
     for (std::uint32_t index = 0; base_.EnumKey(key, index, &name, 256) == kErrorSuccess; ++index) {
-      const auto child = keys_.find(FoldName(Join(path, name)));
+      const auto child = keys_.find(FoldName(JoinPath(path, name)));
       if (child == keys_.end() || child->second.presence != Presence::kDeleted) {
         names.push_back(name);
       }
@@ -175,7 +170,7 @@ std::vector<std::string> RegistryOverlay::SubKeys(const std::string& path) {
     base_.CloseKey(key);
   }
   for (const std::string& added : State(path).added_sub_keys) {
-    const auto child = keys_.find(FoldName(Join(path, added)));
+    const auto child = keys_.find(FoldName(JoinPath(path, added)));
     const bool deleted = child != keys_.end() && child->second.presence == Presence::kDeleted;
     if (!deleted && !Contains(names, added)) names.push_back(added);
   }

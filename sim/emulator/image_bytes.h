@@ -9,6 +9,12 @@
 
 namespace tunora::emulator {
 
+// The x86 page both loaders place images in.
+inline constexpr std::uint32_t kPage = 0x1000;
+inline constexpr std::uint32_t RoundUp(std::uint32_t value) {
+  return (value + kPage - 1) & ~(kPage - 1);
+}
+
 class MalformedImage : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

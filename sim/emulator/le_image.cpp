@@ -9,7 +9,6 @@ constexpr std::uint32_t kObjectSpacing = 0x100000;
 // A VxD has a handful of objects (code, data, init, ...); each gets its
 // own megabyte.
 constexpr std::uint32_t kMostObjects = 16;
-constexpr std::uint32_t kPage = 0x1000;
 
 // Header fields, as offsets from the LE header.
 constexpr std::uint32_t kPageCount = 0x14;
@@ -43,8 +42,6 @@ constexpr std::uint8_t kBundleUnused = 0;
 constexpr std::uint8_t kBundle16 = 1;
 constexpr std::uint8_t kBundleCallGate = 2;
 constexpr std::uint8_t kBundle32 = 3;
-
-std::uint32_t RoundUp(std::uint32_t value) { return (value + kPage - 1) & ~(kPage - 1); }
 
 }  // namespace
 
@@ -182,7 +179,6 @@ LoadedLe LoadLe(X86Emulator& emulator, std::span<const std::uint8_t> file,
         const std::uint32_t value = kind == kSourceOffset32 ? target : target - (address + 4);
         StoreLe(images[holder], where, value, 4, "a fixup's source");
         ++loaded.fixups_applied;
-        if (offset < 0) ++loaded.fixups_across_pages;
       }
     }
   }

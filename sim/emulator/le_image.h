@@ -30,8 +30,7 @@ struct LoadedLe {
   std::vector<std::string> exports;  // resident names of ordinals 1 on
   std::vector<LeObject> objects;
   std::uint32_t fixups_applied = 0;
-  std::uint32_t fixups_across_pages = 0;  // records whose source starts in the page before
-  std::uint32_t entry_ordinal_1 = 0;      // address of the entry with ordinal 1
+  std::uint32_t entry_ordinal_1 = 0;  // address of the entry with ordinal 1
 };
 
 // Loads the module with object i at `first_object_address` + i * 1 MB.

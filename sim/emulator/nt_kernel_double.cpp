@@ -189,7 +189,6 @@ EmulatedNtDriver::~EmulatedNtDriver() {
 std::uint32_t EmulatedNtDriver::Bind(const std::string& module, const std::string& name) {
   for (std::size_t i = 0; i < services_.size(); ++i) {
     if (Lower(services_[i].module) == Lower(module) && services_[i].name == name) {
-      bound_[module + "!" + name] = i;
       return kThunks + kThunkSize * static_cast<std::uint32_t>(i);
     }
   }
@@ -204,7 +203,6 @@ void EmulatedNtDriver::RunService() {
     emulator_.Fail("interrupt 0F0h outside the kernel double's thunks");
   }
   current_ = &services_[index];
-  ++service_calls_;
   emulator_.Set(X86Emulator::Reg::kEax, current_->run());
 }
 

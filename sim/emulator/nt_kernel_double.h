@@ -79,14 +79,12 @@ class EmulatedNtDriver {
                                         std::uint32_t input_length, std::uint32_t output_length);
   // Runs DriverUnload (once; the destructor does it otherwise).
   void Unload();
-  bool unloaded() const { return unloaded_; }
 
   // What the driver left with the kernel.
   std::vector<std::string> DeviceNames() const;
   std::vector<std::string> LinkNames() const;
   std::size_t OpenKernelHandles() const { return handles_.size(); }
   std::size_t PoolBlocks() const { return pool_blocks_.size(); }
-  std::uint64_t ServiceCalls() const { return service_calls_; }
   // The arguments of the last ZwMapViewOfSection.
   struct ViewRequest {
     std::uint32_t inherit = 0;
@@ -117,7 +115,6 @@ class EmulatedNtDriver {
   drivers::KernelServices* kernel_;
   std::vector<Service> services_;
   const Service* current_ = nullptr;
-  std::map<std::string, std::size_t> bound_;  // service index by "module!name"
   LoadedPe image_;
   drivers::NtStatus entry_status_ = 0;
   bool unloaded_ = false;
@@ -132,7 +129,6 @@ class EmulatedNtDriver {
   std::uint32_t next_file_ = 0;
   std::uint32_t current_irp_ = 0;
   int completions_ = 0;
-  std::uint64_t service_calls_ = 0;
   ViewRequest last_view_;
 };
 

@@ -7,14 +7,11 @@ namespace {
 
 constexpr std::uint16_t kMachineI386 = 0x14C;
 constexpr std::uint16_t kOptionalMagicPe32 = 0x10B;
-constexpr std::uint32_t kPage = 0x1000;
 constexpr int kImportDirectory = 1;
 constexpr int kRelocationDirectory = 5;
 constexpr std::uint16_t kRelocationAbsolute = 0;
 constexpr std::uint16_t kRelocationHighLow = 3;
 constexpr std::uint32_t kImportByOrdinal = 0x80000000u;
-
-std::uint32_t RoundUp(std::uint32_t value) { return (value + kPage - 1) & ~(kPage - 1); }
 
 struct Directory {
   std::uint32_t rva = 0;

@@ -43,21 +43,15 @@ constexpr std::uint16_t kConfigData = 0xCFC;
 constexpr std::uint32_t kConfigEnable = 0x80000000u;
 constexpr std::uint32_t kMapFailed = 0xFFFFFFFFu;
 
-// Win32 errors a device-control reply carries, and the status each stands
-// for (drivers::Win32ErrorOf the other way; every other failure is 31).
+// The status a device-control reply's Win32 error stands for:
+// drivers::Win32ErrorOf read backwards (every other failure is 31).
 drivers::NtStatus StatusOf(std::uint32_t error) {
-  switch (error) {
-    case 0:
-      return drivers::STATUS_SUCCESS;
-    case 5:
-      return drivers::STATUS_ACCESS_DENIED;
-    case 87:
-      return drivers::STATUS_INVALID_PARAMETER;
-    case 122:
-      return drivers::STATUS_BUFFER_TOO_SMALL;
-    default:
-      return drivers::STATUS_UNSUCCESSFUL;
+  for (const drivers::NtStatus status :
+       {drivers::STATUS_SUCCESS, drivers::STATUS_ACCESS_DENIED, drivers::STATUS_INVALID_PARAMETER,
+        drivers::STATUS_BUFFER_TOO_SMALL}) {
+    if (drivers::Win32ErrorOf(status) == error) return status;
   }
+  return drivers::STATUS_UNSUCCESSFUL;
 }
 
 }  // namespace

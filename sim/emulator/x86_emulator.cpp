@@ -7,6 +7,11 @@
 namespace tunora::emulator {
 namespace {
 
+// How many instructions one call may run before the code is taken to be
+// stuck. A bound on instructions rather than time: deterministic, and
+// Unicorn's timer costs a thread per call.
+constexpr std::uint64_t kInstructionLimit = 10'000'000;
+
 // The emulator's own stack, and the address calls return to: reaching it
 // ends the run.
 constexpr std::uint32_t kStackBase = 0x8F000000;
@@ -200,7 +205,7 @@ void X86Emulator::OutHook(uc_struct*, std::uint32_t port, int size, std::uint32_
 }
 
 std::uint32_t X86Emulator::Call(std::uint32_t address, std::span<const std::uint32_t> args,
-                                bool callee_pops, std::uint32_t ecx, std::uint32_t edx) {
+                                bool callee_pops) {
   std::uint32_t esp = kStackBase + kStackSize - 64;
   for (auto it = args.rbegin(); it != args.rend(); ++it) {
     esp -= 4;
@@ -209,8 +214,8 @@ std::uint32_t X86Emulator::Call(std::uint32_t address, std::span<const std::uint
   esp -= 4;
   const std::uint32_t expected_esp =
       esp + 4 + (callee_pops ? 4 * static_cast<std::uint32_t>(args.size()) : 0);
-  Set(Reg::kEcx, ecx);
-  Set(Reg::kEdx, edx);
+  Set(Reg::kEcx, 0);
+  Set(Reg::kEdx, 0);
   Run(address, esp, expected_esp);
   return Get(Reg::kEax);
 }
@@ -226,7 +231,7 @@ void X86Emulator::Run(std::uint32_t address, std::uint32_t esp, std::uint32_t ex
   Set(Reg::kEsp, esp);
   stop_reason_.clear();
   running_ = true;
-  const uc_err error = uc_emu_start(uc_, address, kReturnAddress, 0, instruction_limit_);
+  const uc_err error = uc_emu_start(uc_, address, kReturnAddress, 0, kInstructionLimit);
   running_ = false;
   const std::uint32_t eip = Get(Reg::kEip);
   if (!stop_reason_.empty()) Fail(stop_reason_);
@@ -235,7 +240,7 @@ void X86Emulator::Run(std::uint32_t address, std::uint32_t esp, std::uint32_t ex
   }
   if (eip != kReturnAddress) {
     Fail("emulated code stopped at " + Hex(eip) + " without returning (after at most " +
-         std::to_string(instruction_limit_) + " instructions)");
+         std::to_string(kInstructionLimit) + " instructions)");
   }
   if (Get(Reg::kEsp) != expected_esp) {
     Fail("the call to " + Hex(address) + " left the stack at " + Hex(Get(Reg::kEsp)) +

@@ -66,10 +66,8 @@ class X86Emulator {
   // right to left, on the emulator's own stack, and returns EAX. The
   // stack pointer after the return tells whether the callee removed its
   // arguments (stdcall) or left them (cdecl); `callee_pops` says which is
-  // expected, and a mismatch is a fault. ECX and EDX are set beforehand
-  // (fastcall callers put their first two arguments there).
-  std::uint32_t Call(std::uint32_t address, std::span<const std::uint32_t> args, bool callee_pops,
-                     std::uint32_t ecx = 0, std::uint32_t edx = 0);
+  // expected, and a mismatch is a fault.
+  std::uint32_t Call(std::uint32_t address, std::span<const std::uint32_t> args, bool callee_pops);
 
   // Calls the routine at `address` with the registers as the caller set
   // them (a register-convention entry such as a VxD's control procedure):
@@ -82,11 +80,6 @@ class X86Emulator {
   // From inside a handler: stops the run; Call then throws `what`.
   void Stop(const std::string& what);
 
-  // How many instructions one call may run before the code is taken to be
-  // stuck. A bound on instructions rather than time: deterministic, and
-  // Unicorn's timer costs a thread per call.
-  void SetInstructionLimit(std::uint64_t limit) { instruction_limit_ = limit; }
-
  private:
   static void InterruptHook(uc_struct* uc, std::uint32_t intno, void* self);
   static std::uint32_t InHook(uc_struct* uc, std::uint32_t port, int size, void* self);
@@ -98,7 +91,6 @@ class X86Emulator {
   std::map<std::uint8_t, std::function<void()>> interrupts_;
   PortHandler* ports_ = nullptr;
   std::string stop_reason_;
-  std::uint64_t instruction_limit_ = 10'000'000;
   bool running_ = false;
 };
 

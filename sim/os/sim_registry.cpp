@@ -224,8 +224,7 @@ std::int32_t SimRegistry::FlushKey(RegKey key) {
     return resolved.error;
   }
   ++flush_count_;
-  if (!dirty_) return kErrorSuccess;
-  return SaveNow() ? kErrorSuccess : kErrorRegistryIoFailed;
+  return SavePending() ? kErrorSuccess : kErrorRegistryIoFailed;
 }
 
 bool SimRegistry::NoteChange() { return Changed() == kErrorSuccess; }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "hwaccess/drivers/wire.h"
 #include "sim/emulator/image_bytes.h"
 
 namespace tunora::emulator {
@@ -38,8 +39,6 @@ constexpr std::uint32_t kCallerBufferLimit = 0x10000;
 constexpr std::uint32_t kCallerSize = 0x1000 + kCallerBufferLimit;
 constexpr std::uint32_t kCarryFlag = 0x1;
 constexpr std::uint32_t kInterruptFlag = 0x200;
-constexpr std::uint16_t kConfigAddress = 0xCF8;
-constexpr std::uint16_t kConfigData = 0xCFC;
 constexpr std::uint32_t kConfigEnable = 0x80000000u;
 constexpr std::uint32_t kMapFailed = 0xFFFFFFFFu;
 
@@ -83,8 +82,8 @@ void EmulatedVxd::Ports::CheckInterruptsOff(std::uint16_t port) {
 // bit; 0xCFC to 0xCFF reach the bytes of the addressed register.
 std::uint32_t EmulatedVxd::Ports::In(std::uint16_t port, unsigned size) {
   CheckInterruptsOff(port);
-  if (port == kConfigAddress && size == 4) return address_;
-  if (port < kConfigData || port + size > kConfigData + 4 || !(address_ & kConfigEnable)) {
+  if (port == kConfigAddressPort && size == 4) return address_;
+  if (port < kConfigDataPort || port + size > kConfigDataPort + 4 || !(address_ & kConfigEnable)) {
     vxd_.emulator_.Fail("in from port " + std::to_string(port) +
                         ", which the machine leaves alone");
   }
@@ -95,19 +94,19 @@ std::uint32_t EmulatedVxd::Ports::In(std::uint16_t port, unsigned size) {
           : vxd_.kernel_->ReadConfig32(static_cast<std::uint8_t>(address_ >> 16),
                                        static_cast<std::uint8_t>((address_ >> 11) & 0x1F),
                                        static_cast<std::uint8_t>(address_ & 0xFC));
-  const unsigned shift = 8 * (port - kConfigData);
+  const unsigned shift = 8 * (port - kConfigDataPort);
   return size == 4 ? dword : (dword >> shift) & ((1u << (8 * size)) - 1);
 }
 
 void EmulatedVxd::Ports::Out(std::uint16_t port, unsigned size, std::uint32_t value) {
   CheckInterruptsOff(port);
-  if (port == kConfigAddress && size == 4) {
+  if (port == kConfigAddressPort && size == 4) {
     address_ = value;
     return;
   }
   // Writes start at the register: the dispatch code writes whole
   // registers, or their low bytes, through 0xCFC.
-  if (port != kConfigData || !(address_ & kConfigEnable) || (address_ & 0x700) != 0) {
+  if (port != kConfigDataPort || !(address_ & kConfigEnable) || (address_ & 0x700) != 0) {
     vxd_.emulator_.Fail("out to port " + std::to_string(port) + ", which the machine leaves alone");
   }
   vxd_.kernel_->WriteConfig(
